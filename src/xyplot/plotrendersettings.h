@@ -1,0 +1,44 @@
+#ifndef ZEBPLOT_PLOTRENDERSETTINGS_H
+#define ZEBPLOT_PLOTRENDERSETTINGS_H
+
+#include "zebplot_export.h"
+
+#include <QFont>
+#include <QList>
+
+/// Fonts, pen widths, tick lengths and legend icon sizes read by every drawing
+/// routine of the library.  Rendering a plot into a pixmap pushes its own record
+/// on the stack, so the same drawing code produces, say, larger fonts for print.
+struct ZEBPLOT_EXPORT PlotRenderSettings_t
+{
+    QFont axisTitleFont;
+    QFont scaleFont;
+    QFont fixedLabelFont;
+    QFont legendTitleFont;
+    QFont legendFont;
+    int lineWidth = 1;
+    int minorTickWidth = 1;
+    int majorTickLength = 8;
+    int minorTickLength = 4;
+    int lineWidthFactor = 1;
+    int colorBarWidthFactor = 1;
+    int legendIconSize = 14;
+    int legendIconMargin = 5;
+};
+
+/// The settings stack; its last element is in force.  Push a record before
+/// drawing with other settings and takeLast() it afterwards.
+ZEBPLOT_EXPORT extern QList<PlotRenderSettings_t> plotRenderSettings;
+/// While true, the legend shows no warning box when it does not fit into a pixmap.
+ZEBPLOT_EXPORT extern bool zebplotUserInteractionDisabled;
+/// Kept for the host; the library neither reads nor writes it.
+ZEBPLOT_EXPORT extern int refDialogOpen;
+
+/// The default record: application fonts, a bold underlined 16-point legend
+/// title, 16-point legend entries, fixed labels at 80 % of the application font.
+ZEBPLOT_EXPORT PlotRenderSettings_t getDefaultPlotRenderSettings();
+/// The record in force.  An empty stack first receives the default record.
+/// Do not keep the pointer across a push or pop.
+ZEBPLOT_EXPORT PlotRenderSettings_t* getPlotRenderSettings();
+
+#endif
