@@ -14,4 +14,9 @@
 #include "bounds.h"
 #include "plotrendersettings.h"
 
+// Data storage
+#include "dataarray.h"
+#include "abstractdataarraytemplate.h"
+#include "dataarraytemplate.h"
+
 #endif
