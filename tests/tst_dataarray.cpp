@@ -1,3 +1,5 @@
+#include "arraymodel.h"
+
 #include <zebplot/zebplot.h>
 
 #include <QtTest>
@@ -31,6 +33,8 @@ private slots:
     void leftShiftAndDecimation();
     void markerStorage();
     void memoryAccountingAndReferences();
+    void randomOperationsAgainstModel_data();
+    void randomOperationsAgainstModel();
 };
 
 void TestDataArray::appendStatisticsAndSignals()
@@ -346,6 +350,49 @@ void TestDataArray::memoryAccountingAndReferences()
     b->removeReference();
     QCOMPARE(b->getNumberOfReferences(), 0);
     delete b; // still alive: the owner deletes it
+}
+
+void TestDataArray::randomOperationsAgainstModel_data()
+{
+    QTest::addColumn<bool>("withMarker");
+    QTest::addColumn<unsigned>("seed");
+    QTest::newRow("no marker, seed 1") << false << 1u;
+    QTest::newRow("no marker, seed 2") << false << 2u;
+    QTest::newRow("marker -1.5, seed 3") << true << 3u;
+    QTest::newRow("marker -1.5, seed 4") << true << 4u;
+}
+
+void TestDataArray::randomOperationsAgainstModel()
+{
+    QFETCH(bool, withMarker);
+    QFETCH(unsigned, seed);
+    arraymodel::Storage s;
+    s.hasMarker = withMarker;
+    s.marker = -1.5;
+    s.append = [](DataArray* a, double v) { a->append(v); };
+    s.readBack = [&](double v) { return arraymodel::unusable(s, v) ? NaN : v; };
+    // Multiples of 0.25 keep every sum exact, so statistics compare exactly.
+    s.nextValue = [](std::mt19937& rng, double last, bool increasing) {
+        if (increasing && !std::isnan(last))
+            return last + 0.25 * std::uniform_int_distribution<int>(0, 8)(rng);
+        return 0.25 * std::uniform_int_distribution<int>(-800, 800)(rng);
+    };
+    s.extraCheck = [](DataArray* a) {
+        auto* d = static_cast<DataArrayTemplate<double>*>(a);
+        for (int i = 0; i < d->dataSize(); ++i) {
+            const double v = d->getValue(i);
+            if (!arraymodel::same(d->valueAt(i), v) || !arraymodel::same(d->getTypedValue(i), d->constData()[i]))
+                return false;
+            if (std::isnan(v) != d->equalsDoNotUseValue(d->getTypedValue(i)))
+                return false;
+        }
+        return true;
+    };
+    arraymodel::run(
+        [withMarker]() -> DataArray* {
+            return withMarker ? new DataArrayTemplate<double>(-1.5) : new DataArrayTemplate<double>();
+        },
+        s, seed, 4000);
 }
 
 QTEST_MAIN(TestDataArray)
