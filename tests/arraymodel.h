@@ -33,6 +33,9 @@ struct Storage
     std::function<double(double)> readBack;
     /// A new usable value; `last` is the last usable value or NaN.
     std::function<double(std::mt19937&, double last, bool increasing)> nextValue;
+    /// The query as the storage's linear search sees it (integer storage
+    /// truncates); NaN stands for "the marker".
+    std::function<double(double)> linearKey = [](double v) { return v; };
     /// Extra per-step checks (chunk invariant, fast read path).
     std::function<bool(DataArray*)> extraCheck;
 };
@@ -150,6 +153,7 @@ inline int expectPosOf(const Model& m, const Storage& s, double v)
     }
     // Linear search of the storage: a NaN or marker query finds the first
     // stored marker when there is one.
+    v = s.linearKey(v);
     if (unusable(s, v)) {
         if (!s.hasMarker)
             return -1;

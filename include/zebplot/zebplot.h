@@ -18,5 +18,7 @@
 #include "dataarray.h"
 #include "abstractdataarraytemplate.h"
 #include "dataarraytemplate.h"
+#include "bitdataarray.h"
+#include "compresseddataarraytemplate.h"
 
 #endif
