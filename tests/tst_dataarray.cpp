@@ -1,6 +1,7 @@
 #include "arraymodel.h"
 
 #include <zebplot/zebplot.h>
+#include <memleaktracer.h>
 
 #include <QtTest>
 
@@ -24,6 +25,7 @@ class TestDataArray : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void appendStatisticsAndSignals();
     void varianceSkewnessAndPercentiles();
     void sortedSearches();
@@ -35,7 +37,44 @@ private slots:
     void memoryAccountingAndReferences();
     void randomOperationsAgainstModel_data();
     void randomOperationsAgainstModel();
+    void liveObjectsAndMemoryReturnToStart();
+    void fatalProgrammingErrors_data();
+    void fatalProgrammingErrors();
 };
+
+namespace {
+// The test binary re-runs itself with this variable set to provoke one fatal
+// programming error in a child process.
+const char* const kCrashCase = "ZEB_TST_DATAARRAY_CRASH_CASE";
+} // namespace
+
+void TestDataArray::initTestCase()
+{
+    const QByteArray crashCase = qgetenv(kCrashCase);
+    if (crashCase.isEmpty())
+        return;
+    if (crashCase == "removeReference") {
+        auto* a = new DataArrayTemplate<double>();
+        a->removeReference();
+    } else if (crashCase == "deleteReferenced") {
+        auto* a = new DataArrayTemplate<double>();
+        a->addReference();
+        delete a;
+    } else if (crashCase == "bitRange") {
+        BitDataArray b;
+        b.appendBool(true);
+        b.appendBool(false);
+        b.appendBool(true);
+        b.removeData(2, 5);
+    } else if (crashCase == "bitNegativeStart") {
+        BitDataArray b;
+        b.appendBool(true);
+        b.removeData(-1, 1);
+    }
+    // Reaching this point means the error went unnoticed.
+    std::fflush(stderr);
+    std::_Exit(0);
+}
 
 void TestDataArray::appendStatisticsAndSignals()
 {
@@ -393,6 +432,82 @@ void TestDataArray::randomOperationsAgainstModel()
             return withMarker ? new DataArrayTemplate<double>(-1.5) : new DataArrayTemplate<double>();
         },
         s, seed, 4000);
+}
+
+void TestDataArray::liveObjectsAndMemoryReturnToStart()
+{
+    MemLeakTracer* tracer = MemLeakTracer::getInstance();
+    const QStringList names = {"DataArray", "AbstractDataArrayTemplate", "DataArrayTemplate", "BitDataArray",
+                               "CompressedDataArrayTemplate"};
+    // Every earlier test has deleted its arrays.
+    for (const QString& name : names)
+        QVERIFY2(tracer->liveCount(name) == 0, qPrintable(name));
+    const int memory0 = DataArray::getTotalVectorMemoryConsumption();
+
+    auto* plain = new DataArrayTemplate<double>();
+    auto* marked = new DataArrayTemplate<double>(-1.0);
+    auto* bits = new BitDataArray();
+    auto* compressed = new CompressedDataArrayTemplate<int>();
+    auto* compressedMarked = new CompressedDataArrayTemplate<int>(-1);
+    // One registration per level of each class tree.
+    QCOMPARE(tracer->liveCount("DataArray"), 5);
+    QCOMPARE(tracer->liveCount("AbstractDataArrayTemplate"), 4);
+    QCOMPARE(tracer->liveCount("DataArrayTemplate"), 2);
+    QCOMPARE(tracer->liveCount("BitDataArray"), 1);
+    QCOMPARE(tracer->liveCount("CompressedDataArrayTemplate"), 2);
+
+    for (int i = 0; i < 5000; ++i) {
+        plain->append(i);
+        marked->append(i % 7 ? i : std::numeric_limits<double>::quiet_NaN());
+        bits->appendBool(i % 3);
+        compressed->appendTyped(i / 5);
+        compressedMarked->append(i % 11);
+    }
+    plain->leftshift(100);
+    bits->decimateKeepEven();
+    compressed->decimateKeepEven();
+    marked->getPercentile(50);
+    QVERIFY(DataArray::getTotalVectorMemoryConsumption() > memory0 + 5000 * 8);
+
+    plain->addReference();
+    plain->removeReference(); // reference counted: deletes itself
+    delete marked;
+    delete bits;
+    compressed->setReferenceCounted(false);
+    compressed->addReference();
+    compressed->removeReference(); // not counted: still alive
+    delete compressed;
+    delete compressedMarked;
+
+    for (const QString& name : names)
+        QVERIFY2(tracer->liveCount(name) == 0, qPrintable(name));
+    QCOMPARE(CompressedDataArrayTemplate<int>::Chunk::liveChunks(), 0);
+    QCOMPARE(DataArray::getTotalVectorMemoryConsumption(), memory0);
+}
+
+void TestDataArray::fatalProgrammingErrors_data()
+{
+    QTest::addColumn<QString>("crashCase");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("uncounted reference") << "removeReference" << "DataArray::removeReference is removing uncounted reference";
+    QTest::newRow("deleting referenced") << "deleteReferenced" << "Deleting referenced DataArray!";
+    QTest::newRow("bit range past the end") << "bitRange" << "startIndex and/or count out of range";
+    QTest::newRow("bit range before the start") << "bitNegativeStart" << "startIndex and/or count out of range";
+}
+
+void TestDataArray::fatalProgrammingErrors()
+{
+    QFETCH(QString, crashCase);
+    QFETCH(QString, message);
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(kCrashCase, crashCase);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"interpolatedValue"});
+    QVERIFY(child.waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(child.readAllStandardError());
+    QVERIFY2(errors.contains(message), qPrintable(errors));
+    QVERIFY2(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0, qPrintable(errors));
 }
 
 QTEST_MAIN(TestDataArray)
