@@ -14,4 +14,11 @@
 #include "bounds.h"
 #include "plotrendersettings.h"
 
+// Data storage
+#include "dataarray.h"
+#include "abstractdataarraytemplate.h"
+#include "dataarraytemplate.h"
+#include "bitdataarray.h"
+#include "compresseddataarraytemplate.h"
+
 #endif
