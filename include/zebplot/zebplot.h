@@ -14,4 +14,7 @@
 #include "bounds.h"
 #include "plotrendersettings.h"
 
+// Grids and scales
+#include "xyscale.h"
+
 #endif
