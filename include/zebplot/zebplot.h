@@ -15,6 +15,8 @@
 #include "plotrendersettings.h"
 
 // Grids and scales
+#include "xyabstractgrid.h"
+#include "lineargrid.h"
 #include "xyscale.h"
 
 #endif
