@@ -21,4 +21,14 @@
 #include "bitdataarray.h"
 #include "compresseddataarraytemplate.h"
 
+// Grids and scales
+#include "xyabstractgrid.h"
+#include "lineargrid.h"
+#include "xyscale.h"
+
+// Canvas
+#include "marker.h"
+#include "viewportmap.h"
+#include "xycanvas.h"
+
 #endif
