@@ -19,4 +19,15 @@
 #include "abstractdataarraytemplate.h"
 #include "dataarraytemplate.h"
 
+// Data sets
+#include "xydataset.h"
+
+// Appearance, filters and draw listeners
+#include "look.h"
+#include "valuebasedlook.h"
+#include "xydatasetfilter.h"
+#include "xydatasetdrawlistener.h"
+#include "colorbardrawlistener.h"
+#include "viewportmaskfilter.h"
+
 #endif
