@@ -31,4 +31,15 @@
 #include "viewportmap.h"
 #include "xycanvas.h"
 
+// Data sets
+#include "xydataset.h"
+
+// Appearance, filters and draw listeners
+#include "look.h"
+#include "valuebasedlook.h"
+#include "xydatasetfilter.h"
+#include "xydatasetdrawlistener.h"
+#include "colorbardrawlistener.h"
+#include "viewportmaskfilter.h"
+
 #endif
