@@ -3,6 +3,7 @@
 // zoom buttons).  Drawing, markers and mouse handling live in their own files.
 #include "xycanvas.h"
 
+#include "dataarray.h"
 #include "dbg.h"
 #include "memleaktracer.h"
 #include "xyabstractgrid.h"

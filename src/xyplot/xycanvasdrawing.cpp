@@ -3,6 +3,7 @@
 // merging, colour bars, hit-test maps) and the markers.
 #include "xycanvas.h"
 
+#include "dataarray.h"
 #include "look.h"
 #include "plotrendersettings.h"
 #include "xyabstractgrid.h"

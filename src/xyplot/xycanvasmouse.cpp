@@ -2,6 +2,7 @@
 // coordinates, cross-hair and time markers, cursor handling).
 #include "xycanvas.h"
 
+#include "dataarray.h"
 #include "look.h"
 #include "plotrendersettings.h"
 #include "xyabstractgrid.h"
