@@ -97,6 +97,9 @@ int main(int argc, char** argv)
     LinearGrid yGrid(HORIZONTAL, nullptr);
     canvas.setGrid(VERTICAL, &xGrid, false);
     canvas.setGrid(HORIZONTAL, &yGrid, false);
+    // Recorded data: no 30000-unit minimum extent, a little room above and below the curves.
+    canvas.setInitialDataBounds(Bounds(0, 100, 0, 1));
+    canvas.setViewportMargin(0, 0, 30, 20);
     canvas.setHorizontalViewBoundsUpdatePolicy(XYCanvas::FullViewBounds, false);
     canvas.updateBounds();
 

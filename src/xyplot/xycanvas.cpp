@@ -76,6 +76,8 @@ XYCanvas::XYCanvas(QList<XYDataSet*>* dataSets, QList<Marker_t*>* markers, QList
       horizontalDisconnectionThreshold(kNaN)
 {
     MemLeakTracer::getInstance()->doAllocateObject("XYCanvas");
+    // The hit record travels through queued connections of hosts.
+    qRegisterMetaType<XYCanvas::datahit_t>("XYCanvas::datahit_t");
     setCursor(Qt::CrossCursor);
     backgroundPixmap = new QPixmap();
     initializeViewTransform();

@@ -914,7 +914,11 @@ void XYCanvas::drawEllipsoidalMarkers(QPainter* painter)
             touches = touches || corner.intersects(area);
         if (!touches)
             continue;
-        painter->setPen(markerPen(ellipse->color, ellipse->width, ellipse->penStyle));
+        // The logical system is scaled far below pixels; a cosmetic pen keeps
+        // the outline width in pixels instead of shrinking it to a hairline.
+        QPen pen = markerPen(ellipse->color, ellipse->width, ellipse->penStyle);
+        pen.setCosmetic(true);
+        painter->setPen(pen);
         painter->save();
         painter->translate(roundClamped(m.x() * sx), roundClamped(m.y() * sy));
         painter->rotate(-ellipse->angle);
