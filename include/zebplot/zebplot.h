@@ -21,4 +21,15 @@
 #include "bitdataarray.h"
 #include "compresseddataarraytemplate.h"
 
+// Data sets
+#include "xydataset.h"
+
+// Appearance, filters and draw listeners
+#include "look.h"
+#include "valuebasedlook.h"
+#include "xydatasetfilter.h"
+#include "xydatasetdrawlistener.h"
+#include "colorbardrawlistener.h"
+#include "viewportmaskfilter.h"
+
 #endif
