@@ -159,6 +159,8 @@ void TestValueBasedLook::tableMaintenanceAndSearch()
     QCOMPARE(f.look->getLookEntryLegendText(Entry(Qt::blue, SYMBOL_CROSS, Qt::NoPen, 9)), QString("bad"));
     QCOMPARE(f.look->getLookEntryLegendText(withDefaults(Qt::green)), QString("ok"));
     QCOMPARE(f.look->getLookEntryByLegendText("bad"), withDefaults(Qt::blue));
+    f.look->setMustIncludeAllEntriesInLegend(true);
+    QCOMPARE(f.look->getLookEntriesForLegend(), (QList<Entry>{withDefaults(Qt::green), withDefaults(Qt::blue)}));
 }
 
 void TestValueBasedLook::presentEntriesFollowTheNewestPoint()

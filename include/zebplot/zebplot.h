@@ -8,6 +8,7 @@
 
 // Diagnostics
 #include "dbg.h"
+#include "dbgmsgbuffer.h"
 
 // Shared types and render settings
 #include "plottypes.h"
