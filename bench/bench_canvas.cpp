@@ -1,0 +1,618 @@
+// Drawing speed of the canvas against a widely used peer plotting widget
+// (QCustomPlot 2.1 for Qt 6), on the same data and in the same run, so that
+// the ratios hold even on a noisy machine.
+//
+// Workloads: full redraw after a view change, streaming frames (append one
+// point to each of 8 series, update the view, draw the new points, paint),
+// the hit test under the mouse, and memory per stored point.  Both widgets are
+// 1600 x 900, shown on the offscreen platform and painted with repaint(), so
+// that both pay for drawing into their buffer and for copying the buffer into
+// the window.  The peer is only measured when the bench was built with it
+// (ZEBPLOT_BENCH_HAVE_PEER).
+//
+// A plain timing harness with medians: every measurement alternates between
+// the two libraries so that both see the same machine load.
+
+#include <zebplot/zebplot.h>
+
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+#include <qcustomplot.h>
+#endif
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 1600;
+constexpr int kHeight = 900;
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return std::nan("");
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+double mean(std::vector<double> const& v)
+{
+    return v.empty() ? std::nan("") : std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return std::nan("");
+    std::sort(v.begin(), v.end());
+    const size_t i = std::min(v.size() - 1, size_t(p / 100.0 * double(v.size())));
+    return v[i];
+}
+
+long residentBytes()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * 4096L : -1;
+}
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+// One random walk over increasing x, continued by the streaming frames.
+struct Walk
+{
+    std::mt19937_64 random;
+    std::normal_distribution<double> step{0.0, 1.0};
+    double x = 0.0;
+    double y = 0.0;
+
+    explicit Walk(unsigned seed) : random(seed) {}
+    void next()
+    {
+        x += 1.0;
+        y += step(random);
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Our side: a canvas with its own data-set and marker lists.
+
+struct OurPlot
+{
+    QList<XYDataSet*> dataSets;
+    QList<Marker_t*> markers;
+    QList<EllipseMarker_t*> ellipses;
+    QList<CrossMarker_t*> crosses;
+    QList<BandMarker_t*> bands;
+    std::unique_ptr<XYCanvas> canvas;
+
+    OurPlot() : canvas(new XYCanvas(&dataSets, &markers, &ellipses, &crosses, &bands, false, nullptr))
+    {
+        canvas->resize(kWidth, kHeight);
+        // Long redraws must not be split over event-loop turns: the bench
+        // measures the whole picture.
+        canvas->setContinueBackgroundDrawingUntilFinished(true);
+    }
+    ~OurPlot()
+    {
+        canvas.reset();
+        qDeleteAll(dataSets);
+    }
+
+    XYDataSet* addSeries(Walk& walk, int n)
+    {
+        auto* x = new DataArrayTemplate<double>();
+        auto* y = new DataArrayTemplate<double>();
+        auto* dataSet = new XYDataSet(x, y, QStringLiteral("series %1").arg(dataSets.size()), Qt::black,
+                                      SYMBOL_NONE, Qt::SolidLine, 1, nullptr);
+        for (int i = 0; i < n; ++i) {
+            dataSet->append(walk.x, walk.y);
+            walk.next();
+        }
+        x->squeeze();
+        y->squeeze();
+        dataSets.append(dataSet);
+        return dataSet;
+    }
+
+    void show()
+    {
+        canvas->show();
+        settle();
+    }
+
+    // The view showing the x range [fromX, toX] and all y values.
+    void setView(double fromX, double toX)
+    {
+        const Bounds strict = canvas->calculateStrictDataBounds();
+        const double margin = 0.05 * (strict.maxY - strict.minY);
+        canvas->setViewBounds(Bounds(fromX, toX, strict.minY - margin, strict.maxY + margin), true);
+    }
+};
+
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+// ---------------------------------------------------------------------------
+// The peer: its plot area covers the whole widget (no axes, no grid, no
+// margins), like our canvas without grids.
+
+struct PeerPlot
+{
+    std::unique_ptr<QCustomPlot> plot;
+
+    PeerPlot() : plot(new QCustomPlot())
+    {
+        plot->resize(kWidth, kHeight);
+        plot->axisRect()->setAutoMargins(QCP::msNone);
+        plot->axisRect()->setMargins(QMargins(0, 0, 0, 0));
+        for (QCPAxis* axis : plot->axisRect()->axes()) {
+            axis->setVisible(false);
+            axis->grid()->setVisible(false);
+        }
+    }
+
+    QCPGraph* addSeries(Walk& walk, int n)
+    {
+        QCPGraph* graph = plot->addGraph();
+        graph->setPen(QPen(Qt::black, 1));
+        QVector<QCPGraphData> data(n);
+        for (int i = 0; i < n; ++i) {
+            data[i] = QCPGraphData(walk.x, walk.y);
+            walk.next();
+        }
+        graph->data()->set(data, true);
+        return graph;
+    }
+
+    void show()
+    {
+        plot->show();
+        settle();
+    }
+
+    void setView(double fromX, double toX)
+    {
+        bool found = false;
+        QCPRange y;
+        for (int i = 0; i < plot->graphCount(); ++i) {
+            const QCPRange r = plot->graph(i)->data()->valueRange(found);
+            y = i == 0 ? r : QCPRange(std::min(y.lower, r.lower), std::max(y.upper, r.upper));
+        }
+        const double margin = 0.05 * y.size();
+        plot->xAxis->setRange(fromX, toX);
+        plot->yAxis->setRange(y.lower - margin, y.upper + margin);
+    }
+
+    void replot() { plot->replot(QCustomPlot::rpImmediateRefresh); }
+};
+#endif
+
+// ---------------------------------------------------------------------------
+// Report
+
+struct Row
+{
+    std::string name;
+    std::string unit;
+    double ours;
+    double peer; // NaN: not measured
+    std::string target;
+};
+
+std::vector<Row> rows;
+
+void report(std::string name, std::string unit, double ours, double peer, std::string target)
+{
+    rows.push_back({name, unit, ours, peer, target});
+    if (std::isnan(peer))
+        std::printf("  %-58s ours %10.4f %s\n", name.c_str(), ours, unit.c_str());
+    else
+        std::printf("  %-58s ours %10.4f %s   peer %10.4f %s   peer/ours %6.2f\n", name.c_str(), ours,
+                    unit.c_str(), peer, unit.c_str(), peer / ours);
+    std::fflush(stdout);
+}
+
+void printTable()
+{
+    std::printf("\n| Workload | Ours | QCustomPlot 2.1 | QCustomPlot / ours | Target |\n");
+    std::printf("|---|---|---|---|---|\n");
+    for (Row const& r : rows) {
+        char peer[64] = "-";
+        char ratio[64] = "-";
+        if (!std::isnan(r.peer)) {
+            std::snprintf(peer, sizeof peer, "%.4g %s", r.peer, r.unit.c_str());
+            std::snprintf(ratio, sizeof ratio, "%.2f", r.peer / r.ours);
+        }
+        std::printf("| %s | %.4g %s | %s | %s | %s |\n", r.name.c_str(), r.ours, r.unit.c_str(), peer, ratio,
+                    r.target.c_str());
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The floor: one pass over sorted x and y that keeps the minimum and maximum
+// per pixel column, using binary search on x for each column's end.
+
+double floorLoop(std::vector<double> const& x, std::vector<double> const& y, double minX, double maxX)
+{
+    const double factor = kWidth / (maxX - minX);
+    std::vector<double> lo(kWidth + 1);
+    std::vector<double> hi(kWidth + 1);
+    size_t i = size_t(std::lower_bound(x.begin(), x.end(), minX) - x.begin());
+    for (int c = 0; c <= kWidth && i < x.size(); ++c) {
+        const double boundary = minX + (c + 0.5) / factor;
+        const size_t end = size_t(std::upper_bound(x.begin() + long(i), x.end(), boundary) - x.begin());
+        double mn = HUGE_VAL;
+        double mx = -HUGE_VAL;
+        for (; i < end; ++i) {
+            mn = std::min(mn, y[i]);
+            mx = std::max(mx, y[i]);
+        }
+        lo[c] = mn;
+        hi[c] = mx;
+    }
+    return lo[kWidth / 2] + hi[kWidth / 2];
+}
+
+void benchFloor()
+{
+    std::printf("\nFloor: min/max per pixel column of 1 000 000 sorted points\n");
+    Walk walk(7);
+    std::vector<double> x;
+    std::vector<double> y;
+    for (int i = 0; i < 1000000; ++i) {
+        x.push_back(walk.x);
+        y.push_back(walk.y);
+        walk.next();
+    }
+    std::vector<double> times;
+    volatile double sink = 0;
+    for (int rep = 0; rep < 31; ++rep) {
+        const auto t = Clock::now();
+        sink = sink + floorLoop(x, y, x.front(), x.back());
+        times.push_back(msSince(t));
+    }
+    report("floor loop, 1 000 000 points, 1600 columns", "ms", median(times), std::nan(""), "-");
+}
+
+// ---------------------------------------------------------------------------
+// Full redraw: a paint after a view change.  The view alternates between two
+// ranges that differ by a hundredth of a point so that every paint redraws.
+
+void benchFullRedraw(int n, double fraction, int repetitions, char const* target)
+{
+    OurPlot ours;
+    Walk walkA(42);
+    ours.addSeries(walkA, n);
+    ours.show();
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+    PeerPlot peer;
+    Walk walkB(42);
+    peer.addSeries(walkB, n);
+    peer.show();
+#endif
+    const double lastX = n - 1;
+    const double fromX = lastX - fraction * lastX;
+    std::vector<double> oursTimes;
+    std::vector<double> peerTimes;
+    for (int rep = -2; rep < repetitions; ++rep) { // two warm-up rounds
+        const double shift = (rep & 1) ? 0.01 : 0.0;
+        ours.setView(fromX + shift, lastX + shift);
+        auto t = Clock::now();
+        ours.canvas->repaint();
+        const double oursMs = msSince(t);
+        if (ours.canvas->isFullRedrawNeeded())
+            std::printf("warning: our canvas did not redraw\n");
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+        peer.setView(fromX + shift, lastX + shift);
+        t = Clock::now();
+        peer.replot();
+        const double peerMs = msSince(t);
+#endif
+        if (rep >= 0) {
+            oursTimes.push_back(oursMs);
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+            peerTimes.push_back(peerMs);
+#endif
+        }
+    }
+    char name[128];
+    std::snprintf(name, sizeof name, "full redraw, %d points, %s in view", n,
+                  fraction >= 1.0 ? "all" : "last 1 %");
+    report(name, "ms", median(oursTimes), median(peerTimes), target);
+}
+
+// ---------------------------------------------------------------------------
+// Streaming: 8 series, then frames that append one point to every series,
+// move the view by the policy, draw the new points and paint.
+
+void benchStreaming(int n, double fraction, int frames)
+{
+    constexpr int kSeries = 8;
+    OurPlot ours;
+    std::vector<Walk> oursWalks;
+    for (int s = 0; s < kSeries; ++s)
+        oursWalks.emplace_back(100 + s);
+    for (int s = 0; s < kSeries; ++s)
+        ours.addSeries(oursWalks[s], n);
+    ours.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::FollowViewBounds, false);
+    ours.canvas->updateBounds();
+    if (fraction < 1.0) {
+        const Bounds view = ours.canvas->getViewBounds();
+        const double lastX = n - 1;
+        ours.canvas->setViewBounds(Bounds(lastX - fraction * lastX, lastX, view.minY, view.maxY), true);
+    }
+    ours.show();
+    ours.canvas->repaint();
+
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+    PeerPlot peer;
+    std::vector<Walk> peerWalks;
+    for (int s = 0; s < kSeries; ++s)
+        peerWalks.emplace_back(100 + s);
+    double minY = HUGE_VAL;
+    double maxY = -HUGE_VAL;
+    for (int s = 0; s < kSeries; ++s) {
+        QCPGraph* graph = peer.addSeries(peerWalks[s], n);
+        bool found = false;
+        const QCPRange r = graph->data()->valueRange(found);
+        minY = std::min(minY, r.lower);
+        maxY = std::max(maxY, r.upper);
+    }
+    peer.show();
+#endif
+
+    std::vector<double> oursTimes;
+    std::vector<double> peerTimes;
+    int fullRedraws = 0;
+    for (int frame = 0; frame < frames; ++frame) {
+        auto t = Clock::now();
+        for (int s = 0; s < kSeries; ++s) {
+            ours.dataSets[s]->append(oursWalks[s].x, oursWalks[s].y);
+            oursWalks[s].next();
+        }
+        ours.canvas->updateBounds();
+        if (ours.canvas->isFullRedrawNeeded())
+            ++fullRedraws;
+        ours.canvas->drawNewPointsOnBackGround();
+        ours.canvas->repaint();
+        oursTimes.push_back(msSince(t));
+
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+        t = Clock::now();
+        for (int s = 0; s < kSeries; ++s) {
+            peer.plot->graph(s)->addData(peerWalks[s].x, peerWalks[s].y);
+            minY = std::min(minY, peerWalks[s].y);
+            maxY = std::max(maxY, peerWalks[s].y);
+            peerWalks[s].next();
+        }
+        const double lastX = peerWalks[0].x - 1.0;
+        const double margin = 0.05 * (maxY - minY);
+        peer.plot->xAxis->setRange(fraction >= 1.0 ? 0.0 : lastX - fraction * lastX, lastX);
+        peer.plot->yAxis->setRange(minY - margin, maxY + margin);
+        peer.replot();
+        peerTimes.push_back(msSince(t));
+#endif
+    }
+    char name[160];
+    const char* view = fraction >= 1.0 ? "all data" : "last 1 %";
+    std::snprintf(name, sizeof name, "streaming frame, 8 x %d points, %s in view, median", n, view);
+    report(name, "ms", median(oursTimes), median(peerTimes), "< 0.5 ms");
+    std::snprintf(name, sizeof name, "streaming frame, 8 x %d points, %s in view, mean", n, view);
+    report(name, "ms", mean(oursTimes), mean(peerTimes), "< 2 ms");
+    std::printf("    ours: %d full redraws in %d frames, 99th percentile %.3f ms, max %.3f ms\n", fullRedraws, frames,
+                percentile(oursTimes, 99), percentile(oursTimes, 100));
+}
+
+// ---------------------------------------------------------------------------
+// Hit test: 8 tracked series, the mouse near points of the curves.
+
+void benchHitTest(int n, int probes)
+{
+    constexpr int kSeries = 8;
+    OurPlot ours;
+    ours.canvas->setDefaultMouseOverDataTrackingEnabled(true);
+    for (int s = 0; s < kSeries; ++s) {
+        Walk walk(200 + s);
+        ours.addSeries(walk, n);
+    }
+    ours.show();
+    ours.setView(0, n - 1);
+    auto t = Clock::now();
+    ours.canvas->repaint();
+    const double drawMs = msSince(t);
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+    PeerPlot peer;
+    for (int s = 0; s < kSeries; ++s) {
+        Walk walk(200 + s);
+        peer.addSeries(walk, n);
+    }
+    peer.show();
+    peer.setView(0, n - 1);
+    peer.replot();
+#endif
+    std::mt19937 random(5);
+    std::vector<double> oursTimes;
+    std::vector<double> peerTimes;
+    int oursHits = 0;
+    int peerHits = 0;
+    for (int probe = 0; probe < probes; ++probe) {
+        XYDataSet* dataSet = ours.dataSets[int(random() % kSeries)];
+        const int index = int(random() % unsigned(n));
+        bool ok = false;
+        QPoint p = ours.canvas->convertDataPointToViewport(dataSet, index, ok, false);
+        p += QPoint(int(random() % 7) - 3, int(random() % 7) - 3);
+        p.setX(std::clamp(p.x(), 0, kWidth - 1));
+        p.setY(std::clamp(p.y(), 0, kHeight - 1));
+        XYCanvas::datahit_t hit;
+        t = Clock::now();
+        oursHits += ours.canvas->dataHitTest(p.x(), p.y(), hit, 10) ? 1 : 0;
+        oursTimes.push_back(msSince(t) * 1000.0);
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+        t = Clock::now();
+        peerHits += peer.plot->plottableAt(QPointF(p), false) ? 1 : 0;
+        peerTimes.push_back(msSince(t) * 1000.0);
+#endif
+    }
+    char name[128];
+    std::snprintf(name, sizeof name, "hit test, 8 tracked series x %d points", n);
+    report(name, "us", median(oursTimes), median(peerTimes), "< 50 us");
+    std::printf("    ours: %d of %d probes hit, full redraw with tracking %.1f ms; peer: %d hits\n", oursHits, probes,
+                drawMs, peerHits);
+}
+
+// ---------------------------------------------------------------------------
+// Memory per stored point: resident memory added by one series of n points
+// (after squeeze and one full redraw, so that drawing caches are included).
+
+void benchMemory(int n)
+{
+    double oursBytes = 0;
+    double oursAccounted = 0;
+    {
+        settle();
+        const long before = residentBytes();
+        const int accountedBefore = DataArray::getTotalVectorMemoryConsumption();
+        OurPlot ours;
+        Walk walk(9);
+        ours.addSeries(walk, n);
+        ours.show();
+        ours.setView(0, n - 1);
+        ours.canvas->repaint();
+        const long after = residentBytes();
+        oursAccounted = double(DataArray::getTotalVectorMemoryConsumption() - accountedBefore) / n;
+        // The window's own buffers are not per point: take them out.
+        const double window = 2.0 * kWidth * kHeight * 4;
+        oursBytes = (double(after - before) - window) / n;
+    }
+    double peerBytes = std::nan("");
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+    {
+        settle();
+        const long before = residentBytes();
+        PeerPlot peer;
+        Walk walk(9);
+        QCPGraph* graph = peer.plot->addGraph();
+        graph->setPen(QPen(Qt::black, 1));
+        // Appended in chunks so that no input copy of the whole series is held.
+        QVector<double> keys;
+        QVector<double> values;
+        for (int i = 0; i < n; i += 100000) {
+            keys.clear();
+            values.clear();
+            for (int k = i; k < std::min(n, i + 100000); ++k) {
+                keys.append(walk.x);
+                values.append(walk.y);
+                walk.next();
+            }
+            graph->addData(keys, values, true);
+        }
+        keys = QVector<double>();
+        values = QVector<double>();
+        graph->data()->squeeze();
+        peer.show();
+        peer.setView(0, n - 1);
+        peer.replot();
+        const long after = residentBytes();
+        const double window = 2.0 * kWidth * kHeight * 4;
+        peerBytes = (double(after - before) - window) / n;
+    }
+#endif
+    char name[128];
+    std::snprintf(name, sizeof name, "memory per stored point, %d points (resident)", n);
+    report(name, "bytes", oursBytes, peerBytes, "<= 16.2 bytes");
+    std::snprintf(name, sizeof name, "memory per stored point, %d points (arrays' own account)", n);
+    report(name, "bytes", oursAccounted, std::nan(""), "-");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // --quick: fewer repetitions and frames; --only=WORD: only the workloads
+    // whose key contains WORD (keys: memory, floor, full1M, full1Mlast,
+    // full10M, full10Mlast, stream100k, stream100klast, stream1M,
+    // stream1Mlast, hit).
+    bool quick = false;
+    QString only;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--quick"))
+            quick = true;
+        else if (arg.startsWith(QLatin1String("--only=")))
+            only = arg.mid(7);
+    }
+    const int frames = quick ? 200 : 2000;
+    auto wanted = [&](char const* key) { return only.isEmpty() || QString::fromLatin1(key) == only; };
+
+    std::printf("Canvas drawing bench, %d x %d offscreen, pen width 1\n", kWidth, kHeight);
+#ifdef ZEBPLOT_BENCH_HAVE_PEER
+    {
+        QCustomPlot probe;
+        QCPGraph* graph = probe.addGraph();
+        std::printf("peer: QCustomPlot %s, graph antialiased by default: %s, adaptive sampling: %s\n",
+                    QCUSTOMPLOT_VERSION_STR, graph->antialiased() ? "yes" : "no",
+                    graph->adaptiveSampling() ? "yes" : "no");
+    }
+#else
+    std::printf("peer: not found at build time, only our figures are measured\n");
+#endif
+
+    if (wanted("memory"))
+        benchMemory(10000000);
+    if (wanted("floor"))
+        benchFloor();
+    std::printf("\nFull redraw (paint after a view change), median\n");
+    if (wanted("full1M"))
+        benchFullRedraw(1000000, 1.0, quick ? 9 : 31, "2x peer");
+    if (wanted("full1Mlast"))
+        benchFullRedraw(1000000, 0.01, quick ? 9 : 31, "-");
+    if (wanted("full10M"))
+        benchFullRedraw(10000000, 1.0, quick ? 5 : 15, "2x peer");
+    if (wanted("full10Mlast"))
+        benchFullRedraw(10000000, 0.01, quick ? 5 : 15, "-");
+    std::printf("\nStreaming, %d frames\n", frames);
+    if (wanted("stream100k"))
+        benchStreaming(100000, 1.0, frames);
+    if (wanted("stream100klast"))
+        benchStreaming(100000, 0.01, frames);
+    if (wanted("stream1M"))
+        benchStreaming(1000000, 1.0, frames);
+    if (wanted("stream1Mlast"))
+        benchStreaming(1000000, 0.01, frames);
+    std::printf("\nHit test\n");
+    if (wanted("hit"))
+        benchHitTest(1000000, quick ? 50 : 400);
+
+    printTable();
+    return 0;
+}
