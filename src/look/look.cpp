@@ -569,6 +569,11 @@ void Look::setDrawMarkerOnYValueChange(bool drawMarker)
     drawMarkerOnYValueChange = drawMarker;
 }
 
+bool Look::getDrawMarkerOnYValueChange() const
+{
+    return drawMarkerOnYValueChange;
+}
+
 bool Look::mustDrawMarker(int index)
 {
     if (index <= 0 || !drawMarkerOnYValueChange)

@@ -185,6 +185,7 @@ public:
     double getHorizontalDisconnectionThreshold() const;
     void setHorizontalDisconnectionThreshold(double threshold);
     void setDrawMarkerOnYValueChange(bool drawMarker);
+    bool getDrawMarkerOnYValueChange() const;
     /// True where the y value differs from the previous one and markers on
     /// y changes are wanted.
     bool mustDrawMarker(int index);

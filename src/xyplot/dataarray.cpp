@@ -109,6 +109,7 @@ void DataArray::replace(int index, double value)
 {
     const double oldValue = getValue(index);
     replaceData(index, value);
+    ++rewriteCount;
     replaceValueInStatistics(oldValue, value);
     updateIsNondecreasing(index);
     emit dataChanged();
@@ -131,6 +132,7 @@ void DataArray::decimateKeepEven()
 {
     const int n = dataSize();
     removeOddIndexedData();
+    ++rewriteCount;
 
     resetStatistics();
     for (int i = dataSize() - 1; i >= 0; --i)
@@ -149,6 +151,7 @@ void DataArray::decimateKeepEven()
 void DataArray::reinit()
 {
     clearData();
+    ++rewriteCount;
     updateTotalMemoryConsumption();
     resetStatistics();
     nondecreasing = true;
@@ -584,6 +587,11 @@ bool DataArray::needsToAddValueAccordingDecimation()
 int DataArray::getTotalPositionsLeftShifted() const
 {
     return totalPositionsLeftShifted;
+}
+
+quint64 DataArray::getRewriteCount() const
+{
+    return rewriteCount;
 }
 
 void DataArray::updateTotalMemoryConsumption()

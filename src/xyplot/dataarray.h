@@ -90,6 +90,12 @@ public:
     /// Call once per incoming sample; append the sample only when it returns true.
     bool needsToAddValueAccordingDecimation();
     int getTotalPositionsLeftShifted() const;
+    /// Counts the changes that alter stored values other than appending at the
+    /// end or dropping from the front: replace, decimation and reinit.  Caches
+    /// of values derived from the array compare it to know when to rebuild;
+    /// appends and left shifts they can follow through the size and
+    /// getTotalPositionsLeftShifted().
+    quint64 getRewriteCount() const;
     void updateTotalMemoryConsumption();
     void excludeFromTotalMemoryConsumption();
     static int getTotalVectorMemoryConsumption();
@@ -122,6 +128,7 @@ protected:
     QElapsedTimer recalculationTimer;
     QList<double> sortedValues;
     int totalPositionsLeftShifted = 0;
+    quint64 rewriteCount = 0;
     int decimationCounter = 0;
     int decimationFactor = 1;
     int lastMemoryConsumption = 0;
