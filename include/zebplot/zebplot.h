@@ -21,6 +21,7 @@
 #include "dataarraytemplate.h"
 #include "bitdataarray.h"
 #include "compresseddataarraytemplate.h"
+#include "blockminmaxcache.h"
 
 // Grids and scales
 #include "xyabstractgrid.h"

@@ -1,0 +1,76 @@
+#ifndef ZEBPLOT_BLOCKMINMAXCACHE_H
+#define ZEBPLOT_BLOCKMINMAXCACHE_H
+
+#include "zebplot_export.h"
+
+#include <QList>
+#include <QPointer>
+
+class DataArray;
+
+/// The smallest and largest value of each block of consecutive values of one
+/// array, so that the extremes of a long index range cost a few block look-ups
+/// instead of a pass over every value.  The canvas uses it to merge the points
+/// of a pixel column without visiting them one by one.
+///
+/// Blocks are aligned to positions counted from the first value the array
+/// ever held (index + getTotalPositionsLeftShifted()), so that a left shift
+/// only drops whole blocks at the front and recomputes the one it cut.
+/// update() brings the blocks in step with the array: appended values are
+/// folded into the last blocks, left shifts drop blocks, and a replace,
+/// decimation or reinit (seen through DataArray::getRewriteCount()) discards
+/// everything, to be rebuilt from the values.  A block that holds an unusable
+/// value (NaN) is marked, so that callers can tell a range with gaps.
+///
+/// Memory: two doubles per block of blockSize values (0.125 bytes per value).
+class ZEBPLOT_EXPORT BlockMinMaxCache
+{
+public:
+    static constexpr int blockSize = 128;
+
+    explicit BlockMinMaxCache(DataArray const* array);
+    ~BlockMinMaxCache();
+
+    BlockMinMaxCache(BlockMinMaxCache const&) = delete;
+    BlockMinMaxCache& operator=(BlockMinMaxCache const&) = delete;
+
+    /// The array summarised; null once it was destroyed.
+    DataArray const* getArray() const;
+
+    /// Brings the blocks in step with the array's current values.
+    void update();
+
+    /// Minimum and maximum of the values at indices first..last (inclusive,
+    /// 0 <= first <= last < dataSize()).  False when one of them is unusable
+    /// (NaN); minimum and maximum are then not set.  Valid only while the
+    /// array has not changed since the last update().
+    bool extremes(int first, int last, double& minimum, double& maximum) const;
+
+    /// Number of blocks held.
+    int blockCount() const;
+    /// Bytes held for the blocks.
+    qsizetype getMemoryConsumption() const;
+
+protected:
+    /// Folds values first..last (array indices) into minimum and maximum;
+    /// false when one of them is unusable.
+    bool scan(int first, int last, double& minimum, double& maximum) const;
+    void clear();
+
+    QPointer<DataArray const> array;
+    /// Per block: minimum at 2 b, maximum at 2 b + 1; NaN for a block with a gap.
+    QList<double> extrema;
+    /// Absolute block number of extrema's first block.
+    qint64 firstBlock = 0;
+    /// Absolute positions [coveredBegin, coveredEnd) are folded into the blocks.
+    qint64 coveredBegin = 0;
+    qint64 coveredEnd = 0;
+    /// Array state seen by the last update().
+    quint64 seenRewriteCount = 0;
+    int seenDecimationFactor = 1;
+    int seenLeftShift = 0;
+    /// Plain double storage without a marker value is read directly.
+    double const* raw = nullptr;
+};
+
+#endif
