@@ -3,6 +3,7 @@
 // zoom buttons).  Drawing, markers and mouse handling live in their own files.
 #include "xycanvas.h"
 
+#include "blockminmaxcache.h"
 #include "dataarray.h"
 #include "dbg.h"
 #include "memleaktracer.h"
@@ -90,6 +91,7 @@ XYCanvas::XYCanvas(QList<XYDataSet*>* dataSets, QList<Marker_t*>* markers, QList
 XYCanvas::~XYCanvas()
 {
     clearViewportMaps();
+    qDeleteAll(extremaCaches);
     delete backgroundPixmap;
     delete rubberBand;
     delete horizontalMouseMarker;

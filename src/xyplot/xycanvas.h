@@ -23,6 +23,7 @@ class QPixmap;
 class QRubberBand;
 class QScrollBar;
 class QWheelEvent;
+class BlockMinMaxCache;
 class XYAbstractGrid;
 class XYDataSet;
 
@@ -297,7 +298,10 @@ protected:
     // Setting a policy from navigation or data following: stores it and
     // signals only when it changes.
     void changePolicy(Bounds::Direction direction, ViewBoundsUpdatePolicy policy);
-    void dash(QPainter* painter, QPoint point, bool colorBar);
+    /// The per-block extremes of the data set's y values, brought up to date.
+    BlockMinMaxCache* getExtremaCache(XYDataSet* dataSet);
+    /// Deletes the extremes of data sets no longer in the list.
+    void dropUnusedExtremaCaches();
 
     XYAbstractGrid* horizontalGrid = nullptr;
     XYAbstractGrid* verticalGrid = nullptr;
@@ -350,6 +354,7 @@ protected:
     QHash<XYDataSet*, bool> mouseOverDataTracking;
     bool defaultMouseOverDataTracking = false;
     QHash<XYDataSet*, ViewportMap<int>*> viewportMaps;
+    QHash<XYDataSet const*, BlockMinMaxCache*> extremaCaches;
 
     // mouse interaction
     QPoint rubberBandOrigin;

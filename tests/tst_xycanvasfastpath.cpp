@@ -1,0 +1,269 @@
+// The canvas merges the points of a pixel column without stepping through
+// them when nothing watches single points.  These tests render random data
+// twice - as the canvas draws it, and with a draw listener attached, which
+// makes it step through every point - and require the same pixels.
+#include "canvastesthelpers.h"
+
+#include "memleaktracer.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+class SilentListener : public XYDataSetDrawListener
+{
+public:
+    explicit SilentListener(XYDataSet* dataSet) : XYDataSetDrawListener(dataSet, nullptr) {}
+    void drawingDataPoint(int, int) override {}
+};
+
+struct Series
+{
+    QList<double> x;
+    QList<double> y;
+    QList<int> lookChanges; // indices from which a new colour applies
+};
+
+// x grows by random steps (some zero, a few large jumps), y is a random walk
+// with NaNs at the given rate.
+Series randomWalk(std::mt19937& random, int n, double nanRate)
+{
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::normal_distribution<double> step(0.0, 1.0);
+    Series s;
+    double x = 0.0;
+    double y = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double u = unit(random);
+        x += u < 0.05 ? 0.0 : (u > 0.999 ? 40.0 : 0.2 + 1.6 * unit(random));
+        y += step(random);
+        s.x.append(x);
+        s.y.append(unit(random) < nanRate ? kNaN : y);
+    }
+    return s;
+}
+
+// Two canvases with the same data; the second steps through every point.
+struct Pair
+{
+    CanvasFixture fast;
+    CanvasFixture slow;
+
+    void add(Series const& s, QColor color, int thickness, int lineCount)
+    {
+        for (CanvasFixture* f : {&fast, &slow}) {
+            XYDataSet* dataSet = f->addDataSet({}, {}, color, SYMBOL_NONE, Qt::SolidLine, thickness);
+            dataSet->getLook()->multiLineCount = lineCount;
+            int change = 0;
+            for (int i = 0; i < s.x.size(); ++i) {
+                if (change < s.lookChanges.size() && s.lookChanges[change] == i) {
+                    dataSet->getLook()->changeFromLast(QColor::fromHsv((change * 70) % 360, 255, 200), SYMBOL_NONE,
+                                                       Qt::SolidLine, thickness);
+                    ++change;
+                }
+                dataSet->append(s.x[i], s.y[i]);
+            }
+            if (f == &slow)
+                dataSet->setDrawListener(new SilentListener(dataSet));
+        }
+    }
+    void setView(Bounds const& view)
+    {
+        fast.canvas->setBounds(view, view, true);
+        slow.canvas->setBounds(view, view, true);
+    }
+    void setGapThreshold(double threshold)
+    {
+        fast.canvas->setHorizontalDisconnectionThreshold(threshold);
+        slow.canvas->setHorizontalDisconnectionThreshold(threshold);
+    }
+};
+
+// Empty when equal; otherwise where and how the images differ.
+QString difference(QImage const& a, QImage const& b)
+{
+    if (a.size() != b.size())
+        return QStringLiteral("sizes differ");
+    int count = 0;
+    QPoint firstAt;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y) && count++ == 0)
+                firstAt = QPoint(x, y);
+    if (count == 0)
+        return QString();
+    return QStringLiteral("%1 pixels differ, first at (%2, %3): %4 vs %5")
+        .arg(count)
+        .arg(firstAt.x())
+        .arg(firstAt.y())
+        .arg(a.pixel(firstAt), 8, 16)
+        .arg(b.pixel(firstAt), 8, 16);
+}
+
+int liveCaches()
+{
+    return MemLeakTracer::getInstance()->liveCount(QStringLiteral("BlockMinMaxCache"));
+}
+
+} // namespace
+
+class TestXYCanvasFastPath : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void columnsMatchPointByPoint();
+    void incrementalDrawingAndArrayChanges();
+};
+
+// Random walks of several densities (sparse, a few points per column, and
+// dense enough for the per-block extremes), with and without NaNs and gaps,
+// thin and thick lines, one and two parallel lines, colour changes along the
+// series, and views that show all, a part, or cut the curve at every edge.
+void TestXYCanvasFastPath::columnsMatchPointByPoint()
+{
+    std::mt19937 random(20240611);
+    const int width = 320;
+    const int height = 200;
+    int configurations = 0;
+    const int cachesBefore = liveCaches();
+    for (int n : {3000, 40000, 200000}) {
+        for (double nanRate : {0.0, 0.0005, 0.03}) {
+            Series s = randomWalk(random, n, nanRate);
+            if (nanRate > 0.01)
+                s.lookChanges = {n / 3, n / 3 + 1, n / 2};
+            double lo = 0;
+            double hi = 0;
+            for (double v : s.y) {
+                if (!std::isnan(v)) {
+                    lo = std::min(lo, v);
+                    hi = std::max(hi, v);
+                }
+            }
+            const double first = s.x.first();
+            const double last = s.x.last();
+            const double extent = last - first;
+            const double yExtent = hi - lo;
+            const QList<Bounds> views = {
+                Bounds(first, last, lo, hi),                                                 // everything
+                Bounds(first + 0.3 * extent, first + 0.6 * extent, lo, hi),                 // a middle part
+                Bounds(last - 0.01 * extent, last, lo, hi),                                 // the newest 1 %
+                Bounds(first + 0.2 * extent, first + 0.7 * extent, lo + 0.4 * yExtent,     // cut at all edges
+                       lo + 0.6 * yExtent),
+                Bounds(first - 0.5 * extent, first + 0.5 * extent, lo - yExtent, hi),       // data start mid-view
+            };
+            for (int thickness : {1, 3}) {
+                const int lineCount = thickness == 3 && n == 40000 ? 2 : 1;
+                for (double gap : {kNaN, 20.0}) {
+                    Pair pair;
+                    pair.add(s, Qt::black, thickness, lineCount);
+                    pair.setGapThreshold(gap);
+                    for (Bounds const& view : views) {
+                        pair.setView(view);
+                        const QImage fast = pair.fast.render(width, height);
+                        const QImage slow = pair.slow.render(width, height);
+                        const QString diff = difference(fast, slow);
+                        QVERIFY2(diff.isEmpty(),
+                                 qPrintable(QStringLiteral("n %1, NaN rate %2, thickness %3, gap %4, view %5..%6: %7")
+                                                .arg(n)
+                                                .arg(nanRate)
+                                                .arg(thickness)
+                                                .arg(gap)
+                                                .arg(view.minX)
+                                                .arg(view.maxX)
+                                                .arg(diff)));
+                        // Guard against comparing two blank pictures.
+                        QVERIFY(darkPixels(fast) > 0 || view.minY > lo);
+                        ++configurations;
+                    }
+                    // Dense views took the per-block extremes.
+                    if (n == 200000)
+                        QVERIFY(liveCaches() > cachesBefore);
+                }
+            }
+        }
+    }
+    QCOMPARE(configurations, 3 * 3 * 2 * 2 * 5);
+}
+
+// A live series: drawn, then extended in small and large steps and drawn
+// incrementally on the background; then shifted, replaced, decimated and
+// emptied, each followed by a full redraw.  The per-block extremes must follow
+// every change, or the dense columns would come out wrong.
+void TestXYCanvasFastPath::incrementalDrawingAndArrayChanges()
+{
+    std::mt19937 random(7);
+    const int width = 300;
+    const int height = 180;
+    Series all = randomWalk(random, 260000, 0.0);
+    Series start;
+    start.x = all.x.mid(0, 150000);
+    start.y = all.y.mid(0, 150000);
+    Pair pair;
+    pair.add(start, Qt::darkBlue, 1, 1);
+    XYDataSet* fastSet = pair.fast.dataSets.first();
+    XYDataSet* slowSet = pair.slow.dataSets.first();
+    auto compare = [&](char const* what) {
+        const QImage fast = pair.fast.render(width, height);
+        const QImage slow = pair.slow.render(width, height);
+        const QString diff = difference(fast, slow);
+        QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(what, diff)));
+        QVERIFY(darkPixels(fast) > 0);
+    };
+    auto fullView = [&] {
+        Bounds b = fastSet->getBounds();
+        b.maxX += 0.1 * (b.maxX - b.minX); // room for what is appended next
+        pair.setView(b);
+    };
+    fullView();
+    compare("first drawing");
+
+    int next = 150000;
+    for (int chunk : {1, 7, 150, 3000, 100000}) {
+        for (int k = 0; k < chunk && next < all.x.size(); ++k, ++next) {
+            fastSet->append(all.x[next], all.y[next]);
+            slowSet->append(all.x[next], all.y[next]);
+        }
+        pair.fast.canvas->drawNewPointsOnBackGround();
+        pair.slow.canvas->drawNewPointsOnBackGround();
+        QVERIFY(!pair.fast.canvas->isFullRedrawNeeded());
+        compare("incremental drawing");
+    }
+
+    // Full redraws after each kind of change of the arrays.
+    auto redraw = [&](char const* what) {
+        fullView();
+        compare(what);
+    };
+    for (XYDataSet* set : {fastSet, slowSet}) {
+        set->xData->leftshift(12345);
+        set->yData->leftshift(12345);
+    }
+    redraw("after a left shift");
+    for (XYDataSet* set : {fastSet, slowSet}) {
+        for (int i = 1000; i < set->yData->dataSize(); i += 9973)
+            set->yData->replace(i, set->yData->getValue(i) + 500.0);
+    }
+    redraw("after replacing values");
+    for (XYDataSet* set : {fastSet, slowSet}) {
+        set->xData->decimateKeepEven();
+        set->yData->decimateKeepEven();
+    }
+    redraw("after decimation");
+    for (XYDataSet* set : {fastSet, slowSet}) {
+        set->xData->reinit();
+        set->yData->reinit();
+        for (int i = 0; i < 120000; ++i)
+            set->append(all.x[i], -all.y[i]);
+    }
+    redraw("after reinit and new values");
+}
+
+QTEST_MAIN(TestXYCanvasFastPath)
+#include "tst_xycanvasfastpath.moc"
