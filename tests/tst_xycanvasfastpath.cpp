@@ -1,7 +1,9 @@
 // The canvas merges the points of a pixel column without stepping through
 // them when nothing watches single points.  These tests render random data
 // twice - as the canvas draws it, and with a draw listener attached, which
-// makes it step through every point - and require the same pixels.
+// makes it step through every point - and require the same pixels.  The hit
+// test looks only at the columns near the mouse; it must find what a visit of
+// every candidate of the cell finds.
 #include "canvastesthelpers.h"
 
 #include "memleaktracer.h"
@@ -106,6 +108,34 @@ QString difference(QImage const& a, QImage const& b)
         .arg(b.pixel(firstAt), 8, 16);
 }
 
+// The hit test as a visit of every candidate of the mouse's cell.
+bool referenceHit(XYCanvas* canvas, XYDataSet* dataSet, int x, int y, int maxDistance, XYCanvas::datahit_t& hit)
+{
+    ViewportMap<int>* map = canvas->getViewportMap(dataSet);
+    if (map->getCellWidth() == 0 || x < 0 || y < 0 || x >= map->getWidth() || y >= map->getHeight())
+        return false;
+    bool found = false;
+    for (int i : map->cell(x / map->getCellWidth(), y / map->getCellHeight())) {
+        if (i >= dataSet->yData->dataSize())
+            continue;
+        bool ok = false;
+        const QPoint q = canvas->convertDataPointToViewport(dataSet, i, ok, false);
+        if (!ok)
+            continue;
+        const int dx = std::abs(x - q.x());
+        const int dy = std::abs(q.y() - y);
+        const double d = std::sqrt(double(dx) * dx + double(dy) * dy);
+        if (d <= maxDistance && (!found || d < hit.distance)) {
+            found = true;
+            hit.index = i;
+            hit.distance = d;
+            hit.pointX = q.x();
+            hit.pointY = q.y();
+        }
+    }
+    return found;
+}
+
 int liveCaches()
 {
     return MemLeakTracer::getInstance()->liveCount(QStringLiteral("BlockMinMaxCache"));
@@ -120,6 +150,7 @@ class TestXYCanvasFastPath : public QObject
 private slots:
     void columnsMatchPointByPoint();
     void incrementalDrawingAndArrayChanges();
+    void hitTestMatchesVisitingEveryCandidate();
 };
 
 // Random walks of several densities (sparse, a few points per column, and
@@ -263,6 +294,88 @@ void TestXYCanvasFastPath::incrementalDrawingAndArrayChanges()
             set->append(all.x[i], -all.y[i]);
     }
     redraw("after reinit and new values");
+}
+
+// Dense tracked series (one with NaNs, one drawn as two parallel lines, whose
+// cells are not in index order), full and partial views, points appended
+// after the first drawing; the mouse near points of the curves and anywhere.
+void TestXYCanvasFastPath::hitTestMatchesVisitingEveryCandidate()
+{
+    std::mt19937 random(99);
+    const int width = 320;
+    const int height = 200;
+    CanvasFixture f;
+    f.canvas->setDefaultMouseOverDataTrackingEnabled(true);
+    const QList<double> nanRates = {0.0, 0.0, 0.01};
+    for (int k = 0; k < 3; ++k) {
+        const Series s = randomWalk(random, 120000, nanRates[k]);
+        XYDataSet* set = f.addDataSet(s.x.mid(0, 100000), s.y.mid(0, 100000));
+        if (k == 1)
+            set->getLook()->multiLineCount = 2;
+        for (int i = 100000; i < s.x.size(); ++i) // drawn later, incrementally
+            set->append(s.x[i], s.y[i]);
+    }
+    std::uniform_int_distribution<int> anyX(-5, width + 5);
+    std::uniform_int_distribution<int> anyY(-5, height + 5);
+    std::uniform_int_distribution<int> jitter(-6, 6);
+    int probes = 0;
+    int hits = 0;
+    for (int viewKind = 0; viewKind < 3; ++viewKind) {
+        Bounds all;
+        for (XYDataSet* set : f.dataSets)
+            set->includeInBounds(all);
+        Bounds view = all;
+        if (viewKind == 1) {
+            view.minX = all.minX + 0.45 * (all.maxX - all.minX);
+            view.maxX = all.minX + 0.5 * (all.maxX - all.minX);
+        } else if (viewKind == 2) {
+            view.minY = all.minY + 0.3 * (all.maxY - all.minY);
+            view.maxY = all.minY + 0.6 * (all.maxY - all.minY);
+        }
+        if (viewKind == 0) {
+            // First drawn with the older points only, then the rest incrementally.
+            f.canvas->setBounds(view, view, true);
+            f.render(width, height);
+            f.canvas->drawNewPointsOnBackGround();
+        } else {
+            f.canvas->setBounds(view, view, true);
+        }
+        f.render(width, height);
+        for (int probe = 0; probe < 400; ++probe) {
+            int x = anyX(random);
+            int y = anyY(random);
+            if (probe % 2 == 0) {
+                XYDataSet* set = f.dataSets[probe % 3];
+                bool ok = false;
+                const QPoint q = f.canvas->convertDataPointToViewport(
+                    set, int(random() % unsigned(set->yData->dataSize())), ok, false);
+                if (ok) {
+                    x = q.x() + jitter(random);
+                    y = q.y() + jitter(random);
+                }
+            }
+            for (int maxDistance : {10, 3, 0}) {
+                for (XYDataSet* set : f.dataSets) {
+                    XYCanvas::datahit_t expected;
+                    XYCanvas::datahit_t actual;
+                    const bool wanted = referenceHit(f.canvas.get(), set, x, y, maxDistance, expected);
+                    const bool got = f.canvas->dataHitTest(set, x, y, actual, maxDistance);
+                    QCOMPARE(got, wanted);
+                    if (wanted) {
+                        QCOMPARE(actual.index, expected.index);
+                        QCOMPARE(actual.distance, expected.distance);
+                        QCOMPARE(actual.pointX, expected.pointX);
+                        QCOMPARE(actual.pointY, expected.pointY);
+                        QCOMPARE(actual.dataSet, set);
+                        ++hits;
+                    }
+                    ++probes;
+                }
+            }
+        }
+    }
+    QCOMPARE(probes, 3 * 400 * 3 * 3);
+    QVERIFY(hits > probes / 20);
 }
 
 QTEST_MAIN(TestXYCanvasFastPath)

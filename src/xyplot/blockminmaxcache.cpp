@@ -182,6 +182,23 @@ bool BlockMinMaxCache::extremes(int first, int last, double& minimum, double& ma
     return true;
 }
 
+int BlockMinMaxCache::blockLast(int index) const
+{
+    const qint64 absolute = qint64(index) + seenLeftShift;
+    return int((absolute / blockSize + 1) * blockSize - 1 - seenLeftShift);
+}
+
+bool BlockMinMaxCache::blockExtremes(int index, double& minimum, double& maximum) const
+{
+    const qint64 absolute = qint64(index) + seenLeftShift;
+    if (absolute < coveredBegin || absolute >= coveredEnd)
+        return false;
+    const qsizetype slot = qsizetype(absolute / blockSize - firstBlock);
+    minimum = extrema[2 * slot];
+    maximum = extrema[2 * slot + 1];
+    return !std::isnan(minimum);
+}
+
 int BlockMinMaxCache::blockCount() const
 {
     return int(extrema.size() / 2);

@@ -46,6 +46,13 @@ public:
     /// array has not changed since the last update().
     bool extremes(int first, int last, double& minimum, double& maximum) const;
 
+    /// The last index of the block holding index (as of the last update()).
+    int blockLast(int index) const;
+    /// Minimum and maximum of the whole block holding index: bounds for any
+    /// part of it, in one look-up.  False when the block holds an unusable
+    /// value or index is not covered.
+    bool blockExtremes(int index, double& minimum, double& maximum) const;
+
     /// Number of blocks held.
     int blockCount() const;
     /// Bytes held for the blocks.

@@ -302,6 +302,12 @@ protected:
     BlockMinMaxCache* getExtremaCache(XYDataSet* dataSet);
     /// Deletes the extremes of data sets no longer in the list.
     void dropUnusedExtremaCaches();
+    /// The hit test over a cell whose points are listed in index order with
+    /// non-decreasing x: the list position of the nearest acceptable
+    /// candidate (-1: none), its pixel and distance.  False when the cell or
+    /// the data do not allow it; the caller then visits every candidate.
+    bool nearestCandidateByColumns(XYDataSet* dataSet, QList<int> const& candidates, int x, int y, int maxDistance,
+                                   int& position, QPoint& point, double& distance);
 
     XYAbstractGrid* horizontalGrid = nullptr;
     XYAbstractGrid* verticalGrid = nullptr;
@@ -354,6 +360,13 @@ protected:
     QHash<XYDataSet*, bool> mouseOverDataTracking;
     bool defaultMouseOverDataTracking = false;
     QHash<XYDataSet*, ViewportMap<int>*> viewportMaps;
+    /// Per data set with a map: the last index entered into it, or
+    /// kEntriesUnordered once an index was entered that was not larger than
+    /// the one before (several parallel lines).  While the items grow in index
+    /// order, each cell lists them sorted, which the hit test relies on to
+    /// look only at the points near the mouse.
+    QHash<XYDataSet const*, int> viewportMapLastEntries;
+    static constexpr int kEntriesUnordered = -2;
     QHash<XYDataSet const*, BlockMinMaxCache*> extremaCaches;
 
     // mouse interaction

@@ -342,6 +342,8 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
     const int h = viewport.height();
 
     ViewportMap<int>* map = isMouseOverDataTrackingEnabled(dataSet) ? getViewportMap(dataSet) : nullptr;
+    // Whether the map's items keep growing in index order (see viewportMapLastEntries).
+    int lastEntry = viewportMapLastEntries.value(dataSet, -1);
     const bool colorBar = look->isColorBar();
     const double maxBarData = look->getMaxBarEntryDataLength();
     const bool barMode = colorBar && !std::isnan(maxBarData);
@@ -521,8 +523,10 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
                 dataSetMarkers.append(marker);
             }
             if (region == 0) {
-                if (map)
+                if (map) {
                     map->addItem(i, p.x(), h - 1 - p.y());
+                    lastEntry = lastEntry == kEntriesUnordered || i <= lastEntry ? kEntriesUnordered : i;
+                }
                 if (symbol != SYMBOL_NONE)
                     drawSymbol(p, symbol, halfSymbol, painter);
             }
@@ -721,6 +725,8 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
     }
     setLastProcessedIndex(dataSet, last);
     setLastProcessedPointDegreeOfIsolation(dataSet, isolation);
+    if (map)
+        viewportMapLastEntries.insert(dataSet, lastEntry);
 
     if (connectFirstLast && ySize > 0 && xData->dataSize() >= ySize) {
         QPoint a;
@@ -1023,6 +1029,7 @@ void XYCanvas::clearViewportMaps()
 {
     qDeleteAll(viewportMaps);
     viewportMaps.clear();
+    viewportMapLastEntries.clear();
 }
 
 void XYCanvas::clearDataSetFilterCaches()
