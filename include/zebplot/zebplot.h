@@ -22,6 +22,16 @@
 #include "bitdataarray.h"
 #include "compresseddataarraytemplate.h"
 
+// Grids and scales
+#include "xyabstractgrid.h"
+#include "lineargrid.h"
+#include "xyscale.h"
+
+// Canvas
+#include "marker.h"
+#include "viewportmap.h"
+#include "xycanvas.h"
+
 // Data sets
 #include "xydataset.h"
 

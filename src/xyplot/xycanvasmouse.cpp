@@ -1,0 +1,472 @@
+// XYCanvas: mouse interaction (rubber-band zoom, panning, hit testing, mouse
+// coordinates, cross-hair and time markers, cursor handling).
+#include "xycanvas.h"
+
+#include "dataarray.h"
+#include "look.h"
+#include "plotrendersettings.h"
+#include "xyabstractgrid.h"
+#include "xydataset.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QRubberBand>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+Marker_t* newForegroundMarker(int orientation, QColor const& color, int width)
+{
+    Marker_t* marker = new Marker_t;
+    marker->type = MARKER_FOREGROUND;
+    marker->orientation = orientation;
+    marker->position = 0.0;
+    marker->color = color;
+    marker->penStyle = Qt::SolidLine;
+    marker->width = width;
+    return marker;
+}
+
+QPoint rounded(QPointF const& p)
+{
+    return QPoint(qRound(p.x()), qRound(p.y()));
+}
+
+} // namespace
+
+bool XYCanvas::event(QEvent* event)
+{
+    // Mouse, wheel and paint events are dispatched here rather than left to the
+    // generic widget handling, so that a disabled canvas still reacts to them.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        mousePressEvent(static_cast<QMouseEvent*>(event));
+        return true;
+    case QEvent::MouseButtonRelease:
+        mouseReleaseEvent(static_cast<QMouseEvent*>(event));
+        return true;
+    case QEvent::MouseMove:
+        mouseMoveEvent(static_cast<QMouseEvent*>(event));
+        return true;
+    case QEvent::Enter:
+        enterEvent(static_cast<QEnterEvent*>(event));
+        return true;
+    case QEvent::Leave:
+        leaveEvent(event);
+        return true;
+    case QEvent::Paint:
+        paintEvent(static_cast<QPaintEvent*>(event));
+        return true;
+    case QEvent::Wheel:
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    case QEvent::CursorChange:
+        cursorChangeEvent(event);
+        return true;
+    default:
+        return QFrame::event(event);
+    }
+}
+
+void XYCanvas::cursorChangeEvent(QEvent* event)
+{
+    if (overrideCursorActive)
+        QGuiApplication::changeOverrideCursor(cursor());
+    QFrame::event(event);
+}
+
+void XYCanvas::changeCursor(Qt::CursorShape cursor)
+{
+    setCursor(cursor);
+}
+
+void XYCanvas::enableSendingMouseCoords(bool enable)
+{
+    sendMouseCoords = enable;
+}
+
+void XYCanvas::enableSendingTextualMouseCoords(bool enable)
+{
+    sendTextualMouseCoords = enable;
+}
+
+void XYCanvas::setConnectFirstLast(bool connect)
+{
+    connectFirstLast = connect;
+}
+
+void XYCanvas::mousePressEvent(QMouseEvent* event)
+{
+    movedSincePress = false;
+    if (event->buttons() == Qt::LeftButton) {
+        if (cursor().shape() != Qt::OpenHandCursor) {
+            rubberBandOrigin = rounded(event->position());
+            delete rubberBand;
+            rubberBand = new QRubberBand(QRubberBand::Rectangle, this);
+            rubberBand->setGeometry(QRect(rubberBandOrigin, QSize()));
+            rubberBand->show();
+        } else {
+            setCursor(Qt::ClosedHandCursor);
+            panPosition = rounded(event->position());
+        }
+    } else {
+        delete rubberBand;
+        rubberBand = nullptr;
+    }
+    dataHitTestAndEmit(event);
+    QWidget::mousePressEvent(event);
+}
+
+void XYCanvas::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPointF p = event->position();
+    const double w = viewport.width();
+    const double h = viewport.height();
+    const double minX = viewBounds.minX;
+    const double maxX = viewBounds.maxX;
+    const double minY = viewBounds.minY;
+    const double maxY = viewBounds.maxY;
+    const double wx = (maxX - minX) * p.x() / w + minX;
+    const double wy = (maxY - minY) * (h - p.y()) / h + minY;
+    const Qt::CursorShape shape = cursor().shape();
+
+    if (sendTextualMouseCoords || shape == Qt::ClosedHandCursor) {
+        const int xDecimals = getDecimalPlaces(maxX - minX);
+        const int yDecimals = getDecimalPlaces(maxY - minY);
+        // Without grids the numbers are written plainly with the same decimals.
+        const QString xLabel = verticalGrid ? verticalGrid->getLabel(wx, xDecimals) : QString::number(wx, 'f', xDecimals);
+        const QString yLabel =
+            horizontalGrid ? horizontalGrid->getLabel(wy, yDecimals) : QString::number(wy, 'f', yDecimals);
+        emit mouseMoved(xLabel, yLabel);
+    }
+    if (sendMouseCoords)
+        emit mouseCoords(wx, wy);
+
+    if (shape == Qt::ClosedHandCursor) {
+        // The data follow the mouse.
+        dragViewBounds(Bounds::Horizontal, -(p.x() - panPosition.x()) * (maxX - minX) / w, false);
+        dragViewBounds(Bounds::Vertical, (p.y() - panPosition.y()) * (maxY - minY) / h, true);
+        panPosition = rounded(p);
+    } else if (shape == Qt::CrossCursor && rubberBand) {
+        rubberBand->setGeometry(QRect(rubberBandOrigin, rounded(p)).normalized());
+    }
+    dataHitTestAndEmit(event);
+    updateMouseMarkers(wx, wy, false);
+    movedSincePress = true;
+    QWidget::mouseMoveEvent(event);
+}
+
+void XYCanvas::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (cursor().shape() == Qt::ClosedHandCursor) {
+        setCursor(Qt::OpenHandCursor);
+    } else if (rubberBand) {
+        // A click without movement does not zoom.
+        if (movedSincePress) {
+            rubberBand->hide();
+            const QRect r = rubberBand->geometry().normalized();
+            const double x1 = r.left() * xInverseFactor + viewBounds.minX;
+            const double x2 = r.right() * xInverseFactor + viewBounds.minX;
+            const double y1 = r.top() * yInverseFactor + viewBounds.maxY;
+            const double y2 = r.bottom() * yInverseFactor + viewBounds.maxY;
+            zoomTo(Bounds::Horizontal, std::min(x1, x2), std::max(x1, x2), false);
+            zoomTo(Bounds::Vertical, std::min(y1, y2), std::max(y1, y2), true);
+            movedSincePress = false;
+        }
+        delete rubberBand;
+        rubberBand = nullptr;
+    }
+    dataHitTestAndEmit(event);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void XYCanvas::enterEvent(QEnterEvent* event)
+{
+    // The canvas cursor wins over whatever the host shows while the mouse is here.
+    if (!overrideCursorActive) {
+        QGuiApplication::setOverrideCursor(cursor());
+        overrideCursorActive = true;
+    }
+    QWidget::enterEvent(event);
+}
+
+void XYCanvas::leaveEvent(QEvent* event)
+{
+    if (overrideCursorActive) {
+        QGuiApplication::restoreOverrideCursor();
+        overrideCursorActive = false;
+    }
+    dataHitTestAndEmit(event);
+    mouseMarkerMouseLeave(false);
+    if (sendTextualMouseCoords)
+        emit mouseMoved(QString(), QString());
+    QWidget::leaveEvent(event);
+}
+
+int XYCanvas::getDecimalPlaces(double extent)
+{
+    if (std::isnan(extent))
+        return 0;
+    if (extent > 100)
+        return 0;
+    if (extent > 10)
+        return 1;
+    if (extent > 1)
+        return 2;
+    return 3;
+}
+
+XYCanvas::datahit_t XYCanvas::getLastDataHit() const
+{
+    return lastDataHit;
+}
+
+bool XYCanvas::areMouseMarkersHidden() const
+{
+    return mouseMarkersHidden;
+}
+
+bool XYCanvas::dataHitTest(XYDataSet* dataSet, int x, int y, XYCanvas::datahit_t& hit, int maxDistance)
+{
+    if (!isMouseOverDataTrackingEnabled(dataSet))
+        return false;
+    ViewportMap<int>* map = getViewportMap(dataSet);
+    if (map->getCellWidth() == 0 || map->getCellHeight() == 0 || x < 0 || y < 0 || x >= map->getWidth()
+        || y >= map->getHeight())
+        return false;
+    const QList<int>& candidates = map->cell(x / map->getCellWidth(), y / map->getCellHeight());
+    if (candidates.isEmpty())
+        return false;
+    Look* look = dataSet->getLook();
+    const bool colorBar = look->isColorBar();
+    const int size = std::min(dataSet->yData->dataSize(), dataSet->xData->dataSize());
+    bool found = false;
+    for (int i : candidates) {
+        if (i < 0 || i >= size)
+            continue;
+        bool ok = false;
+        const QPoint q = convertDataPointToViewport(dataSet, i, ok, false);
+        if (!ok)
+            continue;
+        const int dx = std::abs(x - q.x());
+        const int dy = std::abs(q.y() - y);
+        const double d = std::sqrt(double(dx) * dx + double(dy) * dy);
+        bool acceptable;
+        if (colorBar) {
+            // A band along the bar, as thick as the bar is drawn.
+            const int halfBar = (look->getLineThickness(i) * getPlotRenderSettings()->colorBarWidthFactor) / 2 + 1;
+            acceptable = dx <= maxDistance && dy <= halfBar;
+        } else {
+            acceptable = d <= maxDistance;
+        }
+        if (acceptable && (!found || d < hit.distance)) {
+            found = true;
+            hit.dataSet = dataSet;
+            hit.index = i;
+            hit.fractionalIndex = i;
+            hit.distance = d;
+            hit.mouseX = x;
+            hit.mouseY = y;
+            hit.pointX = q.x();
+            hit.pointY = q.y();
+            hit.canvas = this;
+        }
+    }
+    return found;
+}
+
+bool XYCanvas::dataHitTest(int x, int y, XYCanvas::datahit_t& hit, int maxDistance)
+{
+    hit.dataSet = nullptr;
+    if (!dataSets)
+        return false;
+    bool found = false;
+    for (XYDataSet* dataSet : std::as_const(*dataSets)) {
+        if (!isMouseOverDataTrackingEnabled(dataSet))
+            continue;
+        datahit_t candidate;
+        if (dataHitTest(dataSet, x, y, candidate, maxDistance) && (!found || hit.distance > candidate.distance)) {
+            hit = candidate;
+            found = true;
+        }
+    }
+    return found;
+}
+
+void XYCanvas::dataHitTestAndEmit(QEvent* event)
+{
+    auto markLeft = [this](int x, int y) {
+        lastDataHit.dataSet = nullptr;
+        lastDataHit.mouseX = x;
+        lastDataHit.mouseY = y;
+        lastDataHit.fractionalIndex = -1;
+        lastDataHit.distance = kNaN;
+        lastDataHit.pointX = kNaN;
+        lastDataHit.pointY = kNaN;
+    };
+    if (QMouseEvent* mouseEvent = dynamic_cast<QMouseEvent*>(event)) {
+        const QPoint p = rounded(mouseEvent->position());
+        datahit_t hit;
+        if (dataHitTest(p.x(), p.y(), hit, 10)) {
+            lastDataHit = hit;
+            emit mouseOverData(hit, mouseEvent);
+            return;
+        }
+        if (!lastDataHit.dataSet)
+            return;
+        // The mouse left the last point hit: say so once.
+        markLeft(p.x(), p.y());
+        emit mouseOverData(lastDataHit, mouseEvent);
+        return;
+    }
+    if (lastDataHit.dataSet) {
+        markLeft(-1, -1);
+        emit mouseOverData(lastDataHit, nullptr);
+    }
+}
+
+void XYCanvas::setDefaultMouseOverDataTrackingEnabled(bool enabled)
+{
+    defaultMouseOverDataTracking = enabled;
+}
+
+void XYCanvas::setMouseOverDataTrackingEnabled(XYDataSet* dataSet, bool enabled)
+{
+    mouseOverDataTracking.insert(dataSet, enabled);
+}
+
+void XYCanvas::enableMouseMarkers(QFlags<XYCanvas::Orientation> orientations)
+{
+    mouseMarkerOrientations = orientations;
+    update();
+}
+
+void XYCanvas::disableMouseMarkers()
+{
+    mouseMarkerOrientations = QFlags<Orientation>();
+    update();
+}
+
+void XYCanvas::enableInterplotMouseMarkers(QFlags<XYCanvas::Orientation> orientations)
+{
+    interplotMouseMarkerOrientations = orientations;
+    update();
+}
+
+void XYCanvas::disableInterplotMouseMarkers()
+{
+    interplotMouseMarkerOrientations = QFlags<Orientation>();
+    update();
+}
+
+void XYCanvas::setXYCanvassesForInterplotMouseMarkers(QList<XYCanvas*> canvases)
+{
+    interplotCanvases = canvases;
+}
+
+void XYCanvas::ensureMouseMarkers()
+{
+    if (!horizontalMouseMarker)
+        horizontalMouseMarker = newForegroundMarker(HORIZONTAL, Qt::gray, 0);
+    if (!verticalMouseMarker)
+        verticalMouseMarker = newForegroundMarker(VERTICAL, Qt::gray, 0);
+}
+
+void XYCanvas::updateMouseMarkers(double x, double y, bool fromOtherCanvas)
+{
+    ensureMouseMarkers();
+    mouseMarkersHidden = false;
+    horizontalMouseMarker->position = y;
+    verticalMouseMarker->position = x;
+    mouseMarkersFromOtherCanvas = fromOtherCanvas;
+    if (fromOtherCanvas) {
+        if (interplotMouseMarkerOrientations)
+            update();
+        return;
+    }
+    if (mouseMarkerOrientations)
+        update();
+    for (XYCanvas* other : std::as_const(interplotCanvases))
+        if (other && other != this)
+            other->updateMouseMarkers(x, y, true);
+}
+
+void XYCanvas::mouseMarkerMouseLeave(bool fromOtherCanvas)
+{
+    mouseMarkersHidden = true;
+    if (fromOtherCanvas) {
+        if (interplotMouseMarkerOrientations)
+            update();
+        return;
+    }
+    if (mouseMarkerOrientations)
+        update();
+    for (XYCanvas* other : std::as_const(interplotCanvases))
+        if (other && other != this)
+            other->mouseMarkerMouseLeave(true);
+}
+
+void XYCanvas::enableCurrentTimeMarker()
+{
+    currentTimeMarkerEnabled = true;
+    ensureCurrentTimeMarker();
+    update();
+}
+
+void XYCanvas::disableCurrentTimeMarker()
+{
+    currentTimeMarkerEnabled = false;
+    update();
+}
+
+void XYCanvas::ensureCurrentTimeMarker()
+{
+    if (!currentTimeMarker)
+        currentTimeMarker = newForegroundMarker(VERTICAL, Qt::red, 2);
+}
+
+void XYCanvas::updateCurrentTimeMarker(double x)
+{
+    ensureCurrentTimeMarker();
+    currentTimeMarker->position = x;
+    update();
+}
+
+void XYCanvas::enableIntervalTimeMarker()
+{
+    intervalTimeMarkerEnabled = true;
+    ensureIntervalTimeMarker();
+    update();
+}
+
+void XYCanvas::disableIntervalTimeMarker()
+{
+    intervalTimeMarkerEnabled = false;
+    update();
+}
+
+void XYCanvas::ensureIntervalTimeMarker()
+{
+    if (!intervalStartTimeMarker)
+        intervalStartTimeMarker = newForegroundMarker(VERTICAL, Qt::blue, 2);
+    if (!intervalStopTimeMarker)
+        intervalStopTimeMarker = newForegroundMarker(VERTICAL, Qt::blue, 2);
+}
+
+void XYCanvas::updateIntervalStartTimeMarker(double x)
+{
+    ensureIntervalTimeMarker();
+    intervalStartTimeMarker->position = x;
+    update();
+}
+
+void XYCanvas::updateIntervalStopTimeMarker(double x)
+{
+    ensureIntervalTimeMarker();
+    intervalStopTimeMarker->position = x;
+    update();
+}

@@ -1,0 +1,419 @@
+// The canvas drawing pipeline, checked on rendered pixels: lines, pixel-column
+// merging, gaps and NaNs, clipping, colour bars, symbols, marker layers,
+// incremental drawing and the time budget.
+#include "canvastesthelpers.h"
+
+#include <QPicture>
+#include <QThread>
+#include <QtTest>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+// Counts the points the canvas reports as drawn; may stall to exhaust the time budget.
+class CountingListener : public XYDataSetDrawListener
+{
+public:
+    CountingListener(XYDataSet* dataSet, int stallMs = 0)
+        : XYDataSetDrawListener(dataSet, nullptr), stallMs(stallMs)
+    {
+    }
+    void drawingDataPoint(int index, int) override
+    {
+        if (stallMs > 0 && calls == 0)
+            QThread::msleep(stallMs);
+        ++calls;
+        indices.append(index);
+    }
+    int stallMs;
+    int calls = 0;
+    QList<int> indices;
+};
+
+// Bytes of recorded paint commands: a measure of how much was drawn.
+int recordedSize(XYCanvas* canvas, XYDataSet* dataSet)
+{
+    QPicture picture;
+    QPainter painter(&picture);
+    canvas->drawDataSet(&painter, dataSet);
+    painter.end();
+    return int(picture.size());
+}
+
+void showAll(CanvasFixture& f, Bounds const& view)
+{
+    f.canvas->setBounds(view, view, true);
+}
+
+} // namespace
+
+class TestXYCanvasDrawing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void linesLandOnTheirPixels();
+    void pointsInOneColumnBecomeOneLine();
+    void gapsAndInvalidPoints();
+    void clipping();
+    void colorBarsAndSymbols();
+    void markerLayers();
+    void incrementalDrawingAndTimeBudget();
+    void viewportMapAndVisibleRange();
+    void degenerateInput();
+};
+
+void TestXYCanvasDrawing::linesLandOnTheirPixels()
+{
+    CanvasFixture f;
+    f.addDataSet({0, 200}, {25, 25}, Qt::black);
+    f.addDataSet({50, 50}, {0, 100}, Qt::blue); // a vertical line at x = 50
+    showAll(f, Bounds(0, 200, 0, 100));
+    const QImage image = f.render(200, 100);
+    // Upward data y 25 lies 25 pixels above the bottom edge: device row 75.
+    QVERIFY(!isWhite(image.pixel(100, 75)) || !isWhite(image.pixel(100, 74)));
+    QVERIFY(isWhite(image.pixel(100, 70)));
+    QVERIFY(isWhite(image.pixel(100, 80)));
+    QVERIFY((qBlue(image.pixel(50, 40)) > 200 && qRed(image.pixel(50, 40)) < 200)
+            || (qBlue(image.pixel(49, 40)) > 200 && qRed(image.pixel(49, 40)) < 200));
+    QVERIFY(isWhite(image.pixel(60, 40)));
+}
+
+void TestXYCanvasDrawing::pointsInOneColumnBecomeOneLine()
+{
+    CanvasFixture f;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> yDist(20, 80);
+    QList<double> xs;
+    QList<double> ys;
+    for (int i = 0; i < 10000; ++i) {
+        xs << 100 + 2.9 * i / 10000.0; // three pixel columns
+        ys << yDist(random);
+    }
+    ys[0] = 20;
+    ys[5000] = 80;
+    XYDataSet* many = f.addDataSet(xs, ys);
+    XYDataSet* single = f.addDataSet({10, 190}, {50, 60});
+    showAll(f, Bounds(0, 200, 0, 100));
+    const QImage image = f.render(200, 100);
+    // The merged column spans the whole y range of its points.
+    bool top = false;
+    bool bottom = false;
+    for (int x = 99; x <= 103; ++x) {
+        top = top || !isWhite(image.pixel(x, 21));
+        bottom = bottom || !isWhite(image.pixel(x, 79));
+    }
+    QVERIFY(top && bottom);
+    // Ten thousand points cost about as much drawing as a handful of lines.
+    const int manySize = recordedSize(f.canvas.get(), many);
+    const int oneLine = recordedSize(f.canvas.get(), single);
+    QVERIFY2(manySize < 12 * oneLine, qPrintable(QString("%1 vs %2").arg(manySize).arg(oneLine)));
+}
+
+void TestXYCanvasDrawing::gapsAndInvalidPoints()
+{
+    const double nan = std::nan("");
+    {
+        // A NaN breaks the line; points joined before it get no dash.
+        CanvasFixture f;
+        f.addDataSet({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {50, 50, 50, 50, 50, nan, 50, 50, 50, 50, 50});
+        showAll(f, Bounds(0, 10, 0, 100));
+        const QImage image = f.render(200, 100);
+        QVERIFY(darkPixelsInColumn(image, 60) > 0);
+        QCOMPARE(darkPixelsInColumn(image, 100), 0);
+        QCOMPARE(darkPixelsInColumn(image, 90), 0);
+        QVERIFY(darkPixelsInColumn(image, 140) > 0);
+    }
+    {
+        // A point between two NaNs is joined to nothing: it gets a dash.
+        CanvasFixture f;
+        f.addDataSet({0, 1, 2, 3, 4}, {nan, nan, 50, nan, nan});
+        showAll(f, Bounds(0, 4, 0, 100));
+        const QImage image = f.render(200, 100);
+        QVERIFY(darkPixelsInColumn(image, 100) + darkPixelsInColumn(image, 101) > 0);
+        QCOMPARE(darkPixels(image.copy(0, 0, 90, 100)), 0);
+    }
+    {
+        // A gap beyond the threshold is not joined.
+        CanvasFixture f;
+        f.canvas->setHorizontalDisconnectionThreshold(1.5);
+        f.addDataSet({0, 1, 2, 5, 6}, {50, 50, 50, 50, 50});
+        showAll(f, Bounds(0, 10, 0, 100));
+        QImage image = f.render(200, 100);
+        QCOMPARE(darkPixelsInColumn(image, 70), 0); // between x = 2 and x = 5
+        QVERIFY(darkPixelsInColumn(image, 30) > 0);
+        QVERIFY(darkPixelsInColumn(image, 110) > 0);
+
+        // Without a threshold the same data are joined.
+        f.canvas->setHorizontalDisconnectionThreshold(std::nan(""));
+        f.canvas->fullRepaint();
+        image = f.render(200, 100);
+        QVERIFY(darkPixelsInColumn(image, 70) > 0);
+    }
+    {
+        // A filter that drops a point breaks the line like a NaN.
+        class DropThird : public XYDataSetFilter
+        {
+        public:
+            using XYDataSetFilter::XYDataSetFilter;
+            bool excludeDataPoint(int index, int) override { return index == 3; }
+        };
+        CanvasFixture f;
+        XYDataSet* set = f.addDataSet({0, 1, 2, 3, 4, 5, 6}, {50, 50, 50, 50, 50, 50, 50});
+        set->setFilter(new DropThird(set, nullptr));
+        showAll(f, Bounds(0, 6, 0, 100));
+        const QImage image = f.render(300, 100);
+        QCOMPARE(darkPixelsInColumn(image, 125), 0);
+        QCOMPARE(darkPixelsInColumn(image, 175), 0);
+        QVERIFY(darkPixelsInColumn(image, 75) > 0);
+    }
+}
+
+void TestXYCanvasDrawing::clipping()
+{
+    CanvasFixture f;
+    showAll(f, Bounds(0, 100, 0, 100));
+    f.render(100, 100);
+    XYCanvas* c = f.canvas.get();
+    QCOMPARE(c->outsideClip(QPoint(50, 50)), 0);
+    QCOMPARE(c->outsideClip(QPoint(-1, -1)), 1);
+    QCOMPARE(c->outsideClip(QPoint(-1, 50)), 2);
+    QCOMPARE(c->outsideClip(QPoint(-1, 101)), 3);
+    QCOMPARE(c->outsideClip(QPoint(50, 101)), 4);
+    QCOMPARE(c->outsideClip(QPoint(101, 101)), 5);
+    QCOMPARE(c->outsideClip(QPoint(101, 50)), 6);
+    QCOMPARE(c->outsideClip(QPoint(101, -1)), 7);
+    QCOMPARE(c->outsideClip(QPoint(50, -1)), 8);
+    QVERIFY(c->maybeIntersectsViewport(1, 5));
+    QVERIFY(c->maybeIntersectsViewport(5, 1));
+    QVERIFY(!c->maybeIntersectsViewport(1, 3));
+    QVERIFY(!c->maybeIntersectsViewport(0, 4));
+    QVERIFY(!c->maybeIntersectsViewport(9, 1));
+    QCOMPARE(c->calculateCrossing(QPoint(50, 50), QPoint(-50, 150), 3), QPoint(0, 100));
+
+    // Region 1 to region 5 crosses the viewport and is drawn; 1 to 3 is not.
+    CanvasFixture g;
+    g.addDataSet({-50, 150}, {-50, 150});
+    g.addDataSet({-50, -20}, {-50, 150}, Qt::red);
+    showAll(g, Bounds(0, 100, 0, 100));
+    const QImage image = g.render(100, 100);
+    QVERIFY(darkPixelsInColumn(image, 50) > 0);
+    QVERIFY(darkPixels(image) > 80);
+    for (int y = 0; y < 100; ++y)
+        QVERIFY(qRed(image.pixel(0, y)) < 200 || qGreen(image.pixel(0, y)) > 200);
+}
+
+void TestXYCanvasDrawing::colorBarsAndSymbols()
+{
+    {
+        CanvasFixture f;
+        XYDataSet* bar = f.addDataSet({0, 50, 100}, {1, 1, 1}, Qt::red, SYMBOL_NONE, Qt::SolidLine, 6);
+        bar->getLook()->setColorBar(-20);
+        showAll(f, Bounds(0, 100, 0, 100));
+        const QImage image = f.render(100, 100);
+        // The bar lies 20 pixels above the bottom edge whatever its y values.
+        const QRgb atBar = image.pixel(50, 80);
+        QVERIFY(qRed(atBar) > 200 && qGreen(atBar) < 80);
+        QVERIFY(isWhite(image.pixel(50, 50)));
+        // Its y values do not take part in the data bounds.
+        f.canvas->updateBounds();
+        QVERIFY(std::isnan(f.canvas->getStrictDataBounds().minY));
+        QCOMPARE(f.canvas->getStrictDataBounds().maxX, 100.0);
+    }
+    {
+        // Drawn through the upward window, a "down" triangle points up on screen.
+        CanvasFixture f;
+        XYDataSet* set = f.addDataSet({50, 60}, {50, 50}, Qt::black, SYMBOL_TRIANGLE_DOWN, Qt::NoPen, 1);
+        set->getLook()->setSymbolSize(20);
+        showAll(f, Bounds(0, 100, 0, 100));
+        const QImage image = f.render(100, 100);
+        auto rowWidth = [&](int y) {
+            int count = 0;
+            for (int x = 30; x < 50; ++x) // left of the second point, around the first
+                count += qGray(image.pixel(x, y)) < 200 ? 1 : 0;
+            for (int x = 50; x < 55; ++x)
+                count += qGray(image.pixel(x, y)) < 200 ? 1 : 0;
+            return count;
+        };
+        // Base (wide) below the point on screen, apex (narrow) above it.
+        QVERIFY(rowWidth(59) > rowWidth(42));
+    }
+    {
+        // A single point without a symbol is shown as a diamond.
+        CanvasFixture f;
+        f.addDataSet({50}, {50}, Qt::black, SYMBOL_NONE, Qt::SolidLine, 1);
+        showAll(f, Bounds(0, 100, 0, 100));
+        const QImage image = f.render(100, 100);
+        QVERIFY(darkPixels(image.copy(40, 40, 20, 20)) > 4);
+    }
+}
+
+void TestXYCanvasDrawing::markerLayers()
+{
+    CanvasFixture f;
+    f.addDataSet({0, 100}, {50, 50}, Qt::black, SYMBOL_NONE, Qt::SolidLine, 3);
+    Marker_t background;
+    background.type = MARKER_BACKGROUND;
+    background.orientation = HORIZONTAL;
+    background.position = 50;
+    background.color = Qt::red;
+    background.width = 7;
+    f.markers.append(&background);
+    showAll(f, Bounds(0, 100, 0, 100));
+    QImage image = f.render(100, 100);
+    // The data set lies above a background marker ...
+    QVERIFY(qGray(image.pixel(50, 50)) < 100);
+    QVERIFY(qRed(image.pixel(50, 47)) > 200 && qGreen(image.pixel(50, 47)) < 80);
+    // ... and below a foreground one.
+    background.type = MARKER_FOREGROUND;
+    f.canvas->fullRepaint();
+    image = f.render(100, 100);
+    QVERIFY(qRed(image.pixel(50, 50)) > 200 && qGreen(image.pixel(50, 50)) < 80);
+
+    // Marker rows: maxY on row 0, outside the view nothing.
+    f.markers.clear();
+    Marker_t top;
+    top.type = MARKER_FOREGROUND;
+    top.orientation = HORIZONTAL;
+    top.position = 100;
+    top.color = Qt::blue;
+    top.width = 1;
+    f.markers.append(&top);
+    image = f.render(100, 100);
+    QVERIFY(qBlue(image.pixel(10, 0)) > 200 && qRed(image.pixel(10, 0)) < 100);
+    top.position = 100.5;
+    image = f.render(100, 100);
+    QVERIFY(isWhite(image.pixel(10, 0)));
+
+    // Bands: clamped to the view, labels of overlapping bands stacked.
+    BandMarker_t left{MARKER_FOREGROUND, VERTICAL, -50, 20, QColor(0, 200, 0), "first"};
+    BandMarker_t covering{MARKER_FOREGROUND, VERTICAL, -1000, 1000, QColor(0, 0, 0, 0), "second"};
+    BandMarker_t outside{MARKER_FOREGROUND, VERTICAL, 200, 300, QColor(255, 0, 0), QString()};
+    f.bands << &left << &covering << &outside;
+    image = f.render(100, 100);
+    QVERIFY(qGreen(image.pixel(0, 90)) > 150 && qRed(image.pixel(0, 90)) < 100);
+    QVERIFY(qGreen(image.pixel(19, 90)) > 150 && qRed(image.pixel(19, 90)) < 100);
+    QVERIFY(isWhite(image.pixel(21, 90)));
+
+    // Cross arms are truncated pixel lengths.
+    f.bands.clear();
+    CrossMarker_t cross{50, 20, 5.9, Qt::black, Qt::SolidLine, 1};
+    f.crosses << &cross;
+    image = f.render(100, 100);
+    QVERIFY(!isWhite(image.pixel(55, 80)) || !isWhite(image.pixel(55, 79)));
+    QVERIFY(isWhite(image.pixel(57, 80)) && isWhite(image.pixel(57, 79)));
+}
+
+void TestXYCanvasDrawing::incrementalDrawingAndTimeBudget()
+{
+    {
+        CanvasFixture f;
+        XYDataSet* set = f.addDataSet({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        auto* listener = new CountingListener(set);
+        set->setDrawListener(listener);
+        showAll(f, Bounds(0, 100, 0, 100));
+        QImage image = f.render(100, 100);
+        QCOMPARE(listener->calls, 10);
+        QCOMPARE(f.canvas->getLastProcessedIndex(set), 9);
+        for (int i = 10; i < 15; ++i)
+            set->append(i, i + 1);
+        f.canvas->drawNewPointsOnBackGround();
+        QCOMPARE(listener->calls, 15);
+        QCOMPARE(listener->indices.mid(10), QList<int>({10, 11, 12, 13, 14}));
+        f.canvas->drawNewPointsOnBackGround(); // nothing new: nothing drawn
+        QCOMPARE(listener->calls, 15);
+        // The new points reach the screen with the next paint.
+        image = f.render(100, 100);
+        QVERIFY(darkPixels(image.copy(10, 70, 5, 30)) > 0);
+    }
+    {
+        // A full redraw that exceeds its budget continues from the event loop.
+        CanvasFixture f;
+        XYDataSet* slow = f.addDataSet({0, 1}, {1, 2});
+        XYDataSet* late = f.addDataSet({0, 1}, {3, 4});
+        slow->setDrawListener(new CountingListener(slow, 300));
+        auto* lateListener = new CountingListener(late);
+        late->setDrawListener(lateListener);
+        showAll(f, Bounds(0, 10, 0, 10));
+        f.render(100, 100);
+        QCOMPARE(lateListener->calls, 0);
+        QTRY_COMPARE(lateListener->calls, 2);
+
+        // Told to finish, the same redraw completes in one call.
+        CanvasFixture g;
+        XYDataSet* slow2 = g.addDataSet({0, 1}, {1, 2});
+        XYDataSet* late2 = g.addDataSet({0, 1}, {3, 4});
+        slow2->setDrawListener(new CountingListener(slow2, 300));
+        auto* late2Listener = new CountingListener(late2);
+        late2->setDrawListener(late2Listener);
+        showAll(g, Bounds(0, 10, 0, 10));
+        g.canvas->setContinueBackgroundDrawingUntilFinishedForNextFullRedraw();
+        g.render(100, 100);
+        QCOMPARE(late2Listener->calls, 2);
+    }
+}
+
+void TestXYCanvasDrawing::viewportMapAndVisibleRange()
+{
+    ViewportMap<int> map(400, 300, 5, 20, 20);
+    QCOMPARE(map.getCellWidth(), 20);
+    QCOMPARE(map.getCellHeight(), 15);
+    map.addItem(7, 19, 14);
+    QCOMPARE(map.cell(0, 0), QList<int>({7}));
+    QCOMPARE(map.cell(0, 1), QList<int>({7}));
+    QCOMPARE(map.cell(1, 0), QList<int>({7}));
+    QCOMPARE(map.cell(1, 1), QList<int>({7}));
+    QVERIFY(map.cell(2, 0).isEmpty());
+    map.addItem(8, 400, 10); // outside: ignored
+    ViewportMap<int> empty(0, 0, 5, 20, 20);
+    empty.addItem(1, 0, 0);
+    QCOMPARE(empty.getCellWidth(), 0);
+
+    // Long sorted series: only the points in view and one on each side are visited.
+    CanvasFixture f;
+    QList<double> xs;
+    QList<double> ys;
+    for (int i = 0; i < 1000; ++i) {
+        xs << i;
+        ys << i % 10;
+    }
+    XYDataSet* set = f.addDataSet(xs, ys);
+    auto* listener = new CountingListener(set);
+    set->setDrawListener(listener);
+    f.canvas->setBounds(Bounds(0, 999, 0, 10), Bounds(100.5, 200.5, 0, 10), true);
+    f.render(200, 100);
+    QCOMPARE(listener->indices.first(), 100);
+    QCOMPARE(listener->indices.last(), 201);
+
+    // Several parallel lines: every point is handled once per line.
+    CanvasFixture g;
+    XYDataSet* multi = g.addDataSet({0, 1, 2}, {1, 2, 1});
+    multi->getLook()->multiLineCount = 3;
+    multi->getLook()->setDrawMarkerOnYValueChange(true);
+    showAll(g, Bounds(0, 3, 0, 3));
+    g.render(100, 100);
+    QCOMPARE(g.canvas->getDataSetMarkers().size(), 6); // two changes, three lines
+}
+
+void TestXYCanvasDrawing::degenerateInput()
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::nan("");
+    CanvasFixture f;
+    f.addDataSet({0, 1e300, -1e300, inf, nan, 5}, {inf, -inf, nan, 1e308, 0, 1});
+    f.addDataSet({}, {});
+    f.canvas->updateBounds();
+    f.render(300, 200);
+    // Zero, NaN and huge views draw without crashing or hanging.
+    for (Bounds const& view : {Bounds(0, 0, 0, 0), Bounds(nan, nan, nan, nan), Bounds(-1e300, 1e300, -1e300, 1e300),
+                               Bounds(5, 5 + 1e-12, 0, 1e-300)}) {
+        f.canvas->setBounds(view, view, true);
+        f.render(300, 200);
+    }
+    f.render(1, 1);
+}
+
+QTEST_MAIN(TestXYCanvasDrawing)
+#include "tst_xycanvasdrawing.moc"

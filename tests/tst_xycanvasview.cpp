@@ -1,0 +1,411 @@
+// View model and navigation of the canvas: buffered data bounds, update
+// policies, change signals and their order, zoom, drag, wheel, scroll bars.
+#include "canvastesthelpers.h"
+
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cmath>
+
+class TestXYCanvasView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dataBoundsBuffering();
+    void followPolicy();
+    void manualPolicyAndPolicySignals();
+    void signalOrderAndCoalescing();
+    void zoomAndDrag();
+    void wheelKeepsPointUnderMouse();
+    void scrollBars();
+    void zoomButtons();
+    void secondScrollBarIsFatal();
+};
+
+void TestXYCanvasView::dataBoundsBuffering()
+{
+    {
+        CanvasFixture f;
+        f.canvas->updateBounds();
+        const Bounds data = f.canvas->getDataBounds();
+        QCOMPARE(data.minX, 0.0);
+        QCOMPARE(data.maxX, 30000.0);
+        QCOMPARE(data.minY, 0.0);
+        QCOMPARE(data.maxY, 1.0);
+        QVERIFY(std::isnan(f.canvas->getStrictDataBounds().minX));
+        // With the initial policies the view shows the data bounds.
+        QCOMPARE(f.canvas->getViewBounds().maxX, 30000.0);
+    }
+    {
+        // A single point: the x range starts at it, the y range is centred on it.
+        CanvasFixture f;
+        f.addDataSet({5}, {2});
+        f.canvas->updateBounds();
+        const Bounds data = f.canvas->getDataBounds();
+        QCOMPARE(data.minX, 5.0);
+        QCOMPARE(data.maxX, 30005.0);
+        QCOMPARE(data.minY, 1.5);
+        QCOMPARE(data.maxY, 2.5);
+    }
+    {
+        // Growing data push the upper limit ahead by 10 % of the data extent.
+        CanvasFixture f;
+        XYDataSet* set = f.addDataSet({0, 100}, {0, 1});
+        f.canvas->updateBounds();
+        Bounds data = f.canvas->getDataBounds();
+        data.maxX = 100;
+        f.canvas->setBounds(data, f.canvas->getViewBounds(), true);
+        set->append(101, 0.5);
+        f.canvas->updateBounds();
+        QCOMPARE(f.canvas->getDataBounds().maxX, 101 + 0.1 * 101);
+        set->append(105, 0.5);
+        f.canvas->updateBounds();
+        QCOMPARE(f.canvas->getDataBounds().maxX, 101 + 0.1 * 101);
+        QCOMPARE(f.canvas->getExtensionBuffer(Bounds::Horizontal, Bounds::Max),
+                 f.canvas->getShrinkThreshold(Bounds::Horizontal, Bounds::Max));
+    }
+    {
+        // Shrinking leaves a quarter of the threshold, and only above the initial extent.
+        CanvasFixture f;
+        f.addDataSet({0, 100}, {0, 1});
+        f.canvas->setInitialDataBounds(Bounds(0, 10, 0, 1));
+        f.canvas->updateBounds();
+        Bounds data = f.canvas->getDataBounds();
+        data.minX = 0;
+        data.maxX = 1000;
+        f.canvas->setBounds(data, f.canvas->getViewBounds(), true);
+        f.canvas->updateBounds();
+        QCOMPARE(f.canvas->getDataBounds().maxX, 102.5);
+        QCOMPARE(f.canvas->getDataBounds().minX, 0.0);
+
+        CanvasFixture g;
+        g.addDataSet({0, 100}, {0, 1});
+        g.canvas->updateBounds();
+        data = g.canvas->getDataBounds();
+        data.maxX = 1000;
+        g.canvas->setBounds(data, g.canvas->getViewBounds(), true);
+        g.canvas->updateBounds();
+        QCOMPARE(g.canvas->getDataBounds().maxX, 1000.0);
+    }
+    {
+        // Custom vectors widen the strict bounds; NaN and infinities do not crash.
+        CanvasFixture f;
+        f.addDataSet({0, 10}, {1, 2});
+        QList<double> levels{-5, std::nan(""), 7};
+        f.canvas->addCustomVerticalDataBoundsVector(&levels);
+        f.canvas->updateBounds();
+        QCOMPARE(f.canvas->getStrictDataBounds().minY, -5.0);
+        QCOMPARE(f.canvas->getStrictDataBounds().maxY, 7.0);
+        f.addDataSet({20, 30}, {std::numeric_limits<double>::infinity(), 1});
+        f.canvas->updateBounds();
+        f.render(200, 100);
+    }
+}
+
+void TestXYCanvasView::followPolicy()
+{
+    {
+        CanvasFixture f;
+        XYDataSet* set = f.addDataSet({0, 100}, {0, 1});
+        f.canvas->updateBounds();
+        Bounds data = f.canvas->getDataBounds();
+        data.maxX = 1000;
+        Bounds view = f.canvas->getViewBounds();
+        view.minX = 0;
+        view.maxX = 100;
+        f.canvas->setBounds(data, view, true);
+        set->append(150, 0.5);
+        f.canvas->updateBounds();
+        QCOMPARE(f.canvas->getDataBounds().maxX, 1000.0);
+        QCOMPARE(f.canvas->getViewBounds().minX, 60.0);
+        QCOMPARE(f.canvas->getViewBounds().maxX, 160.0);
+        QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::FollowViewBounds);
+    }
+    {
+        // The data bounds jump ahead; the view follows and widens to keep the newest point.
+        CanvasFixture f;
+        XYDataSet* set = f.addDataSet({0, 1000}, {0, 1});
+        f.canvas->updateBounds();
+        Bounds data = f.canvas->getDataBounds();
+        data.minX = 0;
+        data.maxX = 1000;
+        Bounds view = f.canvas->getViewBounds();
+        view.minX = 0;
+        view.maxX = 100;
+        f.canvas->setBounds(data, view, true);
+        set->append(1005, 0.5);
+        QSignalSpy viewSpy(f.canvas.get(), &XYCanvas::viewBoundsChanged);
+        bool causedByPolicy = false;
+        QObject::connect(f.canvas.get(), &XYCanvas::viewBoundsChanged, f.canvas.get(),
+                         [&] { causedByPolicy = f.canvas->viewBoundsChangeCausedByPolicy(); });
+        f.canvas->updateBounds();
+        QCOMPARE(f.canvas->getDataBounds().maxX, 1105.5);
+        QCOMPARE(f.canvas->getViewBounds().minX, 995.0);
+        QCOMPARE(f.canvas->getViewBounds().maxX, 1105.5);
+        QCOMPARE(viewSpy.count(), 1);
+        QVERIFY(causedByPolicy);
+        QVERIFY(!f.canvas->viewBoundsChangeCausedByPolicy());
+    }
+}
+
+void TestXYCanvasView::manualPolicyAndPolicySignals()
+{
+    CanvasFixture f;
+    f.addDataSet({0, 100}, {0, 1});
+    f.canvas->updateBounds();
+    QSignalSpy horizontal(f.canvas.get(), &XYCanvas::horizontalViewBoundsUpdatePolicyChanged);
+    f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::ManualViewBounds, false);
+    QCOMPARE(horizontal.count(), 1);
+    f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::ManualViewBounds, true);
+    QCOMPARE(horizontal.count(), 1); // unchanged value: nothing
+
+    Bounds view(0, 10, 0, 1);
+    f.canvas->calculateUpdatedViewBounds(Bounds::Horizontal, Bounds(20, 30, 0, 1), view);
+    QCOMPARE(view.minX, 20.0);
+    QCOMPARE(view.maxX, 30.0);
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::FullViewBounds);
+    QCOMPARE(horizontal.count(), 2);
+
+    // Manual: the view is cut to the new data range.
+    f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::ManualViewBounds, false);
+    Bounds cut(10, 50, 0, 1);
+    f.canvas->calculateUpdatedViewBounds(Bounds::Horizontal, Bounds(20, 40, 0, 1), cut);
+    QCOMPARE(cut.minX, 20.0);
+    QCOMPARE(cut.maxX, 40.0);
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::ManualViewBounds);
+
+    // Locked ignores zoomTo and drags, but zoomIn still acts and unlocks.
+    f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::LockedViewBounds, false);
+    const Bounds before = f.canvas->getViewBounds();
+    f.canvas->zoomToHorizontal(before.minX + 1, before.minX + 2);
+    f.canvas->dragViewBounds(Bounds::Horizontal, 5, true);
+    QCOMPARE(f.canvas->getViewBounds().minX, before.minX);
+    f.canvas->zoomIn(Bounds::Horizontal, true);
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::ManualViewBounds);
+}
+
+void TestXYCanvasView::signalOrderAndCoalescing()
+{
+    CanvasFixture f;
+    f.addDataSet({0, 100}, {0, 1});
+    QStringList order;
+    Bounds emittedPrevious;
+    QObject::connect(f.canvas.get(), &XYCanvas::dataBoundsChanged, f.canvas.get(), [&] { order << "data"; });
+    QObject::connect(f.canvas.get(), &XYCanvas::viewBoundsChanged, f.canvas.get(), [&] {
+        order << "view";
+        emittedPrevious = f.canvas->getPreviouslyEmittedViewBounds();
+    });
+    f.canvas->updateBounds();
+    QCOMPARE(order, QStringList({"data", "view"}));
+    QVERIFY(std::isnan(emittedPrevious.minX)); // still the previous emission during the signal
+    QCOMPARE(f.canvas->getPreviouslyEmittedViewBounds().maxX, f.canvas->getViewBounds().maxX);
+
+    // Deferred: several changes, one emission.
+    order.clear();
+    const Bounds data = f.canvas->getDataBounds();
+    f.canvas->setBounds(data, Bounds(10, 20, 0, 1), false);
+    f.canvas->setBounds(data, Bounds(10, 30, 0, 1), false);
+    QVERIFY(order.isEmpty());
+    f.canvas->emitPendingEmits();
+    QCOMPARE(order, QStringList({"view"}));
+
+    // Unchanged view: nothing; NaN view: every time.
+    order.clear();
+    f.canvas->setViewBounds(f.canvas->getViewBounds(), true);
+    QVERIFY(order.isEmpty());
+    f.canvas->setViewBounds(Bounds(), true);
+    f.canvas->setViewBounds(Bounds(), true);
+    QCOMPARE(order, QStringList({"view", "view"}));
+
+    order.clear();
+    QStringList all;
+    QObject::connect(f.canvas.get(), &XYCanvas::horizontalViewBoundsUpdatePolicyChanged, f.canvas.get(),
+                     [&] { order << "hpolicy"; });
+    QObject::connect(f.canvas.get(), &XYCanvas::verticalViewBoundsUpdatePolicyChanged, f.canvas.get(),
+                     [&] { order << "vpolicy"; });
+    f.canvas->forceEmitViewTransformSignals();
+    QCOMPARE(order, QStringList({"data", "hpolicy", "vpolicy", "view"}));
+}
+
+void TestXYCanvasView::zoomAndDrag()
+{
+    CanvasFixture f;
+    f.addDataSet({0, 1000}, {0, 1});
+    f.canvas->updateBounds();
+    const Bounds data(0, 1000, 0, 1);
+    f.canvas->setBounds(data, Bounds(0, 100, 0, 1), true);
+    f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::ManualViewBounds, false);
+    f.canvas->zoomIn(Bounds::Horizontal, true);
+    QCOMPARE(f.canvas->getViewBounds().minX, 25.0);
+    QCOMPARE(f.canvas->getViewBounds().maxX, 75.0);
+    f.canvas->zoomOut(Bounds::Horizontal, true);
+    QCOMPARE(f.canvas->getViewBounds().minX, 0.0);
+    QCOMPARE(f.canvas->getViewBounds().maxX, 100.0);
+
+    f.canvas->setHorizontalZoomLimit(80);
+    f.canvas->zoomIn(Bounds::Horizontal, true);
+    QCOMPARE(f.canvas->getViewBounds().minX, 10.0);
+    QCOMPARE(f.canvas->getViewBounds().maxX, 90.0);
+    f.canvas->setHorizontalZoomLimit(0);
+
+    f.canvas->setBounds(data, Bounds(0, 600, 0, 1), true);
+    f.canvas->zoomOut(Bounds::Horizontal, true);
+    QCOMPARE(f.canvas->getViewBounds().maxX, 1000.0);
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::FullViewBounds);
+
+    // Following at the newest end keeps following while zooming in.
+    f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::FollowViewBounds, false);
+    f.canvas->setBounds(data, Bounds(900, 1000, 0, 1), true);
+    f.canvas->zoomIn(Bounds::Horizontal, true);
+    QCOMPARE(f.canvas->getViewBounds().minX, 950.0);
+    QCOMPARE(f.canvas->getViewBounds().maxX, 1000.0);
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::FollowViewBounds);
+
+    // Dragging away stops following, dragging back resumes it.
+    f.canvas->dragViewBounds(Bounds::Horizontal, -100, true);
+    QCOMPARE(f.canvas->getViewBounds().minX, 850.0);
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::ManualViewBounds);
+    f.canvas->dragViewBounds(Bounds::Horizontal, 500, true);
+    QCOMPARE(f.canvas->getViewBounds().maxX, 1000.0);
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::FollowViewBounds);
+
+    // A full view is not dragged.
+    f.canvas->zoomFull();
+    const Bounds full = f.canvas->getViewBounds();
+    f.canvas->dragViewBounds(100, 0.5);
+    QCOMPARE(f.canvas->getViewBounds().minX, full.minX);
+    QCOMPARE(f.canvas->getVerticalViewBoundsUpdatePolicy(), XYCanvas::FullViewBounds);
+
+    // zoomTo outside the data: a NaN view, no crash when drawing it.
+    QSignalSpy viewSpy(f.canvas.get(), &XYCanvas::viewBoundsChanged);
+    f.canvas->zoomToHorizontal(2000, 3000);
+    QVERIFY(std::isnan(f.canvas->getViewBounds().minX));
+    QCOMPARE(viewSpy.count(), 1);
+    QVERIFY(!f.canvas->viewBoundsChangeCausedByPolicy());
+    f.render(300, 200);
+    f.canvas->zoomToHorizontal(100, 200);
+    QCOMPARE(f.canvas->getViewBounds().minX, 100.0);
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::ManualViewBounds);
+}
+
+void TestXYCanvasView::wheelKeepsPointUnderMouse()
+{
+    CanvasFixture f;
+    f.addDataSet({0, 1000}, {0, 100});
+    f.canvas->resize(400, 300);
+    f.canvas->updateBounds();
+    f.canvas->setBounds(Bounds(0, 1000, 0, 100), Bounds(0, 1000, 0, 100), true);
+    f.render(400, 300);
+    const QPointF mouse(100, 75);
+    auto worldAt = [&](QPointF p) {
+        return QPointF(f.canvas->convertXViewportToWorld(p.x()), f.canvas->convertYViewportToWorld(p.y(), false));
+    };
+    const QPointF before = worldAt(mouse);
+    QWheelEvent wheel(mouse, f.canvas->mapToGlobal(mouse), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(f.canvas.get(), &wheel);
+    const Bounds view = f.canvas->getViewBounds();
+    QCOMPARE(view.maxX - view.minX, 250.0); // two zoom steps
+    QCOMPARE(view.maxY - view.minY, 25.0);
+    const QPointF after = worldAt(mouse);
+    QVERIFY(std::abs(after.x() - before.x()) < 1e-9);
+    QVERIFY(std::abs(after.y() - before.y()) < 1e-9);
+
+    // A small delta does not zoom, but the zero drag still stops following.
+    f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::FollowViewBounds, false);
+    QWheelEvent small(mouse, f.canvas->mapToGlobal(mouse), QPoint(), QPoint(0, 60), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(f.canvas.get(), &small);
+    QCOMPARE(f.canvas->getViewBounds().maxX - f.canvas->getViewBounds().minX, 250.0);
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::ManualViewBounds);
+}
+
+void TestXYCanvasView::scrollBars()
+{
+    CanvasFixture f;
+    f.addDataSet({0, 1000}, {0, 1});
+    QScrollBar horizontal(Qt::Horizontal);
+    f.canvas->setHorizontalScrollBar(&horizontal);
+    QCOMPARE(f.canvas->getScrollBar(Bounds::Horizontal), &horizontal);
+    f.canvas->updateBounds();
+    f.canvas->setBounds(Bounds(0, 1000, 0, 1), Bounds(250, 500, 0, 1), true);
+    QCOMPARE(horizontal.minimum(), 0);
+    QCOMPARE(horizontal.maximum(), 750000000);
+    QCOMPARE(horizontal.value(), 250000000);
+    QCOMPARE(horizontal.pageStep(), 250000000);
+    QCOMPARE(horizontal.singleStep(), 10000000);
+    QVERIFY(horizontal.isEnabled());
+
+    // Moving it is reflected in the view; the view's own updates are not fed back.
+    f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::ManualViewBounds, false);
+    horizontal.setValue(500000000);
+    QCOMPARE(f.canvas->getViewBounds().minX, 500.0);
+    QCOMPARE(f.canvas->getViewBounds().maxX, 750.0);
+
+    QSignalSpy policy(f.canvas.get(), &XYCanvas::horizontalViewBoundsUpdatePolicyChanged);
+    horizontal.setValue(horizontal.maximum());
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::FollowViewBounds);
+    QCOMPARE(policy.count(), 1);
+    QCOMPARE(f.canvas->getViewBounds().maxX, 1000.0);
+    horizontal.setValue(100000000);
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::ManualViewBounds);
+
+    f.canvas->zoomFull();
+    QCOMPARE(horizontal.maximum(), 0);
+    QVERIFY(!horizontal.isEnabled());
+}
+
+void TestXYCanvasView::zoomButtons()
+{
+    CanvasFixture f;
+    f.addDataSet({0, 1000}, {0, 1});
+    QPushButton zoomIn;
+    QPushButton zoomFull;
+    f.canvas->connectAsZoomInHorizontalButton(&zoomIn);
+    f.canvas->connectAsZoomFullBothButton(&zoomFull);
+    QSignalSpy fullBoth(f.canvas.get(), &XYCanvas::zoomFullBothEnabled);
+    f.canvas->updateBounds();
+    QCOMPARE(fullBoth.count(), 1); // emitted on every bounds change
+    QVERIFY(zoomIn.isEnabled());
+    QVERIFY(!zoomFull.isEnabled());
+
+    // Buttons act on pressed(), not on clicked().
+    QSignalSpy policy(f.canvas.get(), &XYCanvas::horizontalViewBoundsUpdatePolicyChanged);
+    emit zoomIn.pressed();
+    QVERIFY(zoomFull.isEnabled());
+    emit zoomFull.pressed();
+    QVERIFY(!zoomFull.isEnabled());
+    QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::FullViewBounds);
+
+    f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::LockedViewBounds, false);
+    bool in = true, out = true, full = true;
+    f.canvas->determineZoomButtonsEnablement(Bounds::Horizontal, in, out, full);
+    QVERIFY(!in && !out && !full);
+}
+
+void TestXYCanvasView::secondScrollBarIsFatal()
+{
+    if (qEnvironmentVariableIsSet("ZEB_CANVAS_CRASH")) {
+        CanvasFixture f;
+        QScrollBar a(Qt::Vertical);
+        QScrollBar b(Qt::Vertical);
+        f.canvas->setVerticalScrollBar(&a);
+        f.canvas->setVerticalScrollBar(&b);
+        return;
+    }
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ZEB_CANVAS_CRASH", "1");
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"secondScrollBarIsFatal"});
+    QVERIFY(child.waitForFinished(30000));
+    QVERIFY(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0);
+    QVERIFY(child.readAllStandardError().contains("Only set vertical scroll bar once"));
+}
+
+QTEST_MAIN(TestXYCanvasView)
+#include "tst_xycanvasview.moc"

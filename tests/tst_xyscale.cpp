@@ -1,0 +1,294 @@
+#include <zebplot/zebplot.h>
+#include <memleaktracer.h>
+
+#include <QtTest>
+
+#include <QImage>
+#include <QPainter>
+
+#include <limits>
+
+namespace {
+
+QImage paintScale(XYScale& scale, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    scale.paint(&painter);
+    return image;
+}
+
+bool isInk(const QImage& image, int x, int y)
+{
+    return image.pixelColor(x, y) != QColor(Qt::white);
+}
+
+int inkIn(const QImage& image, const QRect& rect)
+{
+    int count = 0;
+    const QRect clipped = rect & image.rect();
+    for (int y = clipped.top(); y <= clipped.bottom(); ++y)
+        for (int x = clipped.left(); x <= clipped.right(); ++x)
+            count += isInk(image, x, y);
+    return count;
+}
+
+// Height of the scale font as a painter on an image measures it.
+int scaleFontHeight()
+{
+    QImage image(1, 1, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setFont(getPlotRenderSettings()->scaleFont);
+    return painter.fontMetrics().height();
+}
+
+const QList<QString> kLabels{"0", "20", "40", "60", "80", "100"};
+
+class CountingScale : public XYScale
+{
+public:
+    using XYScale::XYScale;
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        ++paints;
+        XYScale::paintEvent(event);
+    }
+};
+
+} // namespace
+
+class TestXYScale : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase();
+    void blankUntilGivenTicks();
+    void yAxisTicksAndLabels();
+    void xAxisTicksAndLabels();
+    void hideIntervals();
+    void repaintsOnlyOnChange();
+    void widthForFixedLabels();
+};
+
+void TestXYScale::cleanupTestCase()
+{
+    QCOMPARE(MemLeakTracer::getInstance()->liveCount("XYScale"), 0);
+}
+
+void TestXYScale::blankUntilGivenTicks()
+{
+    XYScale scale(HORIZONTAL, LABEL_BOTH, false, nullptr);
+    scale.addLabelAtFixedPosition(50, "fixed");
+    QCOMPARE(scale.getExtraLength(), 0);
+    QCOMPARE(inkIn(paintScale(scale, 80, 200), QRect(0, 0, 80, 200)), 0);
+
+    // Non-positive or non-finite spacings keep it blank and never hang.
+    QList<QString> labels = kLabels;
+    for (double spacing : {0.0, -5.0, std::numeric_limits<double>::quiet_NaN(),
+                           std::numeric_limits<double>::infinity()}) {
+        scale.drawScale(spacing, 0, 5, &labels);
+        QCOMPARE(inkIn(paintScale(scale, 80, 200), QRect(0, 0, 80, 200)), 0);
+    }
+    // Absurdly dense ticks finish as well.
+    scale.drawScale(1e-9, -1e12, 1000000, &labels);
+    paintScale(scale, 80, 200);
+}
+
+void TestXYScale::yAxisTicksAndLabels()
+{
+    // A 300-px canvas: the strip is 18 px longer, reaching below it.
+    const int width = 80;
+    const int height = 318;
+    const int fh = scaleFontHeight();
+    XYScale scale(HORIZONTAL, LABEL_ON_SCALE, false, nullptr);
+    QList<QString> labels = kLabels;
+    scale.drawScale(60, 0, 5, &labels);
+    QCOMPARE(scale.getExtraLength(), 18);
+    QCOMPARE(scale.getTickOffset(), 18.0);
+
+    QImage image = paintScale(scale, width, height);
+    // Major ticks 8 px long at the right edge, on the canvas's grid rows.
+    for (int row : {300, 240, 180, 120, 60}) {
+        QVERIFY(isInk(image, 73, row));
+        QVERIFY(isInk(image, 78, row));
+    }
+    // Minor ticks (4 px) five per interval, the first one below the first major.
+    for (int row : {312, 288, 276, 228}) {
+        QVERIFY(isInk(image, 77, row));
+        QVERIFY(!isInk(image, 73, row));
+    }
+    QVERIFY(!isInk(image, 78, 294));
+    // Labels right-aligned left of the tick allowance (10 px), centred on their ticks.
+    const QRect labelColumns(0, 0, width - 10, height);
+    for (int row : {300, 240, 180, 120, 60})
+        QVERIFY(inkIn(image, QRect(0, row - fh / 2, 70, fh) & labelColumns) > 0);
+    QCOMPARE(inkIn(image, QRect(70, 0, 1, height)), 0); // between labels and ticks
+    // "100" sits on the top edge and is left out.
+    QCOMPARE(inkIn(image, QRect(0, 0, 70, 60 - fh / 2 - 1)), 0);
+
+    // A first label touching the bottom edge is left out; its tick stays.
+    scale.drawScale(60, -15, 5, &labels);
+    image = paintScale(scale, width, height);
+    QVERIFY(isInk(image, 76, 315));
+    QCOMPARE(inkIn(image, QRect(0, 262 + fh, 70, height)), 0);
+    QVERIFY(inkIn(image, QRect(0, 255 - fh / 2, 70, fh)) > 0);
+
+    // LABEL_IN_PLOT: the scale holds the labels but draws ticks only.
+    scale.setLabelType(LABEL_IN_PLOT);
+    image = paintScale(scale, width, height);
+    QCOMPARE(scale.getLabels(), kLabels);
+    QCOMPARE(inkIn(image, QRect(0, 0, 70, height)), 0);
+    QVERIFY(isInk(image, 76, 315));
+}
+
+void TestXYScale::xAxisTicksAndLabels()
+{
+    const int fh = scaleFontHeight();
+    QList<QString> labels = kLabels;
+    for (bool onTop : {false, true}) {
+        XYScale scale(VERTICAL, LABEL_BOTH, onTop, nullptr);
+        QVERIFY(scale.isOnTop() == onTop);
+        scale.drawScale(100, 0, 5, &labels);
+        QCOMPARE(scale.getExtraLength(), 0);
+        QCOMPARE(scale.getTickOffset(), 0.0);
+
+        // 505 px: "100" at 500 would cross the right end, "0" at 0 the left one.
+        const int height = 40;
+        const QImage image = paintScale(scale, 505, height);
+        const int majorRow = onTop ? height - 4 : 4;
+        const int beyondMajor = onTop ? height - 12 : 11;
+        const int minorRow = onTop ? height - 2 : 2;
+        const int beyondMinor = onTop ? height - 7 : 6;
+        for (int column : {0, 100, 200, 300, 400, 500}) {
+            QVERIFY(isInk(image, column, majorRow));
+            QVERIFY(!isInk(image, column + 1, majorRow));
+        }
+        for (int column : {20, 40, 60, 80, 120}) {
+            QVERIFY(isInk(image, column, minorRow));
+            QVERIFY(!isInk(image, column, beyondMinor));
+            QVERIFY(!isInk(image, column, beyondMajor));
+        }
+        // Labels under the ticks (or above them on top), whole ones only.
+        const QRect labelRows = onTop ? QRect(0, 1, 505, fh) : QRect(0, 9, 505, fh);
+        for (int column : {100, 200, 300, 400})
+            QVERIFY(inkIn(image, QRect(column - 10, labelRows.top(), 20, fh)) > 0);
+        QCOMPARE(inkIn(image, QRect(3, labelRows.top(), 25, fh)), 0);
+        QCOMPARE(inkIn(image, QRect(470, labelRows.top(), 29, fh)), 0);
+    }
+
+    // Half pixels round away from zero: 99.5 lands on column 100.
+    XYScale scale(VERTICAL, LABEL_NONE, false, nullptr);
+    scale.drawScale(100, -0.5, 5, nullptr);
+    const QImage image = paintScale(scale, 300, 20);
+    QVERIFY(isInk(image, 100, 4));
+    QVERIFY(!isInk(image, 99, 4));
+}
+
+void TestXYScale::hideIntervals()
+{
+    XYScale scale(HORIZONTAL, LABEL_ON_SCALE, false, nullptr);
+    QVERIFY(!scale.mustHideScale(5, 100));
+    scale.addIntervalToHideScale(10, 20);
+    QVERIFY(scale.mustHideScale(5, 5));
+    QVERIFY(!scale.mustHideScale(4, 5));
+    scale.clearIntervalsToHideScale();
+    QVERIFY(!scale.mustHideScale(15, 0));
+
+    // [0, 30] from the bottom: ticks at 6, 18 and 30 go, and so does the label at 18.
+    const int fh = scaleFontHeight();
+    QList<QString> labels = kLabels;
+    scale.drawScale(60, 0, 5, &labels);
+    scale.addIntervalToHideScale(0, 30);
+    QImage image = paintScale(scale, 80, 318);
+    for (int row : {312, 300, 288})
+        QCOMPARE(inkIn(image, QRect(70, row, 10, 1)), 0);
+    QVERIFY(isInk(image, 77, 276));
+    QVERIFY(isInk(image, 77, 240));
+    QCOMPARE(inkIn(image, QRect(0, 300 - fh / 2, 70, fh)), 0);
+    QVERIFY(inkIn(image, QRect(0, 240 - fh / 2, 70, fh)) > 0);
+
+    // A label goes as soon as its half height reaches into an interval.
+    scale.clearIntervalsToHideScale();
+    scale.addIntervalToHideScale(0, 78 - fh / 2 - 1);
+    QVERIFY(inkIn(paintScale(scale, 80, 318), QRect(0, 240 - fh / 2, 70, fh)) > 0);
+    scale.addIntervalToHideScale(78 - fh / 2, 78 - fh / 2);
+    image = paintScale(scale, 80, 318);
+    QCOMPARE(inkIn(image, QRect(0, 240 - fh / 2, 70, fh)), 0);
+    QVERIFY(isInk(image, 75, 240)); // its tick is outside every interval
+}
+
+void TestXYScale::repaintsOnlyOnChange()
+{
+    CountingScale scale(HORIZONTAL, LABEL_ON_SCALE, false, nullptr);
+    scale.resize(60, 200);
+    scale.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&scale));
+    QCoreApplication::processEvents();
+    scale.paints = 0;
+
+    QList<QString> labels{"0", "1", "2"};
+    scale.drawScale(50, -10, 5, &labels);
+    QTRY_COMPARE(scale.paints, 1);
+    scale.drawScale(50, -10, 5, &labels);
+    QCoreApplication::processEvents();
+    QTest::qWait(50);
+    QCOMPARE(scale.paints, 1);
+
+    labels[2] = "2.0";
+    scale.drawScale(50, -10, 5, &labels);
+    QTRY_COMPARE(scale.paints, 2);
+    scale.drawScale(50, -12, 5, &labels);
+    QTRY_COMPARE(scale.paints, 3);
+
+    // Without labels nothing can be compared: every call repaints.
+    QList<QString> none;
+    scale.drawScale(50, -12, 5, &none);
+    QTRY_COMPARE(scale.paints, 4);
+    scale.drawScale(50, -12, 5, &none);
+    QTRY_COMPARE(scale.paints, 5);
+}
+
+void TestXYScale::widthForFixedLabels()
+{
+    XYScale xScale(VERTICAL, LABEL_BOTH, false, nullptr);
+    xScale.addLabelAtFixedPosition(10, "GPS L1");
+    QCOMPARE(xScale.getRequiredWidthForLabelsAtFixedPosition(), 0);
+
+    XYScale yScale(HORIZONTAL, LABEL_BOTH, false, nullptr);
+    QCOMPARE(yScale.getRequiredWidthForLabelsAtFixedPosition(), 0);
+
+    // Build a text exactly 40 px wide in the fixed-label font.
+    const QFontMetrics metrics(getPlotRenderSettings()->fixedLabelFont);
+    QString text;
+    const QString pieces[] = {"W", "0", "1", "i", ".", " ", "l", "'"};
+    for (const QString& piece : pieces)
+        while (metrics.horizontalAdvance(text + piece) <= 40)
+            text += piece;
+    QVERIFY2(metrics.horizontalAdvance(text) == 40, qPrintable(text));
+
+    yScale.addLabelAtFixedPosition(20, "x");
+    yScale.addLabelAtFixedPosition(80, text);
+    QCOMPARE(yScale.getRequiredWidthForLabelsAtFixedPosition(), 50);
+
+    // A host's longer ticks widen the allowance: 5/4 of 12 is 15.
+    PlotRenderSettings_t print = *getPlotRenderSettings();
+    print.majorTickLength = 12;
+    plotRenderSettings.append(print);
+    QCOMPARE(yScale.getRequiredWidthForLabelsAtFixedPosition(), 55);
+    plotRenderSettings.takeLast();
+
+    // Fixed labels are drawn once ticks exist, right-aligned before the allowance.
+    QList<QString> labels;
+    yScale.drawScale(60, 0, 5, &labels);
+    const QImage image = paintScale(yScale, 80, 318);
+    QVERIFY(inkIn(image, QRect(80 - 10 - 40, 318 - 80 - 10, 40, 20)) > 0);
+    QCOMPARE(inkIn(image, QRect(0, 318 - 80 - 10, 80 - 10 - 41, 20)), 0);
+}
+
+QTEST_MAIN(TestXYScale)
+#include "tst_xyscale.moc"
