@@ -505,6 +505,7 @@ void TestLook::randomizedAgainstModel()
 
     int leftShifts = 0;
     int decimations = 0;
+    int restarts = 0;
     for (int step = 0; step < 2500; ++step) {
         const int size = int(reference.size());
         const int op = random.bounded(100);
@@ -558,6 +559,18 @@ void TestLook::randomizedAgainstModel()
             covered.erase(covered.begin(), covered.begin() + removed);
             ++leftShifts;
             what = QString("left shift %1").arg(count);
+        } else if (f.x->getCurrentDecimationFactor() >= (1 << 20)) {
+            // The arrays' decimation factor would soon overflow: start afresh.
+            f.x->reinit();
+            f.y->reinit();
+            look->clear();
+            reference.clear();
+            starts.assign(1, false);
+            covered.clear();
+            tail = defaultEntry;
+            tailCovered = false;
+            ++restarts;
+            what = "restart";
         } else {
             f.x->decimateKeepEven();
             f.y->decimateKeepEven();
@@ -628,6 +641,7 @@ void TestLook::randomizedAgainstModel()
     // The run must actually have exercised the interesting operations.
     QVERIFY(leftShifts > 50);
     QVERIFY(decimations > 30);
+    QVERIFY(restarts > 0);
 }
 
 void TestLook::cleanupTestCase()
