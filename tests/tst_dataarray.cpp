@@ -1,4 +1,7 @@
+#include "arraymodel.h"
+
 #include <zebplot/zebplot.h>
+#include <memleaktracer.h>
 
 #include <QtTest>
 
@@ -22,6 +25,7 @@ class TestDataArray : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void appendStatisticsAndSignals();
     void varianceSkewnessAndPercentiles();
     void sortedSearches();
@@ -31,7 +35,46 @@ private slots:
     void leftShiftAndDecimation();
     void markerStorage();
     void memoryAccountingAndReferences();
+    void randomOperationsAgainstModel_data();
+    void randomOperationsAgainstModel();
+    void liveObjectsAndMemoryReturnToStart();
+    void fatalProgrammingErrors_data();
+    void fatalProgrammingErrors();
 };
+
+namespace {
+// The test binary re-runs itself with this variable set to provoke one fatal
+// programming error in a child process.
+const char* const kCrashCase = "ZEB_TST_DATAARRAY_CRASH_CASE";
+} // namespace
+
+void TestDataArray::initTestCase()
+{
+    const QByteArray crashCase = qgetenv(kCrashCase);
+    if (crashCase.isEmpty())
+        return;
+    if (crashCase == "removeReference") {
+        auto* a = new DataArrayTemplate<double>();
+        a->removeReference();
+    } else if (crashCase == "deleteReferenced") {
+        auto* a = new DataArrayTemplate<double>();
+        a->addReference();
+        delete a;
+    } else if (crashCase == "bitRange") {
+        BitDataArray b;
+        b.appendBool(true);
+        b.appendBool(false);
+        b.appendBool(true);
+        b.removeData(2, 5);
+    } else if (crashCase == "bitNegativeStart") {
+        BitDataArray b;
+        b.appendBool(true);
+        b.removeData(-1, 1);
+    }
+    // Reaching this point means the error went unnoticed.
+    std::fflush(stderr);
+    std::_Exit(0);
+}
 
 void TestDataArray::appendStatisticsAndSignals()
 {
@@ -346,6 +389,125 @@ void TestDataArray::memoryAccountingAndReferences()
     b->removeReference();
     QCOMPARE(b->getNumberOfReferences(), 0);
     delete b; // still alive: the owner deletes it
+}
+
+void TestDataArray::randomOperationsAgainstModel_data()
+{
+    QTest::addColumn<bool>("withMarker");
+    QTest::addColumn<unsigned>("seed");
+    QTest::newRow("no marker, seed 1") << false << 1u;
+    QTest::newRow("no marker, seed 2") << false << 2u;
+    QTest::newRow("marker -1.5, seed 3") << true << 3u;
+    QTest::newRow("marker -1.5, seed 4") << true << 4u;
+}
+
+void TestDataArray::randomOperationsAgainstModel()
+{
+    QFETCH(bool, withMarker);
+    QFETCH(unsigned, seed);
+    arraymodel::Storage s;
+    s.hasMarker = withMarker;
+    s.marker = -1.5;
+    s.append = [](DataArray* a, double v) { a->append(v); };
+    s.readBack = [&](double v) { return arraymodel::unusable(s, v) ? NaN : v; };
+    // Multiples of 0.25 keep every sum exact, so statistics compare exactly.
+    s.nextValue = [](std::mt19937& rng, double last, bool increasing) {
+        if (increasing && !std::isnan(last))
+            return last + 0.25 * std::uniform_int_distribution<int>(0, 8)(rng);
+        return 0.25 * std::uniform_int_distribution<int>(-800, 800)(rng);
+    };
+    s.extraCheck = [](DataArray* a) {
+        auto* d = static_cast<DataArrayTemplate<double>*>(a);
+        for (int i = 0; i < d->dataSize(); ++i) {
+            const double v = d->getValue(i);
+            if (!arraymodel::same(d->valueAt(i), v) || !arraymodel::same(d->getTypedValue(i), d->constData()[i]))
+                return false;
+            if (std::isnan(v) != d->equalsDoNotUseValue(d->getTypedValue(i)))
+                return false;
+        }
+        return true;
+    };
+    arraymodel::run(
+        [withMarker]() -> DataArray* {
+            return withMarker ? new DataArrayTemplate<double>(-1.5) : new DataArrayTemplate<double>();
+        },
+        s, seed, 4000);
+}
+
+void TestDataArray::liveObjectsAndMemoryReturnToStart()
+{
+    MemLeakTracer* tracer = MemLeakTracer::getInstance();
+    const QStringList names = {"DataArray", "AbstractDataArrayTemplate", "DataArrayTemplate", "BitDataArray",
+                               "CompressedDataArrayTemplate"};
+    // Every earlier test has deleted its arrays.
+    for (const QString& name : names)
+        QVERIFY2(tracer->liveCount(name) == 0, qPrintable(name));
+    const int memory0 = DataArray::getTotalVectorMemoryConsumption();
+
+    auto* plain = new DataArrayTemplate<double>();
+    auto* marked = new DataArrayTemplate<double>(-1.0);
+    auto* bits = new BitDataArray();
+    auto* compressed = new CompressedDataArrayTemplate<int>();
+    auto* compressedMarked = new CompressedDataArrayTemplate<int>(-1);
+    // One registration per level of each class tree.
+    QCOMPARE(tracer->liveCount("DataArray"), 5);
+    QCOMPARE(tracer->liveCount("AbstractDataArrayTemplate"), 4);
+    QCOMPARE(tracer->liveCount("DataArrayTemplate"), 2);
+    QCOMPARE(tracer->liveCount("BitDataArray"), 1);
+    QCOMPARE(tracer->liveCount("CompressedDataArrayTemplate"), 2);
+
+    for (int i = 0; i < 5000; ++i) {
+        plain->append(i);
+        marked->append(i % 7 ? i : std::numeric_limits<double>::quiet_NaN());
+        bits->appendBool(i % 3);
+        compressed->appendTyped(i / 5);
+        compressedMarked->append(i % 11);
+    }
+    plain->leftshift(100);
+    bits->decimateKeepEven();
+    compressed->decimateKeepEven();
+    marked->getPercentile(50);
+    QVERIFY(DataArray::getTotalVectorMemoryConsumption() > memory0 + 5000 * 8);
+
+    plain->addReference();
+    plain->removeReference(); // reference counted: deletes itself
+    delete marked;
+    delete bits;
+    compressed->setReferenceCounted(false);
+    compressed->addReference();
+    compressed->removeReference(); // not counted: still alive
+    delete compressed;
+    delete compressedMarked;
+
+    for (const QString& name : names)
+        QVERIFY2(tracer->liveCount(name) == 0, qPrintable(name));
+    QCOMPARE(CompressedDataArrayTemplate<int>::Chunk::liveChunks(), 0);
+    QCOMPARE(DataArray::getTotalVectorMemoryConsumption(), memory0);
+}
+
+void TestDataArray::fatalProgrammingErrors_data()
+{
+    QTest::addColumn<QString>("crashCase");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("uncounted reference") << "removeReference" << "DataArray::removeReference is removing uncounted reference";
+    QTest::newRow("deleting referenced") << "deleteReferenced" << "Deleting referenced DataArray!";
+    QTest::newRow("bit range past the end") << "bitRange" << "startIndex and/or count out of range";
+    QTest::newRow("bit range before the start") << "bitNegativeStart" << "startIndex and/or count out of range";
+}
+
+void TestDataArray::fatalProgrammingErrors()
+{
+    QFETCH(QString, crashCase);
+    QFETCH(QString, message);
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(kCrashCase, crashCase);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"interpolatedValue"});
+    QVERIFY(child.waitForFinished(60000));
+    const QString errors = QString::fromLocal8Bit(child.readAllStandardError());
+    QVERIFY2(errors.contains(message), qPrintable(errors));
+    QVERIFY2(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0, qPrintable(errors));
 }
 
 QTEST_MAIN(TestDataArray)

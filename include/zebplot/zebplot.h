@@ -18,6 +18,8 @@
 #include "dataarray.h"
 #include "abstractdataarraytemplate.h"
 #include "dataarraytemplate.h"
+#include "bitdataarray.h"
+#include "compresseddataarraytemplate.h"
 
 // Data sets
 #include "xydataset.h"

@@ -36,6 +36,14 @@ int binarySearchLargestSmallerOrEqual(const DataArray& array, int n, double v)
     return -1;
 }
 
+/// A query that is no value at all cannot be found.  NaN is tested on its
+/// own because storage without unusable values (bits) counts NaN as a value
+/// when storing, yet no order relation exists for it.
+bool queryUnusable(const DataArray& array, double v)
+{
+    return std::isnan(v) || array.equalsDoNotUseValue(v);
+}
+
 } // namespace
 
 DataArray::DataArray()
@@ -436,7 +444,7 @@ int DataArray::posOf(double value) const
 int DataArray::getIndexOfNearestValue(double value) const
 {
     const int n = dataSize();
-    if (n <= 0 || equalsDoNotUseValue(value))
+    if (n <= 0 || queryUnusable(*this, value))
         return -1;
 
     if (!nondecreasing) {
@@ -489,9 +497,8 @@ int DataArray::getIndexOfFirstValueLargerThanOrEqual(double value) const
         return n;
     }
 
-    // No order relation exists for an unusable query (or a NaN on storage
-    // without unusable values): report "not found".
-    if (equalsDoNotUseValue(value) || std::isnan(value))
+    // No order relation exists for an unusable query: "not found".
+    if (queryUnusable(*this, value))
         return -1;
 
     int i = binarySearchLargestSmallerOrEqual(*this, n, value);
@@ -514,7 +521,7 @@ int DataArray::getIndexOfFirstValueLargerThanOrEqual(double value) const
 int DataArray::getLargestIndexOfValueSmallerThanOrEqual(double value) const
 {
     const int n = dataSize();
-    if (n <= 0 || equalsDoNotUseValue(value) || !nondecreasing)
+    if (n <= 0 || queryUnusable(*this, value) || !nondecreasing)
         return -1;
     return binarySearchLargestSmallerOrEqual(*this, n, value);
 }
@@ -541,7 +548,7 @@ double DataArray::getInterpolatedValue(double index) const
 double DataArray::getInterpolatedIndexOfValue(double value) const
 {
     const int n = dataSize();
-    if (n <= 0 || equalsDoNotUseValue(value) || !nondecreasing)
+    if (n <= 0 || queryUnusable(*this, value) || !nondecreasing)
         return -1.0;
     const int i = binarySearchLargestSmallerOrEqual(*this, n, value);
     if (i < 0)

@@ -1,0 +1,100 @@
+#ifndef ZEBPLOT_COMPRESSEDDATAARRAYTEMPLATE_H
+#define ZEBPLOT_COMPRESSEDDATAARRAYTEMPLATE_H
+
+#include "abstractdataarraytemplate.h"
+#include "zebplot_export.h"
+
+#include <QList>
+
+/// Run-length storage for integer series that are piecewise constant or
+/// piecewise arithmetic (counters, week numbers, modes, time tags in fixed
+/// steps).  Each run (chunk) is an arithmetic progression with a non-negative
+/// step, so a million evenly increasing values need a single chunk.
+///
+/// Instantiated (and exported) for int only.
+template <typename T>
+class ZEBPLOT_EXPORT CompressedDataArrayTemplate : public AbstractDataArrayTemplate<T>
+{
+public:
+    /// One run of values: the value at start + k is firstValue + k * step.
+    struct ZEBPLOT_EXPORT Chunk
+    {
+        int start;
+        int length;
+        T firstValue;
+        bool constant;
+        T step;
+
+        Chunk();
+        Chunk(int start, int length, T firstValue, T step);
+        Chunk(Chunk const& other);
+        Chunk& operator=(Chunk const& other) = default;
+        ~Chunk();
+
+        /// Each of these returns whether the change was possible; on false the
+        /// chunk is unchanged.
+        bool appendIfPossible(T value);
+        bool prependIfPossible(T value);
+        bool appendIfPossible(Chunk const* other);
+
+        T getValue(int offset) const
+        {
+            // Wide arithmetic: offset * step may exceed T even when the
+            // value itself fits.
+            return constant ? firstValue : T((long long)firstValue + (long long)offset * (long long)step);
+        }
+        T lastValue() const { return getValue(length - 1); }
+        int end() const { return start + length; }
+
+        /// Chunks alive in the process (diagnostics).
+        static int liveChunks();
+
+    private:
+        static int sLiveChunks;
+    };
+
+    CompressedDataArrayTemplate();
+    explicit CompressedDataArrayTemplate(T const& doNotUseValue);
+    ~CompressedDataArrayTemplate() override;
+
+    double getValue(int index) const override;
+    int dataSize() const override;
+    void clearData() override;
+    void appendData(double value) override;
+    void replaceData(int index, double value) override;
+    void removeData(int startIndex, int count) override;
+    void removeOddIndexedData() override;
+    int linearSearchIndexOf(double value) const override;
+    void squeezeData() override;
+    int getMemoryConsumption() const override;
+
+    T getTypedValue(int index) const override;
+    void appendTyped(T value) override;
+
+    /// Stores a typed value without statistics or signals.
+    void appendTypedData(T value);
+    /// Position of the chunk holding index, -1 if none.  Tries the chunk of
+    /// the previous lookup and its neighbours first, so sequential reads cost
+    /// O(1).
+    int getChunkIndex(int index) const;
+    /// Checks the chunk list; writes a warning per violated rule.
+    bool testRepresentationInvariant() const;
+
+    int chunkCount() const { return int(chunks.size()); }
+    Chunk const* chunkAt(int position) const { return chunks.at(position); }
+
+protected:
+    QList<Chunk*> chunks;
+    int size = 0;
+    mutable int lastChunkPosition = -1;
+
+private:
+    T toStored(double value) const;
+    bool mergeWithNext(int position);
+    void mergeAround(int from, int to);
+};
+
+extern template struct CompressedDataArrayTemplate<int>::Chunk;
+extern template class CompressedDataArrayTemplate<int>;
+
+#endif
