@@ -325,6 +325,17 @@ void TestDataArray::leftShiftAndDecimation()
     none.decimateKeepEven(); // n = 0 contributes (0 - 1) % 2 = -1
     QCOMPARE(none.counter(), -1);
     QCOMPARE(none.dataSize(), 0);
+
+    // Decimating a long-lived series again and again saturates instead of overflowing.
+    Probe often;
+    often.append(1);
+    for (int i = 0; i < 40; ++i) {
+        often.needsToAddValueAccordingDecimation();
+        often.decimateKeepEven();
+    }
+    QCOMPARE(often.getCurrentDecimationFactor(), 1 << 30);
+    QVERIFY(often.counter() >= 0);
+    QCOMPARE(often.dataSize(), 1);
 }
 
 void TestDataArray::markerStorage()
