@@ -146,6 +146,8 @@ void DataArray::decimateKeepEven()
     // an odd index it has just been dropped, which adds one more.
     if (decimationCounter < kMaxDecimationFactor)
         decimationCounter = 2 * decimationCounter + ((n - 1) % 2);
+    else
+        decimationCounter = std::numeric_limits<int>::max();
 
     updateTotalMemoryConsumption();
     emit dataChanged();
@@ -582,7 +584,9 @@ int DataArray::getCurrentDecimationFactor() const
 
 bool DataArray::needsToAddValueAccordingDecimation()
 {
-    ++decimationCounter;
+    // A producer that never appends must not overflow the counter.
+    if (decimationCounter < std::numeric_limits<int>::max())
+        ++decimationCounter;
     return decimationCounter >= decimationFactor;
 }
 
