@@ -43,4 +43,7 @@
 #include "colorbardrawlistener.h"
 #include "viewportmaskfilter.h"
 
+// Time plots
+#include "lineartimegrid.h"
+
 #endif
