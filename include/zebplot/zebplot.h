@@ -46,4 +46,8 @@
 // Time plots
 #include "lineartimegrid.h"
 
+// View synchronization
+#include "viewsynchronizer.h"
+#include "viewsynchronizationorganizer.h"
+
 #endif
