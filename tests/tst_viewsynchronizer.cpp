@@ -1,11 +1,16 @@
 // View synchronization: copying views and policies between canvases, the
-// organizer's scopes, actions and settings.
+// organizer's scopes, actions and settings, and the options page and dialog.
 #include "canvastesthelpers.h"
 
 #include <memleaktracer.h>
 
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -100,6 +105,8 @@ private slots:
     void organizerScopesAndActions();
     void sharedSynchronizers();
     void settingsRoundTrip();
+    void optionsWidget();
+    void optionsDialog();
     void noneScopeIsFatal();
 };
 
@@ -466,6 +473,85 @@ void TestViewSynchronizer::settingsRoundTrip()
     QCOMPARE(checkedActions(), QList<bool>({false, false, false, false}));
     organizer()->writeSettings(other);
     QCOMPARE(QSettings(other, QSettings::IniFormat).value("ViewSynchronization/scope").toInt(), 9);
+}
+
+void TestViewSynchronizer::optionsWidget()
+{
+    MemLeakTracer* tracer = MemLeakTracer::getInstance();
+    const int live = tracer->liveCount("ViewSynchronizationOptionsWidget");
+    ViewSynchronizer window(nullptr, ViewSynchronizer::WindowScope, true, false);
+
+    organizer()->enableScope(ViewSynchronizer::FileScope);
+    ViewSynchronizationOptionsWidget page(nullptr, false);
+    QCOMPARE(tracer->liveCount("ViewSynchronizationOptionsWidget"), live + 1);
+    const QList<QRadioButton*> buttons = page.findChildren<QRadioButton*>();
+    QStringList texts;
+    int offered = 0;
+    for (QRadioButton* button : buttons) {
+        texts << button->text();
+        offered += !button->isHidden();
+    }
+    QCOMPARE(texts, QStringList({"No view synchronization", "Synchronize between time plots within a single window",
+                                 "Synchronize between time plots for the same file",
+                                 "Synchronize between all time plots"}));
+    // The hidden per-file choice still shows the current scope.
+    QCOMPARE(offered, 3);
+    QVERIFY(buttons[2]->isHidden() && buttons[2]->isChecked());
+
+    ViewSynchronizationOptionsWidget full(nullptr, true);
+    QVERIFY(!full.findChildren<QRadioButton*>()[2]->isHidden());
+
+    // Accepting applies the checked choice.
+    QSignalSpy accepted(&page, SIGNAL(accepted()));
+    buttons[1]->setChecked(true);
+    page.accept();
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(organizer()->getCurrentEnabledScope(), ViewSynchronizer::WindowScope);
+    QVERIFY(window.isEnabled());
+
+    organizer()->enableScope(ViewSynchronizer::ApplicationScope);
+    page.setWidgetContentsFromSettings();
+    QVERIFY(buttons[3]->isChecked() && !buttons[1]->isChecked());
+
+    // A scope outside the list checks no button, and then accepting changes nothing.
+    organizer()->enableScope(ViewSynchronizer::Scope(5));
+    page.setWidgetContentsFromSettings();
+    for (QRadioButton* button : buttons)
+        QVERIFY(!button->isChecked());
+    page.accept();
+    QCOMPARE(int(organizer()->getCurrentEnabledScope()), 5);
+    // The buttons still exclude each other afterwards.
+    buttons[0]->setChecked(true);
+    buttons[3]->setChecked(true);
+    QVERIFY(!buttons[0]->isChecked());
+}
+
+void TestViewSynchronizer::optionsDialog()
+{
+    ViewSynchronizer window(nullptr, ViewSynchronizer::WindowScope, true, false);
+    QVERIFY(window.isEnabled());
+    for (bool ok : {false, true}) {
+        auto* page = new ViewSynchronizationOptionsWidget(nullptr, true);
+        std::unique_ptr<QDialog> dialog(page->turnIntoDialog(nullptr));
+        QCOMPARE(dialog->windowTitle(), QString("Time Plot Synchronization Options"));
+        QVERIFY(!(dialog->windowFlags() & Qt::WindowContextHelpButtonHint));
+        QCOMPARE(page->parentWidget(), dialog.get());
+        auto* grid = qobject_cast<QGridLayout*>(dialog->layout());
+        QVERIFY(grid);
+        QCOMPARE(grid->itemAtPosition(0, 0)->widget(), page);
+        auto* box = qobject_cast<QDialogButtonBox*>(grid->itemAtPosition(1, 0)->widget());
+        QVERIFY(box && box->button(QDialogButtonBox::Ok) && box->button(QDialogButtonBox::Cancel));
+
+        dialog->show();
+        page->findChildren<QRadioButton*>()[0]->setChecked(true);
+        box->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(dialog->result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
+        // Cancel leaves the scope; OK with "No view synchronization" switches all off.
+        QCOMPARE(organizer()->getCurrentEnabledScope(),
+                 ok ? ViewSynchronizer::NoScope : ViewSynchronizer::WindowScope);
+        QCOMPARE(window.isEnabled(), !ok);
+    }
 }
 
 void TestViewSynchronizer::noneScopeIsFatal()

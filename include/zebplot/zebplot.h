@@ -49,5 +49,6 @@
 // View synchronization
 #include "viewsynchronizer.h"
 #include "viewsynchronizationorganizer.h"
+#include "viewsynchronizationoptionswidget.h"
 
 #endif
