@@ -117,8 +117,9 @@ void TestLinearTimeGrid::labelsPerTimeType()
     QCOMPARE(date.timeSpec(), Qt::UTC);
     QCOMPARE(date, QDateTime(QDate(1980, 1, 14), QTime(0, 0, 1, 500), Qt::UTC));
 
-    // Types outside the list give no text.
-    grid.changeTimeFormat(ETimeType(9));
+    // Types outside the list give no text (7 is the largest value the
+    // enumeration can hold).
+    grid.changeTimeFormat(ETimeType(7));
     QCOMPARE(grid.getLabel(1000, 0), QString());
 }
 
