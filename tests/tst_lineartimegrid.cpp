@@ -1,10 +1,8 @@
 // Time axis labels: time types, leap seconds, local offsets, week roll-over,
 // locale formatting, and the fatal end-of-list type.
 #include <zebplot/zebplot.h>
-#include <memleaktracer.h>
 
 #include <QImage>
-#include <QLocale>
 #include <QPainter>
 #include <QProcess>
 #include <QtTest>
@@ -15,37 +13,17 @@
 
 namespace {
 
-const qint64 kWeek = 604800000;
-const qint64 kDay = 86400000;
+const double kWeek = 604800000;
+const double kDay = 86400000;
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Sets the process time zone for the lifetime of the object.
-class TimeZoneScope
+// The process time zone for the lifetime of the object.
+struct TimeZoneScope
 {
-public:
-    explicit TimeZoneScope(const char* zone) : saved(qgetenv("TZ")), hadZone(qEnvironmentVariableIsSet("TZ"))
-    {
-        qputenv("TZ", zone);
-        tzset();
-    }
-    ~TimeZoneScope()
-    {
-        if (hadZone)
-            qputenv("TZ", saved);
-        else
-            qunsetenv("TZ");
-        tzset();
-    }
-
-private:
-    QByteArray saved;
-    bool hadZone;
+    const QByteArray saved = qgetenv("TZ");
+    explicit TimeZoneScope(const char* zone) { qputenv("TZ", zone); tzset(); }
+    ~TimeZoneScope() { saved.isEmpty() ? qunsetenv("TZ") : qputenv("TZ", saved); tzset(); }
 };
-
-QString label(LinearTimeGrid& grid, ETimeType type, double value)
-{
-    grid.changeTimeFormat(type);
-    return grid.getLabel(value, 4);
-}
 
 } // namespace
 
@@ -54,138 +32,77 @@ class TestLinearTimeGrid : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void labelsPerTimeType();
-    void leapSeconds();
-    void unknownLeapSeconds();
-    void setLocalOffset();
+    void labels();
     void computedLocalOffset();
-    void valuesOutsideTheTimeRange();
     void localeFormatting();
     void ticksAreLabelledAsTimes();
-    void objectAccounting();
     void endOfListTypeIsFatal();
-
-private:
-    QLocale savedLocale;
 };
 
-void TestLinearTimeGrid::initTestCase()
+void TestLinearTimeGrid::labels()
 {
-    savedLocale = QLocale();
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-}
+    const float noOffset = LinearTimeGrid::kNoUtcOffset;
+    const short unknown = LinearTimeGrid::kUnknownLeapSeconds;
+    struct Case { short deltaLS; float offset; ETimeType type; double value; const char* label; };
+    const Case cases[] = {
+        {0, noOffset, eSHOW_GNSS, 0, "0:00:00"},
+        {0, noOffset, eSHOW_TOW, 0, "0"},
+        {0, noOffset, eSHOW_SECONDS, 0, "0"},
+        // Decimals follow the value, rounded half away from zero to milliseconds.
+        {0, noOffset, eSHOW_GNSS, 1234, "0:00:01.234"},
+        {0, noOffset, eSHOW_GNSS, 1200, "0:00:01.2"},
+        {0, noOffset, eSHOW_GNSS, 1230, "0:00:01.23"},
+        {0, noOffset, eSHOW_GNSS, 1234.5, "0:00:01.235"},
+        {0, noOffset, eSHOW_GNSS, 13 * 3600000.0 + 2 * 60000 + 7250, "13:02:07.25"},
+        {0, noOffset, eSHOW_SECONDS, 2500, "2.5"},
+        // Week roll-over: the time of week starts again, the time of day goes on.
+        {0, noOffset, eSHOW_TOW, kWeek + 500, "0.5"},
+        {0, noOffset, eSHOW_GNSS, kWeek + 500, "0:00:00.5"},
+        {0, noOffset, eSHOW_GNSS, kWeek - 1, "23:59:59.999"},
+        {0, noOffset, eSHOW_TOW, kWeek - 1000, "604,799"},
+        {0, noOffset, eSHOW_TOW, 3 * kWeek + kDay + 20, "86,400.02"},
+        {0, noOffset, eSHOW_SECONDS, kWeek, "604,800"},
+        // Leap seconds come off UTC and local time, but never off a smaller value.
+        {18, noOffset, eSHOW_UTC, 18000, "0:00:00"},
+        {18, noOffset, eSHOW_UTC, kDay + 18250, "0:00:00.25"},
+        {18, noOffset, eSHOW_UTC, 10000, "0:00:10"},
+        {18, noOffset, eSHOW_UTC, 17999, "0:00:17.999"},
+        {18, noOffset, eSHOW_GNSS, 18000, "0:00:18"},
+        {-2, noOffset, eSHOW_UTC, 0, "0:00:02"},
+        // Unknown leap seconds: no UTC or local time, the others unaffected.
+        {unknown, 2.0f, eSHOW_UTC, 10000, "UTC N/A"},
+        {unknown, 2.0f, eSHOW_LOCAL, 10000, "Local N/A"},
+        {unknown, 2.0f, eSHOW_GNSS, 10000, "0:00:10"},
+        // A set offset, also fractional or negative; leap seconds go first.
+        {0, 2.0f, eSHOW_LOCAL, 0, "2:00:00"},
+        {0, 5.5f, eSHOW_LOCAL, 1250, "5:30:01.25"},
+        {0, -3.5f, eSHOW_LOCAL, 0, "20:30:00"},
+        {18, 1.0f, eSHOW_LOCAL, 25000, "1:00:07"},
+        {0, std::numeric_limits<float>::quiet_NaN(), eSHOW_LOCAL, 0, "Local N/A"},
+        // No time: not a number or too far out; before the origin the clock runs backwards.
+        {0, noOffset, eSHOW_GNSS, kNaN, "N/A"},
+        {18, noOffset, eSHOW_UTC, std::numeric_limits<double>::infinity(), "UTC N/A"},
+        {0, noOffset, eSHOW_TOW, 1e300, "N/A"},
+        {0, noOffset, eSHOW_GNSS, -250, "23:59:59.75"},
+        {0, noOffset, eSHOW_SECONDS, -1500, "-1.5"},
+        // Types outside the list (7 is the largest value the enumeration holds).
+        {0, noOffset, ETimeType(7), 1000, ""},
+    };
+    for (const Case& c : cases) {
+        LinearTimeGrid grid(c.deltaLS, VERTICAL, nullptr);
+        grid.setUtcOffset(c.offset);
+        grid.changeTimeFormat(c.type);
+        const QString label = grid.getLabel(c.value, 4);
+        QVERIFY2(label == QLatin1String(c.label),
+                 qPrintable(QString("%1 ms, type %2: %3").arg(c.value).arg(c.type).arg(label)));
+    }
 
-void TestLinearTimeGrid::cleanupTestCase()
-{
-    QLocale::setDefault(savedLocale);
-}
-
-void TestLinearTimeGrid::labelsPerTimeType()
-{
-    LinearTimeGrid grid(0, VERTICAL, nullptr);
-    QCOMPARE(grid.getTimeType(), eSHOW_GNSS);
-    QCOMPARE(grid.getLabel(0, 2), QString("0:00:00"));
-    QCOMPARE(label(grid, eSHOW_TOW, 0), QString("0"));
-    QCOMPARE(label(grid, eSHOW_SECONDS, 0), QString("0"));
-
-    // Decimals follow the value, whatever the grid asks for.
-    QCOMPARE(label(grid, eSHOW_GNSS, 1234), QString("0:00:01.234"));
-    QCOMPARE(label(grid, eSHOW_GNSS, 1200), QString("0:00:01.2"));
-    QCOMPARE(label(grid, eSHOW_GNSS, 1230), QString("0:00:01.23"));
-    QCOMPARE(grid.getLabel(1500, 0), QString("0:00:01.5"));
-    QCOMPARE(label(grid, eSHOW_GNSS, 3 * 3600000.0 + 2 * 60000 + 7250), QString("3:02:07.25"));
-    QCOMPARE(label(grid, eSHOW_GNSS, 13 * 3600000.0 + 999), QString("13:00:00.999"));
-    // Rounded half away from zero to whole milliseconds.
-    QCOMPARE(label(grid, eSHOW_GNSS, 1234.5), QString("0:00:01.235"));
-    QCOMPARE(label(grid, eSHOW_GNSS, 1999.6), QString("0:00:02"));
-    QCOMPARE(label(grid, eSHOW_SECONDS, 1234.4), QString("1.234"));
-    QCOMPARE(label(grid, eSHOW_SECONDS, 2500), QString("2.5"));
-
-    // Week roll-over: the time of week starts again, the time of day goes on.
-    QCOMPARE(label(grid, eSHOW_TOW, kWeek + 500), QString("0.5"));
-    QCOMPARE(label(grid, eSHOW_GNSS, kWeek + 500), QString("0:00:00.5"));
-    QCOMPARE(label(grid, eSHOW_TOW, kWeek - 1000), QString("604,799"));
-    QCOMPARE(label(grid, eSHOW_TOW, 3 * kWeek + kDay + 20), QString("86,400.02"));
-    QCOMPARE(label(grid, eSHOW_GNSS, kWeek - 1), QString("23:59:59.999"));
-    QCOMPARE(label(grid, eSHOW_SECONDS, kWeek), QString("604,800"));
-
-    // The date of a value: GNSS time of day has no leap seconds.
-    grid.changeTimeFormat(eSHOW_GNSS);
-    const QDateTime date = grid.getDateTime(kWeek + kDay + 1500);
-    QCOMPARE(date.timeSpec(), Qt::UTC);
-    QCOMPARE(date, QDateTime(QDate(1980, 1, 14), QTime(0, 0, 1, 500), Qt::UTC));
-
-    // Types outside the list give no text (7 is the largest value the
-    // enumeration can hold).
-    grid.changeTimeFormat(ETimeType(7));
-    QCOMPARE(grid.getLabel(1000, 0), QString());
-}
-
-void TestLinearTimeGrid::leapSeconds()
-{
     LinearTimeGrid grid(18, VERTICAL, nullptr);
-    QCOMPARE(label(grid, eSHOW_UTC, 18000), QString("0:00:00"));
-    QCOMPARE(label(grid, eSHOW_UTC, 18001), QString("0:00:00.001"));
-    // A value smaller than the leap seconds keeps them.
-    QCOMPARE(label(grid, eSHOW_UTC, 10000), QString("0:00:10"));
-    QCOMPARE(label(grid, eSHOW_UTC, 17999), QString("0:00:17.999"));
-    QCOMPARE(label(grid, eSHOW_UTC, kDay + 18000 + 250), QString("0:00:00.25"));
-    QCOMPARE(grid.getDateTime(kDay + 18000), QDateTime(QDate(1980, 1, 7), QTime(0, 0), Qt::UTC));
-    // GNSS, time of week and seconds ignore them.
-    QCOMPARE(label(grid, eSHOW_GNSS, 18000), QString("0:00:18"));
-    QCOMPARE(label(grid, eSHOW_TOW, 18000), QString("18"));
-    QCOMPARE(label(grid, eSHOW_SECONDS, 18000), QString("18"));
-
-    // A negative count moves UTC later than GNSS time.
-    grid.setDeltaLS(-2);
-    QCOMPARE(grid.getDeltaLS(), short(-2));
-    QCOMPARE(label(grid, eSHOW_UTC, 0), QString("0:00:02"));
-}
-
-void TestLinearTimeGrid::unknownLeapSeconds()
-{
-    LinearTimeGrid grid(LinearTimeGrid::kUnknownLeapSeconds, VERTICAL, nullptr);
-    grid.setUtcOffset(2.0f);
-    QCOMPARE(label(grid, eSHOW_UTC, 10000), QString("UTC N/A"));
-    QCOMPARE(label(grid, eSHOW_LOCAL, 10000), QString("Local N/A"));
-    QVERIFY(!grid.getDateTime(10000).isValid());
-    QCOMPARE(label(grid, eSHOW_GNSS, 10000), QString("0:00:10"));
-    QCOMPARE(label(grid, eSHOW_TOW, 10000), QString("10"));
-    QCOMPARE(label(grid, eSHOW_SECONDS, 10000), QString("10"));
-
-    // Learning them later makes the labels appear.
-    grid.setDeltaLS(0);
-    QCOMPARE(label(grid, eSHOW_UTC, 10000), QString("0:00:10"));
-}
-
-void TestLinearTimeGrid::setLocalOffset()
-{
-    LinearTimeGrid grid(0, VERTICAL, nullptr);
-    QCOMPARE(grid.getUtcOffset(), LinearTimeGrid::kNoUtcOffset);
-    grid.setUtcOffset(2.0f);
-    QCOMPARE(label(grid, eSHOW_LOCAL, 0), QString("2:00:00"));
-    QCOMPARE(grid.getLocalTimeOffsetHours(0), 2.0f);
-    // UTC labels do not use the offset.
-    QCOMPARE(label(grid, eSHOW_UTC, 0), QString("0:00:00"));
-
-    // Fractional offsets keep their minutes; negative ones go back a day.
-    grid.setUtcOffset(5.5f);
-    QCOMPARE(grid.getLocalTimeOffsetHours(123456), 5.5f);
-    QCOMPARE(label(grid, eSHOW_LOCAL, 1250), QString("5:30:01.25"));
-    grid.setUtcOffset(-3.5f);
-    QCOMPARE(label(grid, eSHOW_LOCAL, 0), QString("20:30:00"));
-    QCOMPARE(grid.getDateTime(0), QDateTime(QDate(1980, 1, 5), QTime(20, 30), Qt::UTC));
-
-    // Leap seconds come off before the offset goes on.
-    grid.setDeltaLS(18);
-    grid.setUtcOffset(1.0f);
-    QCOMPARE(label(grid, eSHOW_LOCAL, 18000 + 7000), QString("1:00:07"));
-
-    // An offset that is no number gives no local time rather than garbage.
-    grid.setUtcOffset(std::numeric_limits<float>::quiet_NaN());
-    QCOMPARE(label(grid, eSHOW_LOCAL, 0), QString("Local N/A"));
+    grid.changeTimeFormat(eSHOW_UTC);
+    QCOMPARE(grid.getDateTime(kWeek + kDay + 19500), QDateTime(QDate(1980, 1, 14), QTime(0, 0, 1, 500), Qt::UTC));
+    grid.setDeltaLS(unknown);
+    QVERIFY(grid.getDateTime(0).isNull());
 }
 
 void TestLinearTimeGrid::computedLocalOffset()
@@ -193,11 +110,10 @@ void TestLinearTimeGrid::computedLocalOffset()
     LinearTimeGrid grid(0, VERTICAL, nullptr);
     grid.changeTimeFormat(eSHOW_LOCAL);
     {
-        // 5 h 30 min ahead of UTC: whole hours only.
+        // 5 h 30 min ahead of UTC gives whole hours only; a set offset wins.
         TimeZoneScope zone("XST-5:30");
         QCOMPARE(grid.getLocalTimeOffsetHours(0), 5.0f);
         QCOMPARE(grid.getLabel(0, 0), QString("5:00:00"));
-        // A set offset wins over the system's; clearing it brings the system's back.
         grid.setUtcOffset(5.5f);
         QCOMPARE(grid.getLabel(0, 0), QString("5:30:00"));
         grid.setUtcOffset(LinearTimeGrid::kNoUtcOffset);
@@ -210,61 +126,33 @@ void TestLinearTimeGrid::computedLocalOffset()
         QCOMPARE(grid.getLabel(0, 0), QString("21:00:00"));
     }
     {
-        // Summer time: the offset of a July instant is larger, but the whole axis
-        // uses the offset at the origin (a winter day).
+        // Summer time: a July instant has a larger offset, but the whole axis
+        // uses the offset at the origin, a winter day.
         TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
-        const double july = double(QDateTime(QDate(1980, 7, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch()
-                                   - 315964800) * 1000.0;
+        const double july = (QDateTime(QDate(1980, 7, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch() - 315964800) * 1e3;
         QCOMPARE(grid.getLocalTimeOffsetHours(0), 1.0f);
         QCOMPARE(grid.getLocalTimeOffsetHours(july), 2.0f);
         QCOMPARE(grid.getLabel(july, 0), QString("13:00:00"));
     }
 }
 
-void TestLinearTimeGrid::valuesOutsideTheTimeRange()
-{
-    LinearTimeGrid grid(0, VERTICAL, nullptr);
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    QCOMPARE(label(grid, eSHOW_GNSS, nan), QString("N/A"));
-    QCOMPARE(label(grid, eSHOW_UTC, inf), QString("UTC N/A"));
-    QCOMPARE(label(grid, eSHOW_SECONDS, -inf), QString("N/A"));
-    QCOMPARE(label(grid, eSHOW_TOW, 1e300), QString("N/A"));
-
-    // Before the origin the clock runs on backwards.
-    QCOMPARE(label(grid, eSHOW_GNSS, -1000), QString("23:59:59"));
-    QCOMPARE(label(grid, eSHOW_GNSS, -250), QString("23:59:59.75"));
-    QCOMPARE(label(grid, eSHOW_TOW, -1000), QString("604,799"));
-    QCOMPARE(label(grid, eSHOW_SECONDS, -1500), QString("-1.5"));
-    grid.setDeltaLS(18);
-    QCOMPARE(label(grid, eSHOW_UTC, -1000), QString("23:59:59"));
-}
-
 void TestLinearTimeGrid::localeFormatting()
 {
     LinearTimeGrid grid(0, VERTICAL, nullptr);
     grid.changeTimeFormat(eSHOW_SECONDS);
-    QCOMPARE(grid.getLabel(3600000000.0, 0), QString("3,600,000"));
-
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QCOMPARE(grid.getLabel(3600000000.0, 0), QString("3.600.000"));
     QCOMPARE(grid.getLabel(1234567, 0), QString("1.234,567"));
     grid.changeTimeFormat(eSHOW_TOW);
     QCOMPARE(grid.getLabel(kWeek - 500, 0), QString("604.799,5"));
-    // Times of day are written the same everywhere.
-    grid.changeTimeFormat(eSHOW_GNSS);
-    QCOMPARE(grid.getLabel(1250, 0), QString("0:00:01.25"));
-
     QLocale::setDefault(QLocale::c());
     grid.changeTimeFormat(eSHOW_SECONDS);
     QCOMPARE(grid.getLabel(3600000000.0, 0), QString("3600000"));
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
 void TestLinearTimeGrid::ticksAreLabelledAsTimes()
 {
-    // The inherited tick placement hands its values to the time labels; ticks
-    // below the leap seconds keep them.
+    // The inherited ticks (every 10 s here) get time labels.
     LinearTimeGrid grid(18, VERTICAL, nullptr);
     grid.setLabelType(LABEL_ON_SCALE);
     grid.changeTimeFormat(eSHOW_UTC);
@@ -272,27 +160,7 @@ void TestLinearTimeGrid::ticksAreLabelledAsTimes()
     QPainter painter(&image);
     grid.drawLabels(&painter, 0, 0, 60000, 1);
     painter.end();
-    QCOMPARE(grid.getTickSpacing(), 500.0 / 6);
-    const QList<QString> labels = *grid.getLabels();
-    QVERIFY(labels.size() >= 7);
-    QCOMPARE(labels.mid(0, 7), QList<QString>({"0:00:00", "0:00:10", "0:00:02", "0:00:12", "0:00:22",
-                                                "0:00:32", "0:00:42"}));
-}
-
-void TestLinearTimeGrid::objectAccounting()
-{
-    MemLeakTracer* tracer = MemLeakTracer::getInstance();
-    const int grids = tracer->liveCount("XYAbstractGrid");
-    const int linear = tracer->liveCount("LinearGrid");
-    const int time = tracer->liveCount("LinearTimeGrid");
-    auto* grid = new LinearTimeGrid(0, HORIZONTAL, nullptr);
-    QCOMPARE(tracer->liveCount("XYAbstractGrid"), grids + 1);
-    QCOMPARE(tracer->liveCount("LinearGrid"), linear + 1);
-    QCOMPARE(tracer->liveCount("LinearTimeGrid"), time + 1);
-    delete grid;
-    QCOMPARE(tracer->liveCount("XYAbstractGrid"), grids);
-    QCOMPARE(tracer->liveCount("LinearGrid"), linear);
-    QCOMPARE(tracer->liveCount("LinearTimeGrid"), time);
+    QCOMPARE(grid.getLabels()->mid(0, 4), QList<QString>({"0:00:00", "0:00:10", "0:00:02", "0:00:12"}));
 }
 
 void TestLinearTimeGrid::endOfListTypeIsFatal()
@@ -313,9 +181,8 @@ void TestLinearTimeGrid::endOfListTypeIsFatal()
     const QByteArray errors = child.readAllStandardError();
     QVERIFY2(child.exitStatus() == QProcess::CrashExit && child.exitCode() == SIGABRT, errors.constData());
     // One line of 79 characters: the function name right-aligned in 20 places.
-    const QByteArray line = " ASSERT: LinearTimeGrid Ln: 199             getLabel eSHOW_EOL should not occur\n";
-    QCOMPARE(line.size(), 80);
-    QVERIFY2(errors.contains(line), errors.constData());
+    QVERIFY2(errors.contains(" ASSERT: LinearTimeGrid Ln: 199             getLabel eSHOW_EOL should not occur\n"),
+             errors.constData());
 }
 
 QTEST_MAIN(TestLinearTimeGrid)
