@@ -287,7 +287,7 @@ void TestViewSynchronizer::organizerScopesAndActions()
     delete next;
     app = organizer()->getApplicationViewSynchronizer();
     QVERIFY(organizer()->getSynchronizers(Sync::ApplicationScope) == QSet<Sync*>({app}));
-    delete app;
+    // Left alive: the organizer deletes it at exit.
 }
 
 void TestViewSynchronizer::settingsRoundTrip()
