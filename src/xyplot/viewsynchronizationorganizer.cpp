@@ -38,14 +38,14 @@ ViewSynchronizationOrganizer::ViewSynchronizationOrganizer()
     actionGroup = new QActionGroup(this);
     actionGroup->setExclusive(true);
 
-    struct ActionSpec
+    struct ActionDefinition
     {
         QAction** action;
         const char* icon;
         QString text;
         const char* slot;
     };
-    const ActionSpec specs[] = {
+    const ActionDefinition definitions[] = {
         {&applicationScopeAction, ":/pic/tp_sync_all.png", tr("Synchronize &all plots"),
          SLOT(enableApplicationScope())},
         {&fileScopeAction, ":/pic/tp_sync_file.png", tr("Synchronize plots per &file"), SLOT(enableFileScope())},
@@ -53,12 +53,12 @@ ViewSynchronizationOrganizer::ViewSynchronizationOrganizer()
          SLOT(enableWindowScope())},
         {&noScopeAction, ":/pic/tp_sync_no.png", tr("&No synchronization over the plots"), SLOT(enableNone())},
     };
-    for (const ActionSpec& spec : specs) {
-        QAction* action = new QAction(QIcon(QString::fromLatin1(spec.icon)), spec.text, actionGroup);
+    for (const ActionDefinition& definition : definitions) {
+        QAction* action = new QAction(QIcon(QString::fromLatin1(definition.icon)), definition.text, actionGroup);
         action->setCheckable(true);
         actionGroup->addAction(action);
-        connect(action, SIGNAL(triggered()), this, spec.slot);
-        *spec.action = action;
+        connect(action, SIGNAL(triggered()), this, definition.slot);
+        *definition.action = action;
     }
     setActionStates();
 }
