@@ -43,4 +43,12 @@
 #include "colorbardrawlistener.h"
 #include "viewportmaskfilter.h"
 
+// Time plots
+#include "lineartimegrid.h"
+
+// View synchronization
+#include "viewsynchronizer.h"
+#include "viewsynchronizationorganizer.h"
+#include "viewsynchronizationoptionswidget.h"
+
 #endif
