@@ -195,7 +195,6 @@ QString LinearTimeGrid::getLabel(double value, int decimals)
     case eSHOW_SECONDS:
         return QString("%L1").arg(double(t) / 1000.0, 0, 'f', shownDecimals);
     case eSHOW_EOL:
-        // Hosts recognise this report by its line: keep the call on line 199.
         ZEB_ASSERT("LinearTimeGrid", "eSHOW_EOL should not occur");
         return QString();
     }

@@ -78,8 +78,6 @@ ViewSynchronizer::~ViewSynchronizer()
     MemLeakTracer::getInstance()->doDeallocateObject("ViewSynchronizer");
 }
 
-// The constructor stands here, after the small accessors, so that its
-// assertion keeps the line number that hosts know it by (line 93).
 ViewSynchronizer::ViewSynchronizer(QObject* parent, ViewSynchronizer::Scope scope, bool horizontal,
                                    bool vertical)
     : QObject(parent), scope(scope), horizontal(horizontal), vertical(vertical)
