@@ -61,7 +61,6 @@ class TestCompressedDataArray : public QObject
     Q_OBJECT
 
 private slots:
-    void chunkOperations();
     void chunkingOfAppendsAndRemovals();
     void conversionAndMemory();
     void invariantWarnings();
@@ -69,38 +68,9 @@ private slots:
     void randomOperationsAgainstModel();
 };
 
-void TestCompressedDataArray::chunkOperations()
-{
-    Chunk c;
-    QVERIFY(c.appendIfPossible(5));
-    QVERIFY(!c.appendIfPossible(4)); // steps are never negative
-    QVERIFY(c.appendIfPossible(8));
-    QVERIFY(!c.appendIfPossible(12)); // off the progression
-    QVERIFY(c.appendIfPossible(11));
-    QVERIFY(c.prependIfPossible(2));
-    QVERIFY(!c.prependIfPossible(0));
-    QCOMPARE(QList<int>({c.start, c.length, c.firstValue, c.step, c.getValue(3)}), QList<int>({-1, 4, 2, 3, 11}));
-    Chunk single(0, 1, 7, 0);
-    QVERIFY(single.prependIfPossible(7));
-    QVERIFY(!single.prependIfPossible(6)); // a constant run takes only its own value
-
-    // Chunks combine only when adjacent and on one progression; a failure changes nothing.
-    Chunk a(0, 2, 1, 1), b(2, 2, 3, 1), gap(5, 1, 5, 0), stepTwo(2, 2, 3, 2), empty(2, 0, 0, 0);
-    QVERIFY(!Chunk(a).appendIfPossible(&gap));
-    QVERIFY(!a.appendIfPossible(&stepTwo));
-    QVERIFY(a.appendIfPossible(&empty));
-    QCOMPARE(a.length, 2);
-    QVERIFY(a.appendIfPossible(&b));
-    QCOMPARE(a.length, 4);
-    Chunk one(0, 1, 1, 0), threeFive(1, 2, 3, 2), nothing(0, 0, 0, 0);
-    QVERIFY(one.appendIfPossible(&threeFive)); // 1 3 5
-    QCOMPARE(QList<int>({one.length, one.step}), QList<int>({3, 2}));
-    QVERIFY(nothing.appendIfPossible(&a));
-    QCOMPARE(nothing.length, 4);
-}
-
 void TestCompressedDataArray::chunkingOfAppendsAndRemovals()
 {
+    // Appends extend the last run greedily; steps are never negative.
     QScopedPointer<IntArray> a(make({1, 2, 3, 3, 3})), down(make({5, 3}));
     QCOMPARE(chunking(*a), (Chunking{{0, 3, 1, 1}, {3, 2, 3, 0}}));
     QCOMPARE(down->chunkCount(), 2);
@@ -115,6 +85,9 @@ void TestCompressedDataArray::chunkingOfAppendsAndRemovals()
     QCOMPARE(chunking(*r), (Chunking{{0, 1, 0, 0}, {1, 2, 4, 1}}));
     j->removeData(3, 2); // the runs on both sides join
     QCOMPARE(chunking(*j), (Chunking{{0, 5, 1, 1}}));
+    QScopedPointer<IntArray> single(make({1, 9, 3, 5}));
+    single->removeData(1, 1); // a single value joins the run that continues it
+    QCOMPARE(chunking(*single), (Chunking{{0, 3, 1, 2}}));
     QCOMPARE(j->getChunkIndex(5), -1);
     QCOMPARE(j->getChunkIndex(-1), -1);
 
