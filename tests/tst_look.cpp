@@ -38,7 +38,6 @@ private slots:
     void signalsAndDefaults();
     void presentEntriesAndLegendTexts();
     void fixedPositionsInterpolationAndMarkers();
-    void colorBarBackground_data();
     void colorBarBackground();
     void randomizedAgainstModel_data();
     void randomizedAgainstModel();
@@ -163,22 +162,13 @@ void TestLook::fixedPositionsInterpolationAndMarkers()
              QList<bool>({false, false, true, true}));
 }
 
-void TestLook::colorBarBackground_data()
-{
-    QTest::addColumn<int>("thickness");
-    QTest::addColumn<int>("factor");
-    QTest::newRow("5px") << 5 << 1;
-    QTest::newRow("3px doubled") << 3 << 2;
-}
-
 void TestLook::colorBarBackground()
 {
-    QFETCH(int, thickness);
-    QFETCH(int, factor);
+    // Thickness 3 times a render-settings factor of 3: a groove 9 px wide, edges 5 px from the middle.
     PlotRenderSettings_t settings = *getPlotRenderSettings();
-    settings.colorBarWidthFactor = factor;
+    settings.colorBarWidthFactor = 3;
     plotRenderSettings.append(settings);
-    std::unique_ptr<XYDataSet> dataSet(newDataSet(Entry(Qt::red, SYMBOL_NONE, Qt::SolidLine, thickness)));
+    std::unique_ptr<XYDataSet> dataSet(newDataSet(Entry(Qt::red, SYMBOL_NONE, Qt::SolidLine, 3)));
     QImage image(60, 60, QImage::Format_RGB32);
     image.fill(Qt::white);
     const int y = 30;
@@ -189,8 +179,7 @@ void TestLook::colorBarBackground()
     plotRenderSettings.takeLast();
 
     // Groove colour in the middle, three darker rows towards each edge.
-    const int t = thickness * factor;
-    const int h = (t + 1) / 2;
+    const int t = 9, h = 5;
     const char* edges[] = {"#e0e0e0", "#e4e4e4", "#e9e9e9"};
     for (int row = y - h; row <= y + h; ++row) {
         const int distance = std::min(y + h - row, row - (y - h));
