@@ -70,9 +70,8 @@ class TestXYScale : public QObject
 private slots:
     void cleanupTestCase() { QCOMPARE(MemLeakTracer::getInstance()->liveCount("XYScale"), 0); }
     void blankUntilGivenTicks();
-    void yAxisTicksAndLabels();
+    void yAxisTicksLabelsAndHiding();
     void xAxisTicksAndLabels();
-    void hideIntervals();
     void repaintsOnlyOnChange();
     void fixedLabels();
 };
@@ -92,15 +91,19 @@ void TestXYScale::blankUntilGivenTicks()
     paintScale(scale, 80, 200);
 }
 
-void TestXYScale::yAxisTicksAndLabels()
+void TestXYScale::yAxisTicksLabelsAndHiding()
 {
+    XYScale scale(HORIZONTAL, LABEL_ON_SCALE, false, nullptr);
+    QVERIFY(!scale.mustHideScale(5, 100));
+    scale.addIntervalToHideScale(10, 20);
+    QVERIFY(scale.mustHideScale(5, 5) && !scale.mustHideScale(4, 5));
+    scale.clearIntervalsToHideScale();
+
     // A 300-px canvas: the strip is 18 px longer, reaching below it.
     const int width = 80, height = 318, fh = scaleFontHeight();
-    XYScale scale(HORIZONTAL, LABEL_ON_SCALE, false, nullptr);
     scale.drawScale(60, 0, 5, &labels);
     QCOMPARE(scale.getExtraLength(), 18);
     QCOMPARE(scale.getTickOffset(), 18.0);
-
     QImage image = paintScale(scale, width, height);
     // Major ticks 8 px long at the right edge, on the canvas's grid rows, with a label each.
     for (int row : {300, 240, 60}) {
@@ -108,28 +111,36 @@ void TestXYScale::yAxisTicksAndLabels()
         QVERIFY(inkIn(image, QRect(0, row - fh / 2, 70, fh)) > 0);
     }
     // Minor ticks (4 px) five per interval, the first one below the first major.
-    for (int row : {312, 288, 228}) {
-        QVERIFY(isInk(image, 77, row));
-        QVERIFY(!isInk(image, 73, row));
-    }
+    for (int row : {312, 288, 228})
+        QVERIFY(isInk(image, 77, row) && !isInk(image, 73, row));
     QVERIFY(!isInk(image, 78, 294));
-    // Labels are right-aligned left of the tick allowance (10 px); "100" on the top edge is left out.
+    // Labels are right-aligned left of the tick allowance (10 px).
     QCOMPARE(inkIn(image, QRect(70, 0, 1, height)), 0);
-    QCOMPARE(inkIn(image, QRect(0, 0, 70, 60 - fh / 2 - 1)), 0);
 
-    // A first label touching the bottom edge is left out; its tick stays.
-    scale.drawScale(60, -15, 5, &labels);
+    // [0, 30] from the bottom: ticks at 6, 18 and 30 go, and so does the label at 18.
+    scale.addIntervalToHideScale(0, 30);
     image = paintScale(scale, width, height);
-    QVERIFY(isInk(image, 76, 315));
-    QCOMPARE(inkIn(image, QRect(0, 262 + fh, 70, height)), 0);
-    QVERIFY(inkIn(image, QRect(0, 255 - fh / 2, 70, fh)) > 0);
+    for (int row : {312, 300, 288})
+        QCOMPARE(inkIn(image, QRect(70, row, 10, 1)), 0);
+    QVERIFY(isInk(image, 77, 276) && isInk(image, 77, 240));
+    QCOMPARE(inkIn(image, QRect(0, 300 - fh / 2, 70, fh)), 0);
+    QVERIFY(inkIn(image, QRect(0, 240 - fh / 2, 70, fh)) > 0);
+    // A label goes as soon as its half height reaches into an interval; its tick stays.
+    scale.clearIntervalsToHideScale();
+    scale.addIntervalToHideScale(0, 78 - fh / 2 - 1);
+    QVERIFY(inkIn(paintScale(scale, width, height), QRect(0, 240 - fh / 2, 70, fh)) > 0);
+    scale.addIntervalToHideScale(78 - fh / 2, 78 - fh / 2);
+    image = paintScale(scale, width, height);
+    QCOMPARE(inkIn(image, QRect(0, 240 - fh / 2, 70, fh)), 0);
+    QVERIFY(isInk(image, 75, 240));
 
     // LABEL_IN_PLOT: the scale holds the labels but draws ticks only.
+    scale.clearIntervalsToHideScale();
     scale.setLabelType(LABEL_IN_PLOT);
     image = paintScale(scale, width, height);
     QCOMPARE(scale.getLabels(), labels);
     QCOMPARE(inkIn(image, QRect(0, 0, 70, height)), 0);
-    QVERIFY(isInk(image, 76, 315));
+    QVERIFY(isInk(image, 76, 300));
 }
 
 void TestXYScale::xAxisTicksAndLabels()
@@ -158,14 +169,18 @@ void TestXYScale::xAxisTicksAndLabels()
         QCOMPARE(inkIn(image, QRect(470, labelTop, 29, fh)), 0);
     }
 
-    // A label exactly touching an end of the strip is left out, one pixel further in it is drawn.
+    // A label exactly touching an end of the strip is left out, one pixel further in it is drawn:
+    // the left end of an x-axis scale, the top and the bottom end of a y-axis scale.
     const int a = scaleMetrics().horizontalAdvance("0");
     for (int inwards : {0, 1}) {
-        XYScale x(VERTICAL, LABEL_ON_SCALE, false, nullptr), y(HORIZONTAL, LABEL_ON_SCALE, false, nullptr);
-        x.drawScale(1000, a / 2 + inwards, 5, &labels); // x1 = 0 or 1
-        y.drawScale(1000, 100 - fh / 2 - 18 - inwards, 5, &labels); // y1 = 0 or 1
+        XYScale x(VERTICAL, LABEL_ON_SCALE, false, nullptr), top(HORIZONTAL, LABEL_ON_SCALE, false, nullptr);
+        XYScale bottom(HORIZONTAL, LABEL_ON_SCALE, false, nullptr);
+        x.drawScale(1000, a / 2 + inwards, 5, &labels);                      // x1 = 0 or 1
+        top.drawScale(1000, 100 - fh / 2 - 18 - inwards, 5, &labels);       // y1 = 0 or 1
+        bottom.drawScale(1000, fh - fh / 2 - 18 - 1 + inwards, 5, &labels); // last row H or H - 1
         QCOMPARE(inkIn(paintScale(x, 300, height), QRect(0, 9, 2 * a, fh)) > 0, inwards == 1);
-        QCOMPARE(inkIn(paintScale(y, 80, 100), QRect(0, 0, 70, 100)) > 0, inwards == 1);
+        QCOMPARE(inkIn(paintScale(top, 80, 100), QRect(0, 0, 70, 100)) > 0, inwards == 1);
+        QCOMPARE(inkIn(paintScale(bottom, 80, 100), QRect(0, 0, 70, 100)) > 0, inwards == 1);
     }
 
     // Half pixels round away from zero: 99.5 lands on column 100.
@@ -173,36 +188,6 @@ void TestXYScale::xAxisTicksAndLabels()
     scale.drawScale(100, -0.5, 5, nullptr);
     const QImage image = paintScale(scale, 300, 20);
     QVERIFY(isInk(image, 100, 4) && !isInk(image, 99, 4));
-}
-
-void TestXYScale::hideIntervals()
-{
-    XYScale scale(HORIZONTAL, LABEL_ON_SCALE, false, nullptr);
-    QVERIFY(!scale.mustHideScale(5, 100));
-    scale.addIntervalToHideScale(10, 20);
-    QVERIFY(scale.mustHideScale(5, 5) && !scale.mustHideScale(4, 5));
-    scale.clearIntervalsToHideScale();
-    QVERIFY(!scale.mustHideScale(15, 0));
-
-    // [0, 30] from the bottom: ticks at 6, 18 and 30 go, and so does the label at 18.
-    const int fh = scaleFontHeight();
-    scale.drawScale(60, 0, 5, &labels);
-    scale.addIntervalToHideScale(0, 30);
-    QImage image = paintScale(scale, 80, 318);
-    for (int row : {312, 300, 288})
-        QCOMPARE(inkIn(image, QRect(70, row, 10, 1)), 0);
-    QVERIFY(isInk(image, 77, 276) && isInk(image, 77, 240));
-    QCOMPARE(inkIn(image, QRect(0, 300 - fh / 2, 70, fh)), 0);
-    QVERIFY(inkIn(image, QRect(0, 240 - fh / 2, 70, fh)) > 0);
-
-    // A label goes as soon as its half height reaches into an interval; its tick stays.
-    scale.clearIntervalsToHideScale();
-    scale.addIntervalToHideScale(0, 78 - fh / 2 - 1);
-    QVERIFY(inkIn(paintScale(scale, 80, 318), QRect(0, 240 - fh / 2, 70, fh)) > 0);
-    scale.addIntervalToHideScale(78 - fh / 2, 78 - fh / 2);
-    image = paintScale(scale, 80, 318);
-    QCOMPARE(inkIn(image, QRect(0, 240 - fh / 2, 70, fh)), 0);
-    QVERIFY(isInk(image, 75, 240));
 }
 
 void TestXYScale::repaintsOnlyOnChange()
