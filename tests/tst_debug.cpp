@@ -298,12 +298,9 @@ void TestDebug::environmentConfiguration()
     qputenv("ZEB_TRACELEVEL", "all");
     restart({{"ZEB_TRACELEVEL", "0"}});
     QCOMPARE(dbg_GetTraceLevel(), 5);
-    DbgCallbackFunctions_t noGetenv = testRecord;
-    noGetenv.getenv = nullptr;
-    dbg_ResetForTesting();
-    dbg_SetCallbackFunctions(&noGetenv);
-    QCOMPARE(dbg_SubModActive("zebplot", "XYPlot"), -1); // not initialised
-    dbg_Init(nullptr, 1, 0, 100);
+    testRecord.getenv = nullptr;
+    restart({});
+    testRecord.getenv = &getenvFn;
     QCOMPARE(dbg_GetTraceLevel(), 255);
     qunsetenv("ZEB_TRACELEVEL");
 
