@@ -53,7 +53,6 @@ private slots:
     void decimalsAndLabels();
     void labelTextFollowsLocale();
     void gridLinesAndLabelsInPlot();
-    void labelTypeReachesTheScale();
     void degenerateExtents();
 };
 
@@ -112,9 +111,19 @@ void TestLinearGrid::decimalsAndLabels()
     yGrid.drawLabels(&painter, 0, 0, 1, 98);
     QCOMPARE(*labels, (QList<QString>{"0", "20", "40", "60", "80", "100"}));
 
-    // The x-axis grid emits nothing, even when its decimals change.
+    // Unless the label type is LABEL_NONE only drawLabels feeds the scale, the
+    // tick left of the viewport and its label included.
+    XYScale scale(VERTICAL, LABEL_ON_SCALE, false, nullptr);
     LinearGrid xGrid(VERTICAL, nullptr);
+    xGrid.setScale(&scale);
     xGrid.setLabelType(LABEL_ON_SCALE);
+    xGrid.drawGrid(&painter, 3, 0, 103, 1);
+    QCOMPARE(scale.getTickSpacing(), 0.0);
+    xGrid.drawLabels(&painter, 3, 0, 103, 1);
+    QCOMPARE(scale.getTickOffset(), -15.0);
+    QCOMPARE(scale.getLabels().mid(0, 2), (QList<QString>{"0", "20"}));
+
+    // The x-axis grid emits nothing, even when its decimals change.
     QSignalSpy xSpy(&xGrid, &XYAbstractGrid::numberOfDecimalsChanged);
     xGrid.drawLabels(&painter, 2.2, 0, 9.2, 1); // computes its step of 1 as 0.9999999999999999
     QCOMPARE(xGrid.getNumberOfDecimals(), 0);
@@ -161,9 +170,16 @@ void TestLinearGrid::gridLinesAndLabelsInPlot()
         QCOMPARE(countPixels(yImage, white) > 0, inPlot);
 
         // x axis 0..100 on 500 px: lines every 100 px, labels along the bottom.
+        XYScale scale(VERTICAL, LABEL_IN_PLOT, false, nullptr);
         LinearGrid xGrid(VERTICAL, nullptr);
+        xGrid.setScale(&scale);
         xGrid.setLabelType(type);
         const QImage xImage = paintGrid(xGrid, 500, 300, 0, 0, 100, 1);
+        // The scale follows the label type and gets the ticks, and the labels unless there are none.
+        QCOMPARE(scale.getLabelType(), type);
+        QCOMPARE(scale.getTickSpacing(), 100.0);
+        QCOMPARE(scale.getMinorIntervals(), 5);
+        QCOMPARE(scale.getLabels().isEmpty(), type == LABEL_NONE);
         for (int column : {100, 400}) {
             QCOMPARE(xImage.pixelColor(column, 10), gray);
             QCOMPARE(xImage.pixelColor(column, 298), inPlot ? white : gray);
@@ -178,36 +194,6 @@ void TestLinearGrid::gridLinesAndLabelsInPlot()
     hidden.setGridLinesHidden(true);
     hidden.setLabelType(LABEL_ON_SCALE);
     QCOMPARE(countPixels(paintGrid(hidden, 200, 100, 0, 0, 1, 10), kBackground), 200 * 100);
-}
-
-void TestLinearGrid::labelTypeReachesTheScale()
-{
-    QImage image = blankImage(500, 300);
-    QPainter painter(&image);
-    LinearGrid grid(VERTICAL, nullptr);
-    XYScale scale(VERTICAL, LABEL_IN_PLOT, false, nullptr);
-    grid.setScale(&scale);
-    grid.setLabelType(LABEL_BOTH);
-    QCOMPARE(scale.getLabelType(), LABEL_BOTH);
-
-    // LABEL_NONE: ticks from drawGrid, no labels anywhere.
-    grid.setLabelType(LABEL_NONE);
-    QCOMPARE(scale.getLabelType(), LABEL_NONE);
-    grid.drawGrid(&painter, 0, 0, 100, 1);
-    grid.drawLabels(&painter, 0, 0, 100, 1);
-    QCOMPARE(scale.getTickSpacing(), 100.0);
-    QCOMPARE(scale.getMinorIntervals(), 5);
-    QVERIFY(scale.getLabels().isEmpty());
-
-    // Otherwise drawLabels hands the labels over with the ticks.
-    grid.setLabelType(LABEL_ON_SCALE);
-    grid.drawGrid(&painter, 3, 0, 103, 1);
-    QCOMPARE(scale.getTickOffset(), 0.0); // drawGrid alone feeds nothing now
-    grid.drawLabels(&painter, 3, 0, 103, 1);
-    QCOMPARE(scale.getTickOffset(), -15.0);
-    QCOMPARE(scale.getLabels(), *grid.getLabels());
-    QCOMPARE(scale.getLabels().first(), QString("0")); // the tick left of the viewport has its label
-    grid.setScale(nullptr);
 }
 
 void TestLinearGrid::degenerateExtents()
