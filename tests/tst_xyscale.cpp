@@ -225,29 +225,23 @@ void TestXYScale::fixedLabels()
     QCOMPARE(xScale.getRequiredWidthForLabelsAtFixedPosition(), 0);
     QCOMPARE(yScale.getRequiredWidthForLabelsAtFixedPosition(), 0);
 
-    // Build a text exactly 40 px wide in the fixed-label font.
-    const QFontMetrics metrics(getPlotRenderSettings()->fixedLabelFont);
-    QString text;
-    for (const char* piece : {"W", "0", "1", "i", ".", " ", "l", "'"})
-        while (metrics.horizontalAdvance(text + piece) <= 40)
-            text += piece;
-    QVERIFY2(metrics.horizontalAdvance(text) == 40, qPrintable(text));
+    // The widest fixed label plus 5/4 of the major tick length.
+    const int widest = QFontMetrics(getPlotRenderSettings()->fixedLabelFont).horizontalAdvance("GPS L1 C/A");
     yScale.addLabelAtFixedPosition(20, "x");
-    yScale.addLabelAtFixedPosition(80, text);
-    QCOMPARE(yScale.getRequiredWidthForLabelsAtFixedPosition(), 50);
-    // A host's longer ticks widen the allowance: 5/4 of 12 is 15.
+    yScale.addLabelAtFixedPosition(80, "GPS L1 C/A");
+    QCOMPARE(yScale.getRequiredWidthForLabelsAtFixedPosition(), 10 + widest);
     PlotRenderSettings_t print = *getPlotRenderSettings();
     print.majorTickLength = 12;
     plotRenderSettings.append(print);
-    QCOMPARE(yScale.getRequiredWidthForLabelsAtFixedPosition(), 55);
+    QCOMPARE(yScale.getRequiredWidthForLabelsAtFixedPosition(), 15 + widest);
     plotRenderSettings.takeLast();
 
     // Fixed labels are drawn once ticks exist, right-aligned before the allowance.
     QList<QString> none;
     yScale.drawScale(60, 0, 5, &none);
     const QImage image = paintScale(yScale, 80, 318);
-    QVERIFY(inkIn(image, QRect(80 - 10 - 40, 318 - 80 - 10, 40, 20)) > 0);
-    QCOMPARE(inkIn(image, QRect(0, 318 - 80 - 10, 80 - 10 - 41, 20)), 0);
+    QVERIFY(inkIn(image, QRect(80 - 10 - widest, 318 - 80 - 10, widest, 20)) > 0);
+    QCOMPARE(inkIn(image, QRect(0, 318 - 80 - 10, 80 - 10 - widest - 1, 20)), 0);
 }
 
 QTEST_MAIN(TestXYScale)
