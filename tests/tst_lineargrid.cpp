@@ -67,11 +67,9 @@ void TestLinearGrid::tickSpacingAndOffset()
     QImage image = blankImage(500, 300);
     QPainter painter(&image);
     struct Case { double min, max, worldStep, offset; };
+    // Unit 1 for extents from 10 to 99: multipliers 2, 5, 10 and 20 change at 21, 41 and 81 units.
     const Case xCases[] = {
-        {0, 100, 20, 0},   // multiplier 2
-        {0, 45, 10, 0},    // multiplier 10
-        {0, 85, 20, 0},    // multiplier 20
-        {0, 25, 5, 0},     // multiplier 5
+        {0, 20, 2, 0}, {0, 21, 5, 0}, {0, 40, 5, 0}, {0, 41, 10, 0}, {0, 80, 10, 0}, {0, 81, 20, 0},
         {3, 103, 20, -15}, // first tick at 0, left of the viewport
     };
     for (const Case& c : xCases) {
