@@ -35,86 +35,34 @@ class TestLook : public QObject
     Q_OBJECT
 
 private slots:
-    void entryHashAndMetaType();
-    void changeFromLast();
-    void lastAppearanceAndDefaults();
-    void leftShiftAndDecimate();
+    void signalsAndDefaults();
     void presentEntriesAndLegendTexts();
-    void fixedPositionsAndInterpolation();
-    void colorBarBackground_data();
+    void fixedPositionsInterpolationAndMarkers();
     void colorBarBackground();
     void randomizedAgainstModel_data();
     void randomizedAgainstModel();
     void cleanupTestCase() { VERIFY_NO_LIVE_OBJECTS(); }
 };
 
-void TestLook::entryHashAndMetaType()
+void TestLook::signalsAndDefaults()
 {
-    QVERIFY(!Entry().color.isValid());
-    QVERIFY(red != Entry(Qt::red, SYMBOL_DOT, Qt::SolidLine, 2));
-    // Hosts may rely on the documented hash of the packed RGB value and the fields.
-    QCOMPARE(qHash(green, 42), qHash(int((255 << 8) ^ 3 ^ 2 ^ 2), 42));
-    QCOMPARE((QSet<Entry>{red, green, Entry(Qt::red, SYMBOL_DOT, Qt::SolidLine, 1)}).size(), 2);
-    // Entries travel in queued signals and variants under their spelled-out name.
+    // Entries travel in queued signals under their spelled-out name; sets tell all four fields apart.
     QCOMPARE(QMetaType::fromName("Look::Entry").id(), qMetaTypeId<Look::Entry>());
-    QCOMPARE(QVariant::fromValue(blue).value<Look::Entry>(), blue);
-}
+    QCOMPARE((QSet<Entry>{red, green, Entry(Qt::red, SYMBOL_DOT, Qt::SolidLine, 2), red}).size(), 3);
 
-void TestLook::changeFromLast()
-{
-    Fixture f;
-    QVERIFY(f.look->isChanged(0));
-    QVERIFY(!f.look->isChanged(5));
-    QCOMPARE(f.look->getApplicableLookEntry(7), defaultEntry);
-
-    appendUpTo(f.dataSet.get(), 10);
-    f.look->changeFromLast(red);
-    QCOMPARE(f.look->getApplicableLookEntry(8), defaultEntry);
-    QCOMPARE(f.look->getApplicableLookEntry(9), red);
-    QCOMPARE(f.look->getApplicableLookEntry(30), red);
-    QVERIFY(f.look->isChanged(9));
-    QVERIFY(!f.look->isChanged(10));
-    // Twice without new data: the second replaces the first.
-    f.look->changeFromLast(green);
-    QCOMPARE(f.look->getApplicableLookEntry(9), green);
-    QCOMPARE(f.look->getApplicableLookEntry(8), defaultEntry);
-
-    // Only the colour: the rest of the applying entry is kept; nothing is
-    // recorded when the colour already applies.
-    appendUpTo(f.dataSet.get(), 15);
-    f.look->changeFromLast(QColor(Qt::green));
-    QVERIFY(!f.look->isChanged(14));
-    f.look->changeFromLast(QColor(Qt::magenta));
-    QCOMPARE(f.look->getApplicableLookEntry(14), Entry(Qt::magenta, SYMBOL_CROSS, Qt::DashLine, 2));
-    QCOMPARE(f.look->getApplicableLookEntry(13), green);
-
-    // A change made before any data applies from the very start.
-    Fixture empty;
-    empty.look->changeFromLast(blue);
-    QCOMPARE(empty.look->getApplicableLookEntry(0), blue);
-    QCOMPARE(empty.look->getApplicableLookEntry(-2), defaultEntry);
-
-    f.look->clear();
-    QCOMPARE(f.look->getApplicableLookEntry(14), defaultEntry);
-    QVERIFY(f.look->getPresentLookEntries().isEmpty());
-}
-
-void TestLook::lastAppearanceAndDefaults()
-{
     Fixture f;
     QSignalSpy last(f.look, SIGNAL(lastAppearanceChanged()));
     f.look->checkAndEmitLastAppearanceChanged(); // nothing to report without data
-    QCOMPARE(last.count(), 0);
     appendUpTo(f.dataSet.get(), 3);
-    f.look->checkAndEmitLastAppearanceChanged(); // the first check always reports
+    f.look->checkAndEmitLastAppearanceChanged(); // the first check on data always reports
     f.look->checkAndEmitLastAppearanceChanged();
     QCOMPARE(last.count(), 1);
     f.look->changeFromLast(red);
     appendUpTo(f.dataSet.get(), 4);
     f.look->changeFromLast(red); // recorded, but the newest appearance is unchanged
     QCOMPARE(last.count(), 2);
-    QVERIFY(f.look->isChanged(3));
 
+    // Defaults report only a real change.
     f.look->setDefault(defaultEntry.color, defaultEntry.symbol, defaultEntry.penStyle, defaultEntry.lineThickness);
     f.look->setDefaultLineThickness(1);
     QCOMPARE(last.count(), 2);
@@ -131,81 +79,6 @@ void TestLook::lastAppearanceAndDefaults()
     QVERIFY(!f.look->isFixedSingleColor());
 }
 
-void TestLook::leftShiftAndDecimate()
-{
-    {
-        // Changes at 4 and 10: the one at 4 applied to old index 6 and moves to 0.
-        Fixture f;
-        f.changeAt(4, red);
-        f.changeAt(10, green);
-        f.look->leftShift(6);
-        QCOMPARE(f.look->getApplicableLookEntry(-1), defaultEntry);
-        QCOMPARE(f.look->getApplicableLookEntry(0), red);
-        QCOMPARE(f.look->getApplicableLookEntry(3), red);
-        QCOMPARE(f.look->getApplicableLookEntry(4), green);
-        QVERIFY(f.look->isChanged(4));
-        QCOMPARE(f.look->getPresentLookEntries(), (QSet<Entry>{red, green}));
-        // Shifting the arrays past every point leaves the newest appearance ...
-        f.dataSet->xData->leftshift(20);
-        f.dataSet->yData->leftshift(20);
-        QCOMPARE(f.look->getApplicableLookEntry(0), green);
-        QCOMPARE(f.look->getPresentLookEntries(), (QSet<Entry>{green}));
-        // ... until a change on the now empty data set replaces it entirely.
-        f.look->changeFromLast(blue);
-        QCOMPARE(f.look->getApplicableLookEntry(0), blue);
-        f.look->fillPresentLookEntries();
-        QCOMPARE(f.look->getPresentLookEntries(), (QSet<Entry>{blue}));
-    }
-    {
-        // A change at 50 only: it simply moves to 40.
-        Fixture f;
-        f.changeAt(50, red);
-        f.look->leftShift(10);
-        QCOMPARE(f.look->getApplicableLookEntry(39), defaultEntry);
-        QCOMPARE(f.look->getApplicableLookEntry(40), red);
-    }
-    {
-        // Changes at 3, 4 and 9: 3 would start where 4 now starts, so it is dropped.
-        Fixture f;
-        f.changeAt(3, red);
-        f.changeAt(4, green);
-        f.changeAt(9, blue);
-        f.look->decimateKeepEven();
-        QCOMPARE(f.look->getApplicableLookEntry(1), defaultEntry);
-        QCOMPARE(f.look->getApplicableLookEntry(2), green);
-        QCOMPARE(f.look->getApplicableLookEntry(4), green);
-        QCOMPARE(f.look->getApplicableLookEntry(5), blue);
-        QCOMPARE(f.look->getPresentLookEntries(), (QSet<Entry>{red, green, blue})); // untouched
-        f.look->fillPresentLookEntries();
-        QCOMPARE(f.look->getPresentLookEntries(), (QSet<Entry>{green, blue}));
-    }
-    {
-        // Decimation can leave a change waiting for the next index (old 9 -> 5);
-        // a change at the newest index (4) then replaces both.
-        Fixture f;
-        f.changeAt(8, red);
-        f.changeAt(9, green);
-        f.dataSet->xData->decimateKeepEven();
-        f.dataSet->yData->decimateKeepEven();
-        f.look->decimateKeepEven();
-        QCOMPARE(f.look->getApplicableLookEntry(5), green);
-        f.look->changeFromLast(blue);
-        QCOMPARE(f.look->getApplicableLookEntry(5), blue);
-        f.look->fillPresentLookEntries();
-        QCOMPARE(f.look->getPresentLookEntries(), (QSet<Entry>{blue}));
-    }
-    {
-        // A change made before any data becomes a change at 0.
-        Fixture f;
-        f.look->changeFromLast(red);
-        f.changeAt(7, green);
-        f.look->decimateKeepEven();
-        QCOMPARE(f.look->getApplicableLookEntry(0), red);
-        QCOMPARE(f.look->getApplicableLookEntry(3), red);
-        QCOMPARE(f.look->getApplicableLookEntry(4), green);
-    }
-}
-
 void TestLook::presentEntriesAndLegendTexts()
 {
     Fixture f;
@@ -217,7 +90,10 @@ void TestLook::presentEntriesAndLegendTexts()
     f.look->registerLookEntryPresence(blue, false);
     QCOMPARE(present.count(), 2);
     QCOMPARE(f.look->getLookEntriesForLegend().size(), 3);
-    f.look->fillPresentLookEntries(); // rebuilt from the changes only
+    // Decimation leaves the set alone; refilling rebuilds it from the changes only.
+    f.look->decimateKeepEven();
+    QCOMPARE(f.look->getPresentLookEntries().size(), 3);
+    f.look->fillPresentLookEntries();
     QCOMPARE(f.look->getPresentLookEntries(), (QSet<Entry>{red, green}));
 
     // The most specific matching legend text wins; a vaguer later one cannot override.
@@ -239,20 +115,21 @@ void TestLook::presentEntriesAndLegendTexts()
     const QList<Entry> all = f.look->getLookEntriesForLegend();
     QCOMPARE(all.size(), 4);
     QCOMPARE(all.last(), redSolid);
+    f.look->clear();
+    QVERIFY(f.look->getPresentLookEntries().isEmpty() && f.look->getApplicableLookEntry(8) == defaultEntry);
 }
 
-void TestLook::fixedPositionsAndInterpolation()
+void TestLook::fixedPositionsInterpolationAndMarkers()
 {
     Fixture f;
     QCOMPARE(f.look->getFixedYPosition(200), 0);
-    f.look->setOffsettedFixedPositioned(-20);
+    f.look->setOffsettedFixedPositioned(-20); // negative offsets count from the far edge
     QCOMPARE(f.look->getFixedYPosition(200), 180);
     f.look->setFractionallyFixedPositioned(0.25f);
     QCOMPARE(f.look->getFixedYPosition(200), 50);
     QCOMPARE(f.look->getOffset(), 0);
-    f.look->setFractionallyFixedPositioned(0.5f);
-    QCOMPARE(f.look->getFixedYPosition(5), 3); // halves round away from zero
-    QCOMPARE(f.look->getFixedYPosition(-5), -3);
+    f.look->setFractionallyFixedPositioned(0.5f); // halves round away from zero
+    QCOMPARE(QList<int>({f.look->getFixedYPosition(5), f.look->getFixedYPosition(-5)}), QList<int>({3, -3}));
     f.look->setFractionallyFixedPositioned(-1.0f);
     QVERIFY(f.look->isAutoPositioned());
     f.look->setAutoPosition(0.75f);
@@ -268,44 +145,30 @@ void TestLook::fixedPositionsAndInterpolation()
     plotRenderSettings.takeLast();
     QCOMPARE(f.look->getFixedYPosition(200), 180);
 
+    // Channels and thickness from b * t + a * (1 - t), rounded up at .5; alpha, symbol and pen of a.
     const Entry black(QColor(0, 0, 0, 200), SYMBOL_DOT, Qt::SolidLine, 1);
     const Entry white(Qt::white, SYMBOL_CIRCLE, Qt::DashLine, 4);
-    const Entry half = Look::interpolateLookEntry(black, white, 0.5);
-    QCOMPARE(half, Entry(QColor(128, 128, 128, 200), SYMBOL_DOT, Qt::SolidLine, 3)); // 127.5 and 2.5 round up
+    const Entry half(QColor(128, 128, 128, 200), SYMBOL_DOT, Qt::SolidLine, 3);
+    QCOMPARE(Look::interpolateLookEntry(black, white, 0.5), half);
     QCOMPARE(Look::interpolateLookEntry(black, white, 0.0), black);
-    const Entry quarter = Look::interpolateLookEntry(Entry(QColor(10, 100, 200), SYMBOL_DOT, Qt::SolidLine, 0),
-                                                     Entry(QColor(20, 0, 0), SYMBOL_DOT, Qt::SolidLine, 8), 0.25);
-    QCOMPARE(quarter.color, QColor(13, 75, 150));
-    QCOMPARE(quarter.lineThickness, 2);
 
     // Markers on y changes; NaN never equals NaN.
     for (double v : {1.0, 1.0, 2.0, std::nan(""), std::nan("")})
         f.dataSet->append(0, v);
     QVERIFY(!f.look->mustDrawMarker(2));
     f.look->setDrawMarkerOnYValueChange(true);
-    QVERIFY(!f.look->mustDrawMarker(0));
-    QVERIFY(!f.look->mustDrawMarker(1));
-    QVERIFY(f.look->mustDrawMarker(2));
-    QVERIFY(f.look->mustDrawMarker(4));
-}
-
-void TestLook::colorBarBackground_data()
-{
-    QTest::addColumn<int>("thickness");
-    QTest::addColumn<int>("factor");
-    QTest::newRow("8px") << 8 << 1;
-    QTest::newRow("5px") << 5 << 1;
-    QTest::newRow("3px doubled") << 3 << 2;
+    QCOMPARE(QList<bool>({f.look->mustDrawMarker(0), f.look->mustDrawMarker(1), f.look->mustDrawMarker(2),
+                          f.look->mustDrawMarker(4)}),
+             QList<bool>({false, false, true, true}));
 }
 
 void TestLook::colorBarBackground()
 {
-    QFETCH(int, thickness);
-    QFETCH(int, factor);
+    // Thickness 3 times a render-settings factor of 3: a groove 9 px wide, edges 5 px from the middle.
     PlotRenderSettings_t settings = *getPlotRenderSettings();
-    settings.colorBarWidthFactor = factor;
+    settings.colorBarWidthFactor = 3;
     plotRenderSettings.append(settings);
-    std::unique_ptr<XYDataSet> dataSet(newDataSet(Entry(Qt::red, SYMBOL_NONE, Qt::SolidLine, thickness)));
+    std::unique_ptr<XYDataSet> dataSet(newDataSet(Entry(Qt::red, SYMBOL_NONE, Qt::SolidLine, 3)));
     QImage image(60, 60, QImage::Format_RGB32);
     image.fill(Qt::white);
     const int y = 30;
@@ -316,8 +179,7 @@ void TestLook::colorBarBackground()
     plotRenderSettings.takeLast();
 
     // Groove colour in the middle, three darker rows towards each edge.
-    const int t = thickness * factor;
-    const int h = (t + 1) / 2;
+    const int t = 9, h = 5;
     const char* edges[] = {"#e0e0e0", "#e4e4e4", "#e9e9e9"};
     for (int row = y - h; row <= y + h; ++row) {
         const int distance = std::min(y + h - row, row - (y - h));
@@ -347,35 +209,31 @@ void TestLook::randomizedAgainstModel()
     QRandomGenerator random(seed);
     const Entry palette[] = {defaultEntry, red, green, blue, Entry(Qt::red, SYMBOL_PLUS, Qt::SolidLine, 1)};
 
-    Fixture f;
-    std::vector<Entry> reference;    // appearance of every data index
-    std::vector<bool> covered;       // a recorded change (not the default) applies there
-    std::vector<bool> starts{false}; // a change starts exactly there; one slot more for the next index
-    Entry tail = defaultEntry;       // appearance of indices still to come
-    bool tailCovered = false;
-    int leftShifts = 0, decimations = 0, restarts = 0;
-
+    // Per data index: its appearance, whether a recorded change (not the
+    // default) applies there, and whether a change starts exactly there.
+    struct Slot { Entry entry; bool covered; bool starts; };
+    std::vector<Slot> ref;
+    Slot tail{defaultEntry, false, false}; // indices still to come; starts: a change waits for the next index
+    auto startsAt = [&](int i) {
+        return i >= 0 && (i < int(ref.size()) ? ref[i].starts : i == int(ref.size()) && tail.starts);
+    };
     auto change = [&](Entry const& entry) {
-        const int size = int(reference.size());
-        if (size > 0) {
-            reference[size - 1] = entry;
-            covered[size - 1] = starts[size - 1] = true;
-        }
-        starts[size] = false; // a change waiting for the next index is replaced
-        tail = entry;
-        tailCovered = true;
+        if (!ref.empty())
+            ref.back() = {entry, true, true};
+        tail = {entry, true, false}; // a change waiting for the next index is replaced
     };
 
+    Fixture f;
+    int leftShifts = 0, decimations = 0, restarts = 0;
     for (int step = 0; step < 2500; ++step) {
-        const int size = int(reference.size());
+        const int size = int(ref.size());
         const int op = random.bounded(100);
         QString what;
         if (op < 55) {
             for (int i = random.bounded(10); i >= 0; --i) {
-                f.dataSet->append(size, random.bounded(3));
-                reference.push_back(tail);
-                covered.push_back(tailCovered);
-                starts.push_back(false);
+                f.dataSet->append(int(ref.size()), random.bounded(3));
+                ref.push_back(tail);
+                tail.starts = false;
             }
             what = "append";
         } else if (op < 75) {
@@ -385,7 +243,7 @@ void TestLook::randomizedAgainstModel()
             what = "change";
         } else if (op < 82 && size > 0) {
             const QColor color = palette[random.bounded(5)].color;
-            const Entry current = reference[size - 1];
+            const Entry current = ref.back().entry;
             f.look->changeFromLast(color);
             if (current.color != color)
                 change(Entry(color, current.symbol, current.penStyle, current.lineThickness));
@@ -393,60 +251,48 @@ void TestLook::randomizedAgainstModel()
         } else if (op < 96) {
             // Mostly the few oldest points, as a live series drops them; sometimes a lot.
             const int count = random.bounded(5) == 0 ? random.bounded(size + 4) : random.bounded(8);
-            const int removed = std::min(count, size);
             f.dataSet->xData->leftshift(count); // reaches the look through the data set
             f.dataSet->yData->leftshift(count);
-            reference.erase(reference.begin(), reference.begin() + removed);
-            covered.erase(covered.begin(), covered.begin() + removed);
-            starts.erase(starts.begin(), starts.begin() + removed);
+            ref.erase(ref.begin(), ref.begin() + std::min(count, size));
             ++leftShifts;
             what = "left shift";
         } else if (f.dataSet->xData->getCurrentDecimationFactor() >= (1 << 20)) {
-            // The arrays' decimation factor would soon overflow: start afresh.
+            // The arrays' decimation factor would soon saturate: start afresh.
             f.dataSet->xData->reinit();
             f.dataSet->yData->reinit();
             f.look->clear();
-            reference.clear();
-            covered.clear();
-            starts.assign(1, false);
-            tail = defaultEntry;
-            tailCovered = false;
+            ref.clear();
+            tail = {defaultEntry, false, false};
             ++restarts;
             what = "restart";
         } else {
             f.dataSet->xData->decimateKeepEven();
             f.dataSet->yData->decimateKeepEven();
             f.look->decimateKeepEven();
-            std::vector<Entry> keptReference;
-            std::vector<bool> keptCovered, keptStarts;
-            for (int i = 0; i < size; i += 2) {
-                keptReference.push_back(reference[i]);
-                keptCovered.push_back(covered[i]);
-            }
             // A change at an odd index moves to the next kept one.
-            for (int d = 0; d <= int(keptReference.size()); ++d)
-                keptStarts.push_back((2 * d <= size && starts[2 * d]) || (d > 0 && starts[2 * d - 1]));
-            reference = keptReference;
-            covered = keptCovered;
-            starts = keptStarts;
+            std::vector<Slot> kept;
+            for (int d = 0; 2 * d < size; ++d)
+                kept.push_back({ref[2 * d].entry, ref[2 * d].covered, startsAt(2 * d) || startsAt(2 * d - 1)});
+            const int d = int(kept.size());
+            tail.starts = startsAt(2 * d) || startsAt(2 * d - 1);
+            ref = kept;
             ++decimations;
             what = "decimate";
         }
 
-        const int n = int(reference.size());
+        const int n = int(ref.size());
         const QString where = QString("seed %1 step %2 (%3), size %4: ").arg(seed).arg(step).arg(what).arg(n);
         QCOMPARE(f.dataSet->yData->dataSize(), n);
         // Forward, as the canvas draws, then in random order.
         for (int i = 0; i < n; ++i) {
-            if (f.look->getApplicableLookEntry(i) != reference[i])
-                QFAIL(qPrintable(where + QString("wrong appearance at %1").arg(i)));
-            if (f.look->isChanged(i) != (i == 0 || starts[i]))
-                QFAIL(qPrintable(where + QString("wrong change flag at %1").arg(i)));
+            const bool changed = i == 0 || ref[i].starts;
+            if (f.look->getApplicableLookEntry(i) != ref[i].entry || f.look->isChanged(i) != changed)
+                QFAIL(qPrintable(where + QString("wrong appearance or change flag at %1").arg(i)));
         }
-        QCOMPARE(f.look->getApplicableLookEntry(n), tail);
+        QCOMPARE(f.look->getApplicableLookEntry(n), tail.entry);
         for (int probe = 0; probe < std::min(n, 40); ++probe) {
             const int i = random.bounded(n);
-            if (f.look->getApplicableLookEntry(i) != reference[i])
+            if (f.look->getApplicableLookEntry(i) != ref[i].entry)
                 QFAIL(qPrintable(where + QString("wrong appearance at %1 in random access").arg(i)));
         }
         // After a left shift the present entries are rebuilt from the changes
@@ -454,14 +300,13 @@ void TestLook::randomizedAgainstModel()
         // changes left behind by a faulty rewrite show up here.
         if (what == "left shift") {
             QSet<Entry> expected;
-            if (n == 0 ? tailCovered : bool(covered[0]))
-                expected.insert(n == 0 ? tail : reference[0]);
-            for (int i = 1; i < n; ++i) {
-                if (starts[i])
-                    expected.insert(reference[i]);
+            const Slot& first = n ? ref[0] : tail;
+            if (first.covered)
+                expected.insert(first.entry);
+            for (int i = 1; i <= n; ++i) {
+                if (startsAt(i))
+                    expected.insert(i < n ? ref[i].entry : tail.entry);
             }
-            if (starts[n])
-                expected.insert(tail);
             if (f.look->getPresentLookEntries() != expected)
                 QFAIL(qPrintable(where + "present entries differ from the remaining changes"));
         }

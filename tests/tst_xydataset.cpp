@@ -28,94 +28,73 @@ void TestXYDataSet::referencesAndOwnership()
     XYDataSet* dataSet = newDataSet(red);
     QPointer<DataArray> x = dataSet->xData, y = dataSet->yData;
     QCOMPARE(x->getNumberOfReferences(), 1);
-    QCOMPARE(y->getNumberOfReferences(), 1);
     QPointer<Look> look = dataSet->getLook();
     QPointer<XYDataSetFilter> filter = new ViewportMaskFilter(dataSet, nullptr);
     QPointer<XYDataSetDrawListener> listener = new ColorBarDrawListener(dataSet);
     dataSet->setFilter(filter);
     dataSet->setDrawListener(listener);
+    // Replacing a filter leaves the previous one to its creator.
+    auto* replaced = new ViewportMaskFilter(dataSet, nullptr);
+    dataSet->setFilter(replaced);
+    dataSet->setFilter(filter);
+    delete replaced;
     delete dataSet;
     QVERIFY(x.isNull() && y.isNull() && look.isNull() && filter.isNull() && listener.isNull());
 
-    // A shared time array lives until its last data set goes.
-    QPointer<DataArray> time = new DoubleArray;
+    // A shared time array lives until its last data set goes; one that is not
+    // reference counted is still counted, and deleted directly.
+    QPointer<DataArray> time = new DoubleArray, plain = new DoubleArray;
+    plain->setReferenceCounted(false);
     auto* first = new XYDataSet(time, new DoubleArray, "1", Qt::red, SYMBOL_NONE, Qt::SolidLine, 1, nullptr);
-    auto* second = new XYDataSet(time, new DoubleArray, "2", Qt::blue, SYMBOL_NONE, Qt::SolidLine, 1, nullptr);
+    auto* second = new XYDataSet(time, plain, "2", Qt::blue, SYMBOL_NONE, Qt::SolidLine, 1, nullptr);
     QCOMPARE(time->getNumberOfReferences(), 2);
+    QCOMPARE(plain->getNumberOfReferences(), 1);
     delete first;
     QCOMPARE(time->getNumberOfReferences(), 1);
     delete second;
-    QVERIFY(time.isNull());
-
-    // An array that is not reference counted is still counted, and deleted directly.
-    QPointer<DataArray> plain = new DoubleArray;
-    plain->setReferenceCounted(false);
-    auto* third = new XYDataSet(plain, new DoubleArray, "3", Qt::red, SYMBOL_NONE, Qt::SolidLine, 1, nullptr);
-    QCOMPARE(plain->getNumberOfReferences(), 1);
-    delete third;
-    QVERIFY(plain.isNull());
-
-    // Replacing a filter does not delete the previous one.
-    std::unique_ptr<XYDataSet> fourth(newDataSet(red));
-    QPointer<XYDataSetFilter> oldFilter = new ViewportMaskFilter(fourth.get(), nullptr);
-    fourth->setFilter(oldFilter);
-    fourth->setFilter(new ViewportMaskFilter(fourth.get(), nullptr));
-    QVERIFY(!oldFilter.isNull());
-    delete oldFilter;
+    QVERIFY(time.isNull() && plain.isNull());
 }
 
 void TestXYDataSet::bounds()
 {
+    // The debug text compares all four limits at once, NaN included.
+    auto text = [](Bounds const& b) {
+        QString t;
+        QDebug(&t) << b;
+        return t;
+    };
     std::unique_ptr<XYDataSet> dataSet(newDataSet(red));
-    Bounds b = dataSet->getBounds();
-    QVERIFY(std::isnan(b.minX) && std::isnan(b.maxX) && std::isnan(b.minY) && std::isnan(b.maxY));
+    QCOMPARE(text(dataSet->getBounds()), text(Bounds()));
+    // Without usable values both ways of widening leave the bounds alone.
     Bounds untouched(1, 2, 3, 4);
     dataSet->includeInBounds(untouched);
     dataSet->includeLastInBounds(untouched);
-    QCOMPARE(untouched.minX, 1.0);
-    QCOMPARE(untouched.maxY, 4.0);
-
+    QCOMPARE(text(untouched), text(Bounds(1, 2, 3, 4)));
     dataSet->append(1, NaN);
     dataSet->append(5, NaN);
-    b = dataSet->getBounds();
-    QCOMPARE(b.minX, 1.0);
-    QCOMPARE(b.maxX, 5.0);
-    QVERIFY(std::isnan(b.minY) && std::isnan(b.maxY));
+    QCOMPARE(text(dataSet->getBounds()), text(Bounds(1, 5, NaN, NaN)));
+
+    // With one limit of a pair unset, includeInBounds fills only that limit,
+    // while includeLastInBounds restarts that pair at the newest value.
     dataSet->append(3, 7);
     dataSet->append(4, 3);
-
-    // With one limit of a pair unset, includeInBounds fills only that limit ...
-    Bounds widened(2, NaN, NaN, 10);
+    Bounds widened(2, NaN, NaN, 10), last(2, NaN, NaN, 10), full(0, 3, 5, 6);
     dataSet->includeInBounds(widened);
-    QCOMPARE(widened.minX, 1.0);
-    QCOMPARE(widened.maxX, 5.0);
-    QCOMPARE(widened.minY, 3.0);
-    QCOMPARE(widened.maxY, 10.0);
-    // ... while includeLastInBounds restarts that pair at the newest value.
-    Bounds last(2, NaN, NaN, 10);
     dataSet->includeLastInBounds(last);
-    QCOMPARE(last.minX, 4.0);
-    QCOMPARE(last.maxX, 4.0);
-    QCOMPARE(last.minY, 3.0);
-    QCOMPARE(last.maxY, 3.0);
-    Bounds full(0, 3, 5, 6);
     dataSet->includeLastInBounds(full);
-    QCOMPARE(full.maxX, 4.0);
-    QCOMPARE(full.minY, 3.0);
-    QCOMPARE(full.maxY, 6.0);
+    QCOMPARE(text(widened), text(Bounds(1, 5, 3, 10)));
+    QCOMPARE(text(last), text(Bounds(4, 4, 3, 3)));
+    QCOMPARE(text(full), text(Bounds(0, 4, 3, 6)));
 
     // A colour bar's y values never take part.
     dataSet->getLook()->setColorBar(10);
     QVERIFY(dataSet->hasFixedYPixelPosition());
     dataSet->append(10, 100);
-    b = dataSet->getBounds();
-    QCOMPARE(b.maxX, 10.0);
-    QVERIFY(std::isnan(b.minY) && std::isnan(b.maxY));
     Bounds bar;
     dataSet->includeInBounds(bar);
     dataSet->includeLastInBounds(bar);
-    QCOMPARE(bar.maxX, 10.0);
-    QVERIFY(std::isnan(bar.minY) && std::isnan(bar.maxY));
+    QCOMPARE(text(dataSet->getBounds()), text(Bounds(1, 10, NaN, NaN)));
+    QCOMPARE(text(bar), text(Bounds(1, 10, NaN, NaN)));
 }
 
 void TestXYDataSet::signalRelays()
