@@ -27,6 +27,9 @@
 #include "lineargrid.h"
 #include "xyscale.h"
 
+// Plot widgets
+#include "verticallabel.h"
+
 // Canvas
 #include "marker.h"
 #include "viewportmap.h"
