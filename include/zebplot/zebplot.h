@@ -30,6 +30,10 @@
 // Plot widgets
 #include "verticallabel.h"
 
+// Legends
+#include "looklegend.h"
+#include "xylegend.h"
+
 // Canvas
 #include "marker.h"
 #include "viewportmap.h"
