@@ -34,6 +34,9 @@
 #include "looklegend.h"
 #include "xylegend.h"
 
+// The plot widget
+#include "xyplot.h"
+
 // Canvas
 #include "marker.h"
 #include "viewportmap.h"

@@ -1,0 +1,570 @@
+#include "plottesthelpers.h"
+
+#include <memleaktracer.h>
+
+#include <QtTest>
+
+#include <QAbstractButton>
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// A plot with the grids a host would give it, and data sets it owns.
+struct PlotFixture
+{
+    std::unique_ptr<LinearGrid> xGrid{new LinearGrid(VERTICAL, nullptr)};
+    std::unique_ptr<LinearGrid> yGrid{new LinearGrid(HORIZONTAL, nullptr)};
+    std::unique_ptr<XYPlot> plot;
+    QList<XYDataSet*> owned;
+
+    explicit PlotFixture(bool scrollBars = true, bool xTitleOnTop = true)
+        : plot(new XYPlot(scrollBars, xTitleOnTop, false, nullptr))
+    {
+        plot->getCanvas()->setGrid(VERTICAL, xGrid.get(), false);
+        plot->getCanvas()->setGrid(HORIZONTAL, yGrid.get(), false);
+    }
+    ~PlotFixture()
+    {
+        plot.reset();
+        qDeleteAll(owned);
+    }
+    XYDataSet* add(XYDataSet* dataSet)
+    {
+        owned.append(dataSet);
+        plot->addDataSet(dataSet);
+        return dataSet;
+    }
+};
+
+QGridLayout* gridLayoutOf(XYPlot& plot)
+{
+    auto* row = plot.layout()->itemAt(1)->layout();
+    return qobject_cast<QGridLayout*>(row->itemAt(0)->layout());
+}
+
+QWidget* gridWidget(XYPlot& plot, int row, int column)
+{
+    QLayoutItem* item = gridLayoutOf(plot)->itemAtPosition(row, column);
+    return item ? item->widget() : nullptr;
+}
+
+QGridLayout* frameLayoutOf(XYPlot& plot)
+{
+    return qobject_cast<QGridLayout*>(gridWidget(plot, 2, 2)->layout());
+}
+
+QList<QWidget*> widgetsOf(QLayout* layout)
+{
+    QList<QWidget*> widgets;
+    for (int i = 0; layout && i < layout->count(); ++i)
+        widgets.append(layout->itemAt(i)->widget());
+    return widgets;
+}
+
+// Expected y-axis scale width for labels on the scale: the grid's text with
+// every digit made a 9, plus the tick allowance.
+int expectedWidth(XYAbstractGrid& grid, double value)
+{
+    QString text = grid.getLabel(value, grid.getNumberOfDecimals());
+    for (QChar& c : text)
+        if (c.isDigit())
+            c = QLatin1Char('9');
+    return QFontMetrics(getPlotRenderSettings()->scaleFont).horizontalAdvance(text)
+        + (5 * getPlotRenderSettings()->majorTickLength) / 4;
+}
+
+// Makes a y-axis grid compute its labels (and decimals) for a y range.
+void drawYLabels(LinearGrid& grid, double minY, double maxY)
+{
+    QImage image(200, 200, QImage::Format_RGB32);
+    QPainter painter(&image);
+    grid.drawLabels(&painter, 0, minY, 1, maxY);
+}
+
+} // namespace
+
+class TestXYPlot : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase();
+    void widgetTree();
+    void scrollBarRows();
+    void titles();
+    void scalesAreAddedWhereTheGridsAre();
+    void legendPlacement();
+    void dataSetsAndMarkers();
+    void yScaleWidth();
+    void groupOfPlotsSharesOneWidth();
+    void xScaleHeight();
+    void fixedPositionLabels();
+    void autoPlacement();
+    void legendDrivesRedraws();
+};
+
+void TestXYPlot::cleanupTestCase()
+{
+    for (const char* name : {"XYPlot", "XYScale", "XYLegend", "XYCanvas", "VerticalLabel", "VerticalScrollBar"})
+        QCOMPARE(MemLeakTracer::getInstance()->liveCount(name), 0);
+}
+
+void TestXYPlot::widgetTree()
+{
+    XYPlot plot(true, true, false, nullptr);
+    QCOMPARE(MemLeakTracer::getInstance()->liveCount("XYPlot"), 1);
+    auto* title = qobject_cast<QLabel*>(plot.layout()->itemAt(0)->widget());
+    QVERIFY(title);
+    QCOMPARE(title->text(), QString("Plot-title"));
+    QVERIFY(title->isHidden());
+
+    QCOMPARE(gridLayoutOf(plot)->spacing(), 0);
+    auto* xTitle = qobject_cast<QLabel*>(gridWidget(plot, 0, 2));
+    QVERIFY(xTitle && xTitle->isHidden());
+    QWidget* yTitle = gridWidget(plot, 2, 0);
+    QCOMPARE(QString(yTitle->metaObject()->className()), QString("VerticalLabel"));
+    QVERIFY(yTitle->isHidden());
+    auto* frame = qobject_cast<QFrame*>(gridWidget(plot, 2, 2));
+    QCOMPARE(frame->frameShape(), QFrame::StyledPanel);
+    QCOMPARE(frame->frameShadow(), QFrame::Plain);
+    QCOMPARE(frameLayoutOf(plot)->itemAtPosition(0, 0)->widget(), plot.getCanvas());
+    QCOMPARE(gridWidget(plot, 2, 1), nullptr);
+
+    // Without scroll bars only the canvas is in the frame; the x-axis title goes below.
+    XYPlot bare(false, false, false, nullptr);
+    QCOMPARE(bare.getHorizontalScrollBar(), nullptr);
+    QCOMPARE(bare.getVerticalScrollBar(), nullptr);
+    QCOMPARE(frameLayoutOf(bare)->count(), 1);
+    QVERIFY(qobject_cast<QLabel*>(gridWidget(bare, 10, 2)));
+    QCOMPARE(gridWidget(bare, 0, 2), nullptr);
+}
+
+void TestXYPlot::scrollBarRows()
+{
+    PlotFixture fixture;
+    XYPlot& plot = *fixture.plot;
+    QGridLayout* frameLayout = frameLayoutOf(plot);
+    const QList<QWidget*> row = widgetsOf(frameLayout->itemAtPosition(1, 0)->layout());
+    const QList<QWidget*> column = widgetsOf(frameLayout->itemAtPosition(0, 1)->layout());
+    QCOMPARE(row.size(), 4);
+    QCOMPARE(column.size(), 4);
+    QCOMPARE(row[0], plot.getHorizontalScrollBar());
+    QCOMPARE(column[0], plot.getVerticalScrollBar());
+    QCOMPARE(QString(column[0]->metaObject()->className()), QString("VerticalScrollBar"));
+    QVERIFY(plot.getVerticalScrollBar()->invertedAppearance());
+    QCOMPARE(plot.getCanvas()->getHorizontalScrollBar(), plot.getHorizontalScrollBar());
+    QCOMPARE(plot.getCanvas()->getVerticalScrollBar(), plot.getVerticalScrollBar());
+
+    const int e = plot.getHorizontalScrollBar()->height();
+    QVERIFY(e >= 14);
+    const QStringList rowTips{"Zoom in horizontally", "Zoom out horizontally",
+                              "Show the full horizontal extent of the data"};
+    const QStringList columnTips{"Zoom in vertically", "Zoom out vertically",
+                                 "Show the full vertical extent of the data"};
+    const QStringList texts{"+", "-", ""};
+    for (int i = 0; i < 3; ++i) {
+        auto* rowButton = qobject_cast<QAbstractButton*>(row[i + 1]);
+        auto* columnButton = qobject_cast<QAbstractButton*>(column[i + 1]);
+        QCOMPARE(rowButton->toolTip(), rowTips[i]);
+        QCOMPARE(columnButton->toolTip(), columnTips[i]);
+        QCOMPARE(rowButton->text(), texts[i]);
+        QCOMPARE(rowButton->minimumSize(), QSize(e, e));
+        QCOMPARE(rowButton->maximumSize(), QSize(e, e));
+        QCOMPARE(columnButton->maximumSize(), QSize(e, e));
+    }
+    auto* corner = qobject_cast<QAbstractButton*>(frameLayout->itemAtPosition(1, 1)->widget());
+    QCOMPARE(corner->toolTip(), QString("Horizontally and vertically show all data"));
+    QCOMPARE(corner->maximumSize(), QSize(e, e));
+    QVERIFY(corner->text().isEmpty());
+
+    // The buttons drive the canvas.
+    fixture.add(makeDataSet("G01", 200));
+    plot.getCanvas()->updateBounds();
+    const Bounds full = plot.getCanvas()->getViewBounds();
+    emit qobject_cast<QAbstractButton*>(row[1])->pressed();
+    QVERIFY(plot.getCanvas()->getViewBounds().maxX - plot.getCanvas()->getViewBounds().minX < full.maxX - full.minX);
+    emit corner->pressed();
+    QCOMPARE(plot.getCanvas()->getViewBounds().minX, full.minX);
+}
+
+void TestXYPlot::titles()
+{
+    XYPlot plot(true, true, false, nullptr);
+    auto* title = qobject_cast<QLabel*>(plot.layout()->itemAt(0)->widget());
+    plot.setPlotTitle("Signal strength");
+    QVERIFY(!title->isHidden());
+    QCOMPARE(title->text(), QString("Signal strength"));
+    plot.setPlotTitle(QString());
+    QVERIFY(title->isHidden());
+
+    plot.setAxisTitle(VERTICAL, "Power (dB)");
+    auto* yTitle = qobject_cast<VerticalLabel*>(gridWidget(plot, 2, 0));
+    QVERIFY(!yTitle->isHidden());
+    QCOMPARE(yTitle->text(), QString("Power (dB)"));
+    QVERIFY(yTitle->pixmap().height() > yTitle->pixmap().width());
+    QCOMPARE(plot.getAxisTitle(VERTICAL), QString("Power (dB)"));
+
+    plot.setAxisTitle(HORIZONTAL, "Frequency (MHz)");
+    auto* xTitle = qobject_cast<QLabel*>(gridWidget(plot, 0, 2));
+    QVERIFY(!xTitle->isHidden());
+    QCOMPARE(plot.getAxisTitle(HORIZONTAL), QString("Frequency (MHz)"));
+    plot.setAxisTitle(HORIZONTAL, QString());
+    QVERIFY(xTitle->isHidden());
+
+    // Word-wrapped height: one line when wide enough, more when narrow.
+    const int fontHeight = plot.getAxisTitleFontHeight();
+    QCOMPARE(plot.getAxisTitleTextHeight(VERTICAL, 1000), fontHeight);
+    QVERIFY(plot.getAxisTitleTextHeight(VERTICAL, 40) >= 2 * fontHeight);
+
+    // The y-axis title reads upwards in a rectangle: taller than wide ink.
+    QImage image(60, 300, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    plot.drawAxisTitle(&painter, VERTICAL, image.rect());
+    plot.drawAxisTitle(&painter, VERTICAL, QPoint(30, 150));
+    painter.end();
+    const QRect ink = inkBox(image, Qt::black);
+    QVERIFY(ink.height() > 3 * ink.width());
+    QVERIFY(std::abs(ink.center().y() - 150) <= 2);
+}
+
+void TestXYPlot::scalesAreAddedWhereTheGridsAre()
+{
+    XYPlot withoutGrids;
+    withoutGrids.addScale(VERTICAL, false);
+    withoutGrids.addScale(HORIZONTAL, true);
+    QCOMPARE(withoutGrids.getVerticalScale(), nullptr);
+    QCOMPARE(withoutGrids.getHorizontalScale(), nullptr);
+    QCOMPARE(withoutGrids.calculateHorizontalScaleWidth(true), 0);
+
+    PlotFixture fixture;
+    XYPlot& plot = *fixture.plot;
+    plot.addScale(VERTICAL, false);
+    plot.addScale(HORIZONTAL, false);
+    XYScale* xScale = plot.getVerticalScale();
+    XYScale* yScale = plot.getHorizontalScale();
+    QCOMPARE(gridWidget(plot, 8, 2), xScale);
+    QCOMPARE(gridWidget(plot, 2, 1), yScale);
+    QCOMPARE(fixture.xGrid->getScale(), xScale);
+    QCOMPARE(fixture.yGrid->getScale(), yScale);
+    QVERIFY(!xScale->isOnTop());
+    plot.addScale(VERTICAL, true);
+    QCOMPARE(plot.getVerticalScale(), xScale);
+
+    plot.removeScale(VERTICAL);
+    QCOMPARE(plot.getVerticalScale(), nullptr);
+    QCOMPARE(fixture.xGrid->getScale(), nullptr);
+    QCOMPARE(gridWidget(plot, 8, 2), nullptr);
+    plot.addScale(VERTICAL, true);
+    QCOMPARE(gridWidget(plot, 1, 2), plot.getVerticalScale());
+
+    plot.removeScale(HORIZONTAL);
+    QCOMPARE(fixture.yGrid->getScale(), nullptr);
+    QCOMPARE(gridWidget(plot, 2, 1), nullptr);
+    QCOMPARE(MemLeakTracer::getInstance()->liveCount("XYScale"), 1);
+}
+
+void TestXYPlot::legendPlacement()
+{
+    {
+        PlotFixture fixture;
+        fixture.add(makeDataSet("G01", 5));
+        fixture.plot->addLegend(true, LEGEND_BOTTOM, nullptr);
+        XYLegend* legend = fixture.plot->getLegend();
+        QLayout* main = fixture.plot->layout();
+        QCOMPARE(main->itemAt(main->count() - 1)->widget(), legend);
+        QVERIFY(!legend->isHidden());
+        QVERIFY(legend->title.isEmpty());
+        fixture.plot->setLegendVisible(false);
+        QVERIFY(legend->isHidden());
+        // A second call only rebuilds.
+        fixture.plot->addLegend(false, LEGEND_RIGHT, nullptr);
+        QCOMPARE(fixture.plot->getLegend(), legend);
+        QPointer<XYLegend> gone = legend;
+        fixture.plot->removeLegend();
+        QVERIFY(!gone);
+        QCOMPARE(fixture.plot->getLegend(), nullptr);
+        QVERIFY(qobject_cast<QBoxLayout*>(main->itemAt(main->count() - 1)->layout()));
+    }
+    {
+        // Right of the plot; with a visible colour bar the legend gets a heading.
+        PlotFixture fixture;
+        fixture.add(makeDataSet("G01", 5));
+        fixture.owned.append(makeColorBar("Fix Bar", {Qt::green, Qt::red}, {"good", "bad"}));
+        fixture.plot->addDataSet(fixture.owned.last());
+        fixture.plot->addLegend(true, LEGEND_RIGHT, nullptr);
+        QLayout* row = fixture.plot->layout()->itemAt(1)->layout();
+        QCOMPARE(row->itemAt(1)->widget(), fixture.plot->getLegend());
+        QCOMPARE(fixture.plot->getLegend()->title, QString("Datasets"));
+        QTRY_VERIFY(qobject_cast<QLabel*>(
+            qobject_cast<QGridLayout*>(fixture.plot->getLegend()->getFrame()->layout())->itemAtPosition(0, 1)->widget()));
+    }
+    {
+        // Into the host's layout, whatever the position.
+        PlotFixture fixture;
+        QWidget host;
+        auto* hostLayout = new QVBoxLayout(&host);
+        fixture.plot->setParentLayoutForLegend(hostLayout);
+        fixture.plot->addLegend(true, LEGEND_BOTTOM, nullptr);
+        QCOMPARE(hostLayout->itemAt(0)->widget(), fixture.plot->getLegend());
+    }
+    {
+        // Detached: into the menu only, never shown as a widget.
+        PlotFixture fixture;
+        fixture.add(makeDataSet("Fix Bar", 5));
+        QMenu menu;
+        fixture.plot->addLegend(true, LEGEND_DETACHED, &menu);
+        QCOMPARE(menu.actions().size(), 1);
+        QCOMPARE(menu.actions().at(0)->text(), QString("Fix"));
+        QVERIFY(fixture.plot->getLegend()->isHidden());
+        fixture.plot->setLegendVisible(true);
+        QVERIFY(fixture.plot->getLegend()->isHidden());
+        QLayout* main = fixture.plot->layout();
+        QVERIFY(main->itemAt(main->count() - 1)->widget() != fixture.plot->getLegend());
+    }
+}
+
+void TestXYPlot::dataSetsAndMarkers()
+{
+    PlotFixture fixture;
+    XYPlot& plot = *fixture.plot;
+    QVERIFY(!plot.hasData());
+    XYDataSet* empty = fixture.add(makeDataSet("empty", 0));
+    QVERIFY(!plot.hasData());
+    XYDataSet* full = fixture.add(makeDataSet("full", 3));
+    QVERIFY(plot.hasData());
+    plot.addDataSet(full);
+    QCOMPARE(plot.getDataSets().size(), 3);
+    plot.removeDataSet(full);
+    QCOMPARE(plot.getDataSets(), QList<XYDataSet*>{empty});
+    plot.removeAllDataSets();
+    QVERIFY(plot.getDataSets().isEmpty());
+
+    // A data set's first value redraws the canvas.
+    plot.addDataSet(empty);
+    QImage image(300, 200, QImage::Format_RGB32);
+    QPainter painter(&image);
+    plot.getCanvas()->drawCanvas(&painter);
+    painter.end();
+    QVERIFY(!plot.getCanvas()->isFullRedrawNeeded());
+    empty->append(1, 1);
+    QVERIFY(plot.getCanvas()->isFullRedrawNeeded());
+
+    Marker_t first;
+    first.label = "threshold";
+    Marker_t same = first;
+    Marker_t unlabelled;
+    Marker_t alsoUnlabelled;
+    plot.addMarker(&first);
+    QTest::ignoreMessage(QtDebugMsg, "XYPlot: warning - trying to add the same marker twice");
+    plot.addMarker(&same);
+    QCOMPARE(plot.getMarkers(), QList<Marker_t*>{&first});
+    plot.addMarker(&unlabelled);
+    QTest::ignoreMessage(QtDebugMsg, "XYPlot: warning - trying to add the same marker twice");
+    plot.addMarker(&alsoUnlabelled);
+    QCOMPARE(plot.getMarkers().size(), 2);
+    plot.removeMarker(&first);
+    QCOMPARE(plot.getMarkers(), QList<Marker_t*>{&unlabelled});
+
+    // The other marker lists are what the canvas draws.
+    BandMarker_t band{MARKER_BACKGROUND, VERTICAL, 0, 1, Qt::red, QString()};
+    plot.addBandMarker(&band);
+    plot.addBandMarker(&band);
+    plot.removeBandMarker(&band);
+    CrossMarker_t cross{0.5, 0.5, 5, Qt::black, Qt::SolidLine, 1};
+    plot.addCrossMarker(&cross);
+    plot.getCanvas()->setBounds(Bounds(0, 1, 0, 1), Bounds(0, 1, 0, 1), true);
+    QImage crossImage(100, 100, QImage::Format_RGB32);
+    crossImage.fill(Qt::white);
+    QPainter crossPainter(&crossImage);
+    plot.getCanvas()->drawCanvas(&crossPainter);
+    crossPainter.end();
+    QCOMPARE(crossImage.pixelColor(50, 47), QColor(Qt::black));
+    plot.removeCrossMarker(&cross);
+}
+
+void TestXYPlot::yScaleWidth()
+{
+    PlotFixture fixture;
+    XYPlot& plot = *fixture.plot;
+    plot.addScale(HORIZONTAL, true);
+    plot.setLabelType(HORIZONTAL, LABEL_ON_SCALE);
+    plot.getCanvas()->setFixedDataBounds(Bounds(0, 100, -1234.5, 10));
+    drawYLabels(*fixture.yGrid, 0, 2);
+    QCOMPARE(fixture.yGrid->getNumberOfDecimals(), 1);
+    // The grid's text for -1234.5 with every digit a 9, plus 10 pixels.
+    QString text = fixture.yGrid->getLabel(-1234.5, 1);
+    QVERIFY(text.startsWith('-'));
+    QCOMPARE(plot.getHorizontalScale()->minimumWidth(), expectedWidth(*fixture.yGrid, -1234.5));
+    QCOMPARE(plot.getHorizontalScale()->maximumWidth(), plot.getHorizontalScale()->minimumWidth());
+
+    // Labels in the plot: the tick allowance alone.
+    plot.setLabelType(HORIZONTAL, LABEL_IN_PLOT);
+    QCOMPARE(plot.getHorizontalScale()->minimumWidth(), 10);
+
+    // A longer tick under pushed settings.
+    PlotRenderSettings_t longTicks = *getPlotRenderSettings();
+    longTicks.majorTickLength = 12;
+    plotRenderSettings.append(longTicks);
+    QCOMPARE(plot.calculateHorizontalScaleWidth(true), 15);
+    plotRenderSettings.takeLast();
+}
+
+void TestXYPlot::groupOfPlotsSharesOneWidth()
+{
+    PlotFixture a;
+    PlotFixture b;
+    for (PlotFixture* fixture : {&a, &b}) {
+        fixture->plot->addScale(HORIZONTAL, true);
+        fixture->plot->setLabelType(HORIZONTAL, LABEL_ON_SCALE);
+        fixture->plot->setGroupOfPlots({a.plot.get(), b.plot.get()});
+    }
+    XYDataSet* small = a.add(makeDataSet("small", 0));
+    small->append(0, -10);
+    small->append(1, 10);
+    XYDataSet* large = b.add(makeDataSet("large", 0));
+    large->append(0, -100);
+    large->append(1, 100);
+    a.plot->getCanvas()->updateBounds();
+    b.plot->getCanvas()->updateBounds();
+    const int widthB = expectedWidth(*b.yGrid, b.plot->getCanvas()->getDataBounds().minY);
+    QCOMPARE(a.plot->getHorizontalScale()->minimumWidth(), widthB);
+    QCOMPARE(b.plot->getHorizontalScale()->minimumWidth(), widthB);
+
+    // More decimals on a: its labels are now the wider ones, for both.
+    drawYLabels(*a.yGrid, 0, 0.02);
+    QCOMPARE(a.yGrid->getNumberOfDecimals(), 3);
+    const int widthA = expectedWidth(*a.yGrid, a.plot->getCanvas()->getDataBounds().minY);
+    QVERIFY(widthA > widthB);
+    QCOMPARE(a.plot->getHorizontalScale()->minimumWidth(), widthA);
+    QCOMPARE(b.plot->getHorizontalScale()->minimumWidth(), widthA);
+
+    // A view change on b with much larger data widens both again.
+    large->append(2, -1.0e9);
+    b.plot->getCanvas()->updateBounds();
+    const int widthB2 = expectedWidth(*b.yGrid, b.plot->getCanvas()->getDataBounds().minY);
+    QVERIFY(widthB2 > widthA);
+    QCOMPARE(a.plot->getHorizontalScale()->minimumWidth(), widthB2);
+    QCOMPARE(b.plot->getHorizontalScale()->minimumWidth(), widthB2);
+}
+
+void TestXYPlot::xScaleHeight()
+{
+    PlotFixture fixture;
+    XYPlot& plot = *fixture.plot;
+    plot.addScale(VERTICAL, false);
+    QCOMPARE(plot.getVerticalScale()->minimumHeight(), 10);
+    plot.setLabelType(VERTICAL, LABEL_BOTH);
+    const int fontHeight = QFontMetrics(getPlotRenderSettings()->scaleFont).height();
+    QCOMPARE(plot.getVerticalScale()->minimumHeight(), 10 + fontHeight);
+    QCOMPARE(plot.getVerticalScale()->maximumHeight(), 10 + fontHeight);
+    QCOMPARE(fixture.xGrid->getLabelType(), LABEL_BOTH);
+    QCOMPARE(plot.getVerticalScale()->getLabelType(), LABEL_BOTH);
+}
+
+void TestXYPlot::fixedPositionLabels()
+{
+    PlotFixture fixture;
+    XYPlot& plot = *fixture.plot;
+    plot.addScale(HORIZONTAL, true);
+    XYScale* scale = plot.getHorizontalScale();
+    const int S = 17;
+    const int H = 400;
+    XYDataSet* fix = fixture.add(makeColorBar("Fix Bar", {Qt::green, Qt::red}, {"good", "bad"}, -10, 6));
+    XYDataSet* quality = fixture.add(makeColorBar("Quality", {Qt::green, Qt::red}, {"good", "bad"}, -30, 20));
+    XYDataSet* emptyBar = fixture.add(makeColorBar("Empty Bar", {}, {}, -50));
+    Q_UNUSED(emptyBar);
+
+    // Only data sets at fixed heights: their names, and no ticks at all.
+    plot.setupYScaleForFixedPositionedDatasets(H, S);
+    using Labels = QList<std::pair<int, QString>>;
+    using Intervals = QList<std::pair<int, int>>;
+    QCOMPARE(scale->getLabelsAtFixedPosition(), (Labels{{10 + S, "Fix"}, {30 + S, "Quality"}}));
+    QCOMPARE(scale->getHideIntervals(), (Intervals{{0, S + H}}));
+
+    // An ordinary data set brings the ticks back, with gaps around the names.
+    XYDataSet* curve = fixture.add(makeDataSet("G01", 10));
+    plot.setupYScaleForFixedPositionedDatasets(H, S);
+    QCOMPARE(scale->getHideIntervals(), (Intervals{{0, S}, {10 + S - 7, 10 + S + 7}, {30 + S - 10, 30 + S + 10}}));
+    QVERIFY(scale->getRequiredWidthForLabelsAtFixedPosition() > 10);
+    QCOMPARE(scale->minimumWidth(), plot.calculateHorizontalScaleWidth(true));
+
+    // Hidden data sets take no part; a hidden ordinary one leaves only names.
+    fix->visible = false;
+    curve->visible = false;
+    plot.setupYScaleForFixedPositionedDatasets(H, S);
+    QCOMPARE(scale->getLabelsAtFixedPosition(), (Labels{{30 + S, "Quality"}}));
+    QCOMPARE(scale->getHideIntervals(), (Intervals{{0, S + H}}));
+    Q_UNUSED(quality);
+
+    // On screen the scroll bar's own height counts.
+    plot.setupYScaleForFixedPositionedDatasets(H, -1);
+    const int onScreen = plot.getHorizontalScrollBar()->height();
+    QCOMPARE(scale->getLabelsAtFixedPosition(), (Labels{{30 + onScreen, "Quality"}}));
+}
+
+void TestXYPlot::autoPlacement()
+{
+    PlotFixture fixture;
+    XYPlot& plot = *fixture.plot;
+    QList<XYDataSet*> automatic;
+    for (int i = 0; i < 3; ++i) {
+        automatic.append(fixture.add(makeDataSet(QString("A%1").arg(i), 5)));
+        automatic.last()->getLook()->setFractionallyFixedPositioned(-1.0f);
+    }
+    plot.repositionAutopositionedDataSets(400);
+    QCOMPARE(automatic[0]->getLook()->getFixedYPosition(400), 100);
+    QCOMPARE(automatic[1]->getLook()->getFixedYPosition(400), 200);
+    QCOMPARE(automatic[2]->getLook()->getFixedYPosition(400), 300);
+
+    // Between the offset-positioned ones: 40 from the top, 60 from the bottom.
+    fixture.add(makeDataSet("top", 5))->getLook()->setOffsettedFixedPositioned(40);
+    fixture.add(makeDataSet("bottom", 5))->getLook()->setOffsettedFixedPositioned(-60);
+    plot.repositionAutopositionedDataSets(400);
+    QCOMPARE(automatic[0]->getLook()->getFixedYPosition(400), 40 + 75);
+    QCOMPARE(automatic[2]->getLook()->getFixedYPosition(400), 40 + 3 * 75);
+
+    // A hidden one is left out of the spread.
+    automatic[1]->visible = false;
+    plot.repositionAutopositionedDataSets(400);
+    QCOMPARE(automatic[0]->getLook()->getFixedYPosition(400), 40 + 100);
+}
+
+void TestXYPlot::legendDrivesRedraws()
+{
+    PlotFixture fixture;
+    XYPlot& plot = *fixture.plot;
+    XYDataSet* first = fixture.add(makeDataSet("G01", 5));
+    fixture.add(makeDataSet("G02", 5));
+    plot.addLegend(true, LEGEND_RIGHT, nullptr);
+    XYLegend* legend = plot.getLegend();
+
+    QImage image(300, 200, QImage::Format_RGB32);
+    QPainter painter(&image);
+    plot.getCanvas()->drawCanvas(&painter);
+    painter.end();
+    QVERIFY(!plot.getCanvas()->isFullRedrawNeeded());
+    legend->getCheckBoxes().at(0)->setChecked(false);
+    QVERIFY(!first->visible);
+    QVERIFY(plot.getCanvas()->isFullRedrawNeeded());
+
+    // A new appearance rebuilds the legend 200 ms later.
+    QPointer<QFrame> frame = legend->getFrame();
+    first->getLook()->changeFromLast(Qt::red, SYMBOL_CIRCLE, Qt::SolidLine, 1);
+    first->append(10, 1);
+    QVERIFY(frame);
+    QTRY_VERIFY(!frame);
+    QVERIFY(!legend->getCheckBoxes().at(0)->isChecked());
+}
+
+QTEST_MAIN(TestXYPlot)
+#include "tst_xyplot.moc"
