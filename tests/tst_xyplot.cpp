@@ -90,6 +90,67 @@ void drawYLabels(LinearGrid& grid, double minY, double maxY)
     grid.drawLabels(&painter, 0, minY, 1, maxY);
 }
 
+// A y-axis grid whose labels grow by a character at every call, so that the
+// y-axis scale never has the same width twice.
+class GrowingLabelGrid : public LinearGrid
+{
+public:
+    using LinearGrid::LinearGrid;
+    int calls = 0;
+    QString getLabel(double value, int decimals) override
+    {
+        ++calls;
+        return LinearGrid::getLabel(value, decimals) + QString(calls % 40, QChar('x'));
+    }
+};
+
+// A plot of a flat line (x 0 to 100, y 0) with both scales, labels on the
+// scales and the x-axis scale above or below the canvas.
+void setUpForRendering(PlotFixture& fixture, bool xScaleOnTop)
+{
+    XYPlot& plot = *fixture.plot;
+    plot.getCanvas()->setInitialDataBounds(Bounds(0, 1, 0, 1));
+    XYDataSet* flat = fixture.add(makeDataSet("flat", 0));
+    for (int i = 0; i <= 100; ++i)
+        flat->append(i, 0);
+    plot.getCanvas()->updateBounds();
+    plot.addScale(VERTICAL, xScaleOnTop);
+    plot.addScale(HORIZONTAL, true);
+    plot.setLabelType(VERTICAL, LABEL_ON_SCALE);
+    plot.setLabelType(HORIZONTAL, LABEL_ON_SCALE);
+}
+
+bool isDark(QImage const& image, int x, int y)
+{
+    return image.rect().contains(x, y) && qGray(image.pixel(x, y)) < 100;
+}
+
+bool darkNear(QImage const& image, int x, int y, bool alongX)
+{
+    for (int d = -1; d <= 1; ++d)
+        if (alongX ? isDark(image, x + d, y) : isDark(image, x, y + d))
+            return true;
+    return false;
+}
+
+int firstDarkColumn(QImage const& image, int y)
+{
+    for (int x = 0; x < image.width(); ++x)
+        if (isDark(image, x, y))
+            return x;
+    return -1;
+}
+
+QRect darkBox(QImage const& image, QRect const& area)
+{
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (isDark(image, x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
 } // namespace
 
 class TestXYPlot : public QObject
@@ -110,6 +171,12 @@ private slots:
     void fixedPositionLabels();
     void autoPlacement();
     void legendDrivesRedraws();
+    void renderGeometry_data();
+    void renderGeometry();
+    void renderRestoresSettingsAndScales();
+    void renderTitlesAndCaption();
+    void renderLegendColumn();
+    void renderEndsWhenWidthKeepsChanging();
 };
 
 void TestXYPlot::cleanupTestCase()
@@ -564,6 +631,177 @@ void TestXYPlot::legendDrivesRedraws()
     QVERIFY(frame);
     QTRY_VERIFY(!frame);
     QVERIFY(!legend->getCheckBoxes().at(0)->isChecked());
+}
+
+void TestXYPlot::renderGeometry_data()
+{
+    QTest::addColumn<bool>("onTop");
+    QTest::newRow("x-axis scale below") << false;
+    QTest::newRow("x-axis scale on top") << true;
+}
+
+void TestXYPlot::renderGeometry()
+{
+    QFETCH(bool, onTop);
+    PlotFixture fixture;
+    setUpForRendering(fixture, onTop);
+    XYPlot& plot = *fixture.plot;
+    const QImage image = plot.renderToPixmap(QSize(1200, 800), getDefaultPlotRenderSettings(), false, false, QString())
+                             .toImage();
+    QCOMPARE(image.size(), QSize(1200, 800));
+    const int yScaleW = plot.getHorizontalScale()->minimumWidth();
+    const int xScaleH = plot.getVerticalScale()->minimumHeight();
+    QVERIFY(yScaleW > 10);
+    QCOMPARE(xScaleH, 10 + QFontMetrics(getPlotRenderSettings()->scaleFont).height());
+
+    // The canvas: (1200 - y-axis scale width) x (800 - x-axis scale height),
+    // under or above the x-axis scale, with a one-pixel frame.
+    const int x0 = yScaleW;
+    const int top = onTop ? xScaleH : 0;
+    const int ch = 800 - xScaleH;
+    for (int x = x0; x < 1200; ++x) {
+        QVERIFY2(isDark(image, x, top) && isDark(image, x, top + ch - 1), qPrintable(QString::number(x)));
+        QVERIFY(!isDark(image, x, top + 1) || x == x0 || x == 1199);
+    }
+    for (int y = top; y < top + ch; ++y)
+        QVERIFY(isDark(image, x0, y) && isDark(image, 1199, y));
+    QVERIFY(!isDark(image, x0 + 3, top + 3));
+
+    // Every grid line of the canvas meets a tick on each scale.
+    const QColor gridColor(Qt::lightGray);
+    const int tickRow = onTop ? top - 2 : top + ch + 2;
+    int verticalLines = 0;
+    for (int x = x0 + 2; x < 1198; ++x) {
+        if (image.pixelColor(x, top + 5) != gridColor)
+            continue;
+        ++verticalLines;
+        QVERIFY2(darkNear(image, x, tickRow, true), qPrintable(QString("grid column %1").arg(x)));
+    }
+    int horizontalLines = 0;
+    for (int y = top + 2; y < top + ch - 2; ++y) {
+        if (image.pixelColor(x0 + 5, y) != gridColor)
+            continue;
+        ++horizontalLines;
+        QVERIFY2(darkNear(image, x0 - 3, y, false), qPrintable(QString("grid row %1").arg(y)));
+    }
+    QVERIFY(verticalLines >= 4);
+    QVERIFY(horizontalLines >= 4);
+
+    // Tick labels on both scales.
+    QVERIFY(darkBox(image, QRect(0, top + 10, x0 - 11, ch - 40)).isValid());
+    const QRect xLabels = onTop ? QRect(x0 + 30, 0, 1100, xScaleH - 10) : QRect(x0 + 30, ch + 10, 1100, xScaleH - 10);
+    QVERIFY(darkBox(image, xLabels).isValid());
+}
+
+void TestXYPlot::renderRestoresSettingsAndScales()
+{
+    PlotFixture fixture;
+    setUpForRendering(fixture, false);
+    XYPlot& plot = *fixture.plot;
+    plot.renderToPixmap(QSize(600, 400), getDefaultPlotRenderSettings(), false, false, QString());
+    const qsizetype depth = plotRenderSettings.size();
+    const int before = plot.getHorizontalScale()->minimumWidth();
+    const int heightBefore = plot.getVerticalScale()->minimumHeight();
+
+    PlotRenderSettings_t print = getDefaultPlotRenderSettings();
+    print.majorTickLength = 16;
+    const QImage image = plot.renderToPixmap(QSize(600, 400), print, false, false, QString()).toImage();
+    // In the image the scale is 10 pixels wider (tick allowance 20 instead of 10).
+    QCOMPARE(firstDarkColumn(image, 1), before + 10);
+    // On screen nothing changed.
+    QCOMPARE(plotRenderSettings.size(), depth);
+    QCOMPARE(getPlotRenderSettings()->majorTickLength, 8);
+    QCOMPARE(plot.getHorizontalScale()->minimumWidth(), before);
+    QCOMPARE(plot.getVerticalScale()->minimumHeight(), heightBefore);
+    QCOMPARE(plot.getHorizontalScale()->getHideIntervals().value(0), (std::pair<int, int>(0, plot.getHorizontalScrollBar()->height())));
+}
+
+void TestXYPlot::renderTitlesAndCaption()
+{
+    PlotFixture fixture;
+    setUpForRendering(fixture, false);
+    XYPlot& plot = *fixture.plot;
+    plot.setAxisTitle(HORIZONTAL, "Time of week (s)");
+    plot.setAxisTitle(VERTICAL, "C/N0 (dB-Hz)");
+    const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
+    const int xScaleH = plot.getVerticalScale()->minimumHeight();
+    const int titleFontHeight = QFontMetrics(settings.axisTitleFont).height();
+    const int yTitleW = int(std::floor(1.5 * titleFontHeight));
+
+    // Without the x-axis title: the y-axis title alone, left of the scale.
+    QImage image = plot.renderToPixmap(QSize(800, 500), settings, false, false, QString()).toImage();
+    const int yScaleW = plot.getHorizontalScale()->minimumWidth();
+    const int x0 = yTitleW + yScaleW;
+    const int ch = 500 - xScaleH;
+    QVERIFY(isDark(image, x0, ch - 1) && isDark(image, 799, ch - 1));
+    const QRect yTitleInk = darkBox(image, QRect(0, 0, yTitleW, ch));
+    QVERIFY(yTitleInk.isValid());
+    QVERIFY(yTitleInk.height() > 3 * yTitleInk.width());
+    QVERIFY(!darkBox(image, QRect(x0, ch + xScaleH, 800 - x0, 500 - ch - xScaleH)).isValid());
+
+    // With it: a strip of 1.5 font heights at the bottom, the canvas shorter.
+    image = plot.renderToPixmap(QSize(800, 500), settings, false, true, QString()).toImage();
+    const int xTitleH = int(std::floor(1.5 * titleFontHeight));
+    const int shorter = 500 - xScaleH - xTitleH;
+    QVERIFY(isDark(image, x0 + 5, shorter - 1));
+    QVERIFY(!isDark(image, x0 + 5, shorter + 1) || !isDark(image, x0 + 5, shorter + 2));
+    const QRect xTitleInk = darkBox(image, QRect(x0, shorter + xScaleH, 800 - x0, xTitleH));
+    QVERIFY(xTitleInk.isValid());
+    QVERIFY(std::abs(xTitleInk.center().x() - (x0 + 800) / 2) < 5);
+
+    // A caption: right-aligned in a strip at the bottom, the canvas above it.
+    image = plot.renderToPixmap(QSize(800, 500), settings, false, false, "Receiver 1, 1 May").toImage();
+    const QRect frameColumn = darkBox(image, QRect(799, 0, 1, 500));
+    const int captionTop = frameColumn.bottom() + 1 + xScaleH;
+    QVERIFY(captionTop < 500 - QFontMetrics(settings.legendFont).height());
+    const QRect captionInk = darkBox(image, QRect(x0, captionTop, 800 - x0, 500 - captionTop));
+    QVERIFY(captionInk.isValid());
+    QVERIFY(captionInk.left() > (x0 + 800) / 2);
+    QVERIFY(captionInk.right() > 800 - 20);
+}
+
+void TestXYPlot::renderLegendColumn()
+{
+    PlotFixture fixture;
+    setUpForRendering(fixture, false);
+    XYPlot& plot = *fixture.plot;
+    fixture.add(makeDataSet("G05 L1", 20, Qt::darkGreen));
+    plot.addLegend(true, LEGEND_RIGHT, nullptr);
+    const int xScaleH = plot.getVerticalScale()->minimumHeight();
+    plotRenderSettings.append(getDefaultPlotRenderSettings());
+    const int legendW = plot.getLegend()->drawLegendToPixmap(QSize(1200 / 3, 800 - xScaleH)).width();
+    plotRenderSettings.takeLast();
+    QVERIFY(legendW > 0 && legendW <= 400);
+
+    const QImage image = plot.renderToPixmap(QSize(1200, 800), getDefaultPlotRenderSettings(), true, false, QString())
+                             .toImage();
+    const int right = 1200 - legendW - 1;
+    for (int y = 0; y < 800 - xScaleH; ++y)
+        QVERIFY(isDark(image, right, y));
+    QVERIFY(!isDark(image, right + 1, 5));
+    QVERIFY(darkBox(image, QRect(right + 1, xScaleH, legendW, 800 - xScaleH)).isValid());
+
+    // Without the legend the canvas takes the whole width.
+    const QImage without = plot.renderToPixmap(QSize(1200, 800), getDefaultPlotRenderSettings(), false, false,
+                                               QString()).toImage();
+    QVERIFY(isDark(without, 1199, 5));
+    QVERIFY(!isDark(without, right, 5));
+}
+
+void TestXYPlot::renderEndsWhenWidthKeepsChanging()
+{
+    PlotFixture fixture;
+    GrowingLabelGrid grid(HORIZONTAL, nullptr);
+    XYPlot& plot = *fixture.plot;
+    plot.getCanvas()->setGrid(HORIZONTAL, &grid, false);
+    setUpForRendering(fixture, false);
+    const qsizetype depth = plotRenderSettings.size();
+    const QPixmap pixmap = plot.renderToPixmap(QSize(600, 400), getDefaultPlotRenderSettings(), false, false, QString());
+    QCOMPARE(pixmap.size(), QSize(600, 400));
+    QCOMPARE(plotRenderSettings.size(), depth);
+    // A few attempts, each computing a handful of labels, not an endless loop.
+    QVERIFY(grid.calls > 0);
+    QVERIFY(grid.calls < 400);
 }
 
 QTEST_MAIN(TestXYPlot)
