@@ -177,6 +177,7 @@ private slots:
     void renderTitlesAndCaption();
     void renderLegendColumn();
     void renderEndsWhenWidthKeepsChanging();
+    void renderWritesPlotTextsInTheScaleFont();
 };
 
 void TestXYPlot::cleanupTestCase()
@@ -802,6 +803,46 @@ void TestXYPlot::renderEndsWhenWidthKeepsChanging()
     // A few attempts, each computing a handful of labels, not an endless loop.
     QVERIFY(grid.calls > 0);
     QVERIFY(grid.calls < 400);
+}
+
+void TestXYPlot::renderWritesPlotTextsInTheScaleFont()
+{
+    PlotFixture fixture;
+    setUpForRendering(fixture, false);
+    XYPlot& plot = *fixture.plot;
+    Marker_t threshold;
+    threshold.type = MARKER_BACKGROUND;
+    threshold.orientation = HORIZONTAL;
+    threshold.position = 0.25;
+    threshold.color = Qt::red;
+    threshold.label = "threshold";
+    plot.addMarker(&threshold);
+
+    // The label sits above its line, at the left edge of the canvas.
+    auto labelHeight = [&](PlotRenderSettings_t const& settings) {
+        const QImage image = plot.renderToPixmap(QSize(800, 600), settings, false, false, QString()).toImage();
+        // The marker line runs across the canvas; the label is above its left end.
+        QRect line;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == QColor(Qt::red))
+                    line |= QRect(x, y, 1, 1);
+        // The label's grey (100, 100, 100), not the grid's light grey.
+        QRect box;
+        for (int y = std::max(0, line.top() - 60); y < line.top() - 1; ++y)
+            for (int x = line.left() + 1; x < line.left() + 300; ++x)
+                if (qGray(image.pixel(x, y)) < 150)
+                    box |= QRect(x, y, 1, 1);
+        return box.height();
+    };
+    const int normal = labelHeight(getDefaultPlotRenderSettings());
+    PlotRenderSettings_t print = getDefaultPlotRenderSettings();
+    print.scaleFont.setPointSize(3 * QFontInfo(print.scaleFont).pointSize());
+    const int large = labelHeight(print);
+    QVERIFY2(normal > 3 && large > 2 * normal, qPrintable(QString("%1 %2").arg(normal).arg(large)));
+    // The canvas keeps its own font.
+    QVERIFY(!plot.getCanvas()->testAttribute(Qt::WA_SetFont));
+    QCOMPARE(plot.getCanvas()->font(), QApplication::font());
 }
 
 QTEST_MAIN(TestXYPlot)
