@@ -162,6 +162,8 @@ private slots:
     void widgetTree();
     void scrollBarRows();
     void titles();
+    void scalesMeetTheCanvasOnScreen_data();
+    void scalesMeetTheCanvasOnScreen();
     void scalesAreAddedWhereTheGridsAre();
     void legendPlacement();
     void dataSetsAndMarkers();
@@ -303,6 +305,52 @@ void TestXYPlot::titles()
     const QRect ink = inkBox(image, Qt::black);
     QVERIFY(ink.height() > 3 * ink.width());
     QVERIFY(std::abs(ink.center().y() - 150) <= 2);
+}
+
+void TestXYPlot::scalesMeetTheCanvasOnScreen_data()
+{
+    QTest::addColumn<bool>("scrollBars");
+    QTest::addColumn<bool>("onTop");
+    QTest::newRow("scroll bars, x-axis scale below") << true << false;
+    QTest::newRow("scroll bars, x-axis scale on top") << true << true;
+    QTest::newRow("no scroll bars, x-axis scale below") << false << false;
+    QTest::newRow("no scroll bars, x-axis scale on top") << false << true;
+}
+
+void TestXYPlot::scalesMeetTheCanvasOnScreen()
+{
+    QFETCH(bool, scrollBars);
+    QFETCH(bool, onTop);
+    PlotFixture fixture(scrollBars, true);
+    XYPlot& plot = *fixture.plot;
+    plot.addScale(VERTICAL, onTop);
+    plot.addScale(HORIZONTAL, true);
+    plot.setLabelType(HORIZONTAL, LABEL_ON_SCALE);
+    plot.setAxisTitle(VERTICAL, "C/N0 (dB-Hz)");
+    fixture.add(makeDataSet("G01", 20));
+    plot.resize(600, 400);
+    plot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+
+    // The y-axis scale starts level with the canvas and reaches exactly 18
+    // pixels below it, as its ticks assume; the x-axis scale spans the canvas
+    // columns and touches the canvas (or the scroll-bar row below it).
+    const QRect canvas(plot.getCanvas()->mapTo(&plot, QPoint(0, 0)), plot.getCanvas()->size());
+    const QRect yScale(plot.getHorizontalScale()->mapTo(&plot, QPoint(0, 0)), plot.getHorizontalScale()->size());
+    const QRect xScale(plot.getVerticalScale()->mapTo(&plot, QPoint(0, 0)), plot.getVerticalScale()->size());
+    QVERIFY(canvas.height() > 200);
+    QCOMPARE(yScale.top(), canvas.top());
+    QCOMPARE(yScale.bottom(), canvas.bottom() + 18);
+    QCOMPARE(yScale.right() + 1, canvas.left());
+    QCOMPARE(xScale.left(), canvas.left());
+    if (onTop)
+        QCOMPARE(xScale.bottom() + 1, canvas.top());
+    else
+        QCOMPARE(xScale.top(), canvas.bottom() + 1 + (scrollBars ? 18 : 0));
+    if (scrollBars)
+        QCOMPARE(plot.getHorizontalScrollBar()->height(), 18);
+    // The hidden interval at the bottom covers that row.
+    QCOMPARE(plot.getHorizontalScale()->getHideIntervals().value(0), (std::pair<int, int>(0, 18)));
 }
 
 void TestXYPlot::scalesAreAddedWhereTheGridsAre()

@@ -439,7 +439,8 @@ void XYLegend::updateColorBarLegends()
     qDeleteAll(findChildren<LookLegend*>());
     for (XYDataSet* dataSet : std::as_const(collected)) {
         auto* lookLegend = new LookLegend(dataSet, nullptr);
-        colorBarBox->addWidget(lookLegend);
+        // Compact at the top, not stretched to the height of the entry list.
+        colorBarBox->addWidget(lookLegend, 0, Qt::AlignTop);
         connect(lookLegend, &LookLegend::filterChanged, this, &XYLegend::dataSetVisibilityChanged);
     }
 }

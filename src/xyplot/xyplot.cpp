@@ -100,11 +100,6 @@ XYPlot::XYPlot(bool withScrollBars, bool xAxisTitleOnTop, bool skipBackwardLines
     frameLayout->setContentsMargins(0, 0, 0, 0);
     frameLayout->setSpacing(0);
     frameLayout->addWidget(canvas, 0, 0);
-    // The y-axis scale beside the frame reaches kScaleExtraLength pixels below
-    // the canvas.  The row under the canvas (the horizontal scroll bar's) is
-    // kept exactly that high, with or without scroll bars, so that the
-    // scale's ticks stay level with the grid lines.
-    frameLayout->setRowMinimumHeight(1, kScaleExtraLength - canvasFrame->frameWidth());
 
     if (withScrollBars) {
         auto* verticalBox = new QVBoxLayout();
@@ -120,6 +115,10 @@ XYPlot::XYPlot(bool withScrollBars, bool xAxisTitleOnTop, bool skipBackwardLines
         corner->setFixedSize(e, e);
         canvas->connectAsZoomFullBothButton(corner);
         frameLayout->addWidget(corner, 1, 1);
+    } else {
+        // No scroll-bar row in the frame: the y-axis scale reaches into grid
+        // row 3 instead (see addScale), which is kept as high as that row.
+        gridLayout->setRowMinimumHeight(3, scrollBarRowHeight());
     }
 
     xAxisTitleLabel = new QLabel(QString());
@@ -155,11 +154,21 @@ XYPlot::~XYPlot()
     delete bandMarkers;
 }
 
+int XYPlot::scrollBarRowHeight() const
+{
+    // The frame keeps no margins, so its border does not push the canvas in:
+    // the scale's lower end is the bottom of the row.
+    return kScaleExtraLength - canvasFrame->contentsMargins().bottom();
+}
+
 void XYPlot::createScrollBar(QLayout* layout, Qt::Orientation orientation)
 {
-    // Both bars are at least as thick as the row the y-axis scale reaches
-    // below the canvas, and every button is a square of that thickness.
-    const int thickness = kScaleExtraLength - canvasFrame->frameWidth();
+    // The y-axis scale beside the frame reaches kScaleExtraLength pixels below
+    // the canvas, to the bottom of the horizontal scroll bar's row.  Both bars
+    // are therefore at least as thick as that row, so that the scale's ticks
+    // stay level with the grid lines, and every button is a square of the
+    // same thickness.
+    const int thickness = scrollBarRowHeight();
     QScrollBar* scrollBar = nullptr;
     QString icon;
     QString direction;
@@ -310,7 +319,11 @@ void XYPlot::addScale(E_ORIENTATION_TYPE orientation, bool onTop)
         verticalScale = new XYScale(VERTICAL, grid->getLabelType(), onTop, nullptr);
         grid->setScale(verticalScale);
         updateVerticalScaleHeight();
-        gridLayout->addWidget(verticalScale, onTop ? 1 : 8, 2);
+        if (onTop || horizontalScrollBar)
+            gridLayout->addWidget(verticalScale, onTop ? 1 : 8, 2);
+        else
+            // Right under the canvas, beside the y-axis scale's lower end in row 3.
+            gridLayout->addWidget(verticalScale, 3, 2, 6, 1, Qt::AlignTop);
         QTimer::singleShot(kDeferredUpdateMs, Qt::PreciseTimer, this,
                            [this] { setupYScaleForFixedPositionedDatasets(0, -1); });
     } else {
@@ -321,7 +334,9 @@ void XYPlot::addScale(E_ORIENTATION_TYPE orientation, bool onTop)
         horizontalScale = new XYScale(HORIZONTAL, grid->getLabelType(), true, nullptr);
         grid->setScale(horizontalScale);
         setHorizontalScaleWidth(calculateHorizontalScaleWidth(true), true);
-        gridLayout->addWidget(horizontalScale, 2, 1);
+        // Without scroll bars the scale reaches into row 3, as high as the
+        // scroll-bar row it would otherwise stand beside.
+        gridLayout->addWidget(horizontalScale, 2, 1, horizontalScrollBar ? 1 : 2, 1);
         connect(grid, &XYAbstractGrid::numberOfDecimalsChanged, this, &XYPlot::updateHorizontalScaleWidth);
         connect(canvas, &XYCanvas::viewBoundsChanged, this, &XYPlot::updateHorizontalScaleWidth);
     }
@@ -461,7 +476,7 @@ void XYPlot::setupYScaleForFixedPositionedDatasets(int forgedCanvasHeight, int f
         // S: the row below the canvas, beside which the scale reaches down.
         // Without scroll bars the row is kept free all the same (see the
         // constructor), so it counts the same way.
-        int rowHeight = kScaleExtraLength - canvasFrame->frameWidth();
+        int rowHeight = scrollBarRowHeight();
         if (forcedHorScrollBarHeight >= 0)
             rowHeight = forcedHorScrollBarHeight;
         else if (horizontalScrollBar)

@@ -175,6 +175,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
+    /// Height of the row below the canvas beside which the y-axis scale reaches
+    /// down: the horizontal scroll bar's row, kept free without scroll bars.
+    int scrollBarRowHeight() const;
     /// A scroll bar with its "+", "-" and show-all buttons, into layout.
     void createScrollBar(QLayout* layout, Qt::Orientation orientation);
     /// renderToPixmap with a count of the attempts made so far.
