@@ -19,4 +19,5 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   export QT_QPA_PLATFORM=offscreen
 fi
 "$build_dir/examples/canvasgallery/canvasgallery" demo-output/canvasgallery.png "$@"
-echo "Open demo-output/canvasgallery.png to see the result."
+"$build_dir/examples/plotgallery/plotgallery" demo-output
+echo "Open demo-output/canvasgallery.png and demo-output/plot_*.png to see the results."

@@ -27,6 +27,16 @@
 #include "lineargrid.h"
 #include "xyscale.h"
 
+// Plot widgets
+#include "verticallabel.h"
+
+// Legends
+#include "looklegend.h"
+#include "xylegend.h"
+
+// The plot widget
+#include "xyplot.h"
+
 // Canvas
 #include "marker.h"
 #include "viewportmap.h"
