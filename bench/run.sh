@@ -5,6 +5,7 @@ set -e
 cd "$(dirname "$0")/.."
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DZEBPLOT_BUILD_BENCH=ON -DZEBPLOT_BUILD_TESTS=OFF -DZEBPLOT_BUILD_EXAMPLES=OFF
-cmake --build build-bench -j2 --target bench_arrays
+cmake --build build-bench -j2 --target bench_arrays bench_looks
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')"
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_arrays --benchmark_min_time=0.5 "$@"
+QT_QPA_PLATFORM=offscreen build-bench/bench/bench_looks --benchmark_min_time=0.5 "$@"

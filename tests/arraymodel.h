@@ -14,6 +14,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <numeric>
 #include <random>
 #include <vector>
 
@@ -28,17 +29,28 @@ struct Storage
     double marker = 0;
     bool allowGaps = true; // bit arrays have no unusable values
     /// Appends the value to the array the way producers do.
-    std::function<void(DataArray*, double)> append;
-    /// The value that reads back after storing value (NaN for a gap).
+    std::function<void(DataArray*, double)> append = [](DataArray* a, double v) { a->append(v); };
+    /// The value that reads back after storing value; unset: NaN and the marker read as NaN.
     std::function<double(double)> readBack;
     /// A new usable value; `last` is the last usable value or NaN.
     std::function<double(std::mt19937&, double last, bool increasing)> nextValue;
-    /// The query as the storage's linear search sees it (integer storage
-    /// truncates); NaN stands for "the marker".
+    /// The query as the storage's linear search sees it (integer storage truncates).
     std::function<double(double)> linearKey = [](double v) { return v; };
     /// Extra per-step checks (chunk invariant, fast read path).
     std::function<bool(DataArray*)> extraCheck;
 };
+
+inline bool unusable(const Storage& s, double v)
+{
+    return std::isnan(v) || (s.hasMarker && v == s.marker);
+}
+
+inline bool same(double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b))
+        return std::isnan(a) && std::isnan(b);
+    return a == b || std::fabs(a - b) <= 1e-9 * std::max(1.0, std::max(std::fabs(a), std::fabs(b)));
+}
 
 struct Model
 {
@@ -62,287 +74,172 @@ struct Model
     }
 };
 
-// ---- expected search results, straight from the definitions ---------------
-
-inline bool unusable(const Storage& s, double v)
+/// Expected answers of the five searches for query v.
+struct Expected
 {
-    return std::isnan(v) || (s.hasMarker && v == s.marker);
-}
+    int largest = -1, firstLarger = -1, nearest = -1, pos = -1;
+    double interpolated = -1.0;
+};
 
-inline int expectLargestSmallerOrEqual(const Model& m, const Storage& s, double v)
+inline Expected expect(const Model& m, const Storage& s, double v)
 {
-    if (!m.nondecreasing || m.n() == 0 || unusable(s, v))
-        return -1;
-    int result = -1;
-    for (int i = 0; i < m.n(); ++i) {
-        if (m.values[i] <= v)
-            result = i;
-    }
-    return result;
-}
-
-inline int expectFirstLargerOrEqual(const Model& m, const Storage& s, double v)
-{
-    if (m.n() == 0)
-        return -1;
-    if (m.nondecreasing && unusable(s, v))
-        return -1;
-    for (int i = 0; i < m.n(); ++i) {
-        // Unsorted arrays stop at a gap or for a NaN query as well.
-        if (m.values[i] >= v || std::isnan(m.values[i]) || std::isnan(v))
-            return i;
-    }
-    return m.n();
-}
-
-inline double expectInterpolatedIndex(const Model& m, const Storage& s, double v)
-{
-    if (!m.nondecreasing || m.n() == 0 || unusable(s, v))
-        return -1.0;
-    for (int i = m.n() - 1; i >= 0; --i) {
-        if (m.values[i] == v)
-            return i; // last index of a run of equal values
-    }
-    for (int i = 0; i + 1 < m.n(); ++i) {
-        if (m.values[i] < v && v < m.values[i + 1])
-            return i + (v - m.values[i]) / (m.values[i + 1] - m.values[i]);
-    }
-    return -1.0;
-}
-
-inline int expectNearest(const Model& m, const Storage& s, double v)
-{
-    if (m.n() == 0 || unusable(s, v))
-        return -1;
-    double best = std::numeric_limits<double>::infinity();
-    for (double x : m.values) {
-        if (!std::isnan(x))
-            best = std::min(best, std::fabs(x - v));
-    }
-    if (!m.nondecreasing) {
-        // Ties go to the highest index.
-        for (int i = m.n() - 1; i >= 0; --i) {
-            if (!std::isnan(m.values[i]) && std::fabs(m.values[i] - v) == best)
-                return i;
-        }
-        return -1;
-    }
-    // Sorted: a nearest value above v (it wins a tie) answers the first index
-    // of its run; an exact hit or a nearest value below v the last index.
-    for (int i = 0; i < m.n(); ++i) {
-        if (m.values[i] > v && m.values[i] - v == best)
-            return i;
-    }
-    for (int i = m.n() - 1; i >= 0; --i) {
-        if (m.values[i] <= v && v - m.values[i] == best)
-            return i;
-    }
-    return -1;
-}
-
-inline int expectPosOf(const Model& m, const Storage& s, double v)
-{
+    Expected e;
+    const int n = m.n();
+    const std::vector<double>& x = m.values;
+    if (n == 0 || (m.nondecreasing && unusable(s, v)))
+        return e;
     if (m.nondecreasing) {
-        if (unusable(s, v))
-            return -1;
-        for (int i = m.n() - 1; i >= 0; --i) {
-            if (m.values[i] == v)
-                return i;
-        }
-        return -1;
+        int lo = -1; // last index holding a value <= v: the end of a run of equal values
+        while (lo + 1 < n && x[lo + 1] <= v)
+            ++lo;
+        e.largest = lo;
+        e.firstLarger = int(std::lower_bound(x.begin(), x.end(), v) - x.begin());
+        // Outside the range the nearer end; inside, a tie goes to the value above.
+        e.nearest = lo < 0 ? 0 : lo == n - 1 ? n - 1 : (x[lo + 1] - v <= v - x[lo] ? lo + 1 : lo);
+        if (lo >= 0 && x[lo] == v)
+            e.pos = lo, e.interpolated = lo;
+        else if (lo >= 0 && lo + 1 < n)
+            e.interpolated = lo + (v - x[lo]) / (x[lo + 1] - x[lo]);
+        return e;
     }
-    // Linear search of the storage: a NaN or marker query finds the first
-    // stored marker when there is one.
-    v = s.linearKey(v);
-    if (unusable(s, v)) {
-        if (!s.hasMarker)
-            return -1;
-        for (int i = 0; i < m.n(); ++i) {
-            if (std::isnan(m.values[i]))
-                return i;
-        }
-        return -1;
+    // Unsorted: the first value >= v (a gap or a NaN query stops the scan), else n.
+    e.firstLarger = n;
+    for (int i = n - 1; i >= 0; --i) {
+        if (x[i] >= v || std::isnan(x[i]) || std::isnan(v))
+            e.firstLarger = i;
+        // Ties go to the highest index.
+        const bool nearer = e.nearest < 0 || std::fabs(x[i] - v) < std::fabs(x[e.nearest] - v);
+        if (!unusable(s, v) && !std::isnan(x[i]) && nearer)
+            e.nearest = i;
     }
-    for (int i = 0; i < m.n(); ++i) {
-        if (m.values[i] == v)
-            return i;
+    // The storage's linear search: a NaN or marker query finds the first stored marker.
+    const double key = s.linearKey(v);
+    for (int i = n - 1; i >= 0; --i) {
+        if (unusable(s, key) ? s.hasMarker && std::isnan(x[i]) : x[i] == key)
+            e.pos = i;
     }
-    return -1;
+    return e;
 }
 
 inline double expectInterpolatedValue(const Model& m, double x)
 {
-    if (std::isnan(x) || x < 0 || x > m.n() - 1)
+    if (!(x >= 0 && x <= m.n() - 1))
         return NaN;
-    const double down = std::floor(x);
-    if (down == x)
-        return m.values[int(x)];
+    const int down = int(x);
     const double t = x - down;
-    return m.values[int(down) + 1] * t + m.values[int(down)] * (1 - t);
+    return t == 0 ? m.values[down] : m.values[down + 1] * t + m.values[down] * (1 - t);
 }
 
-inline bool same(double a, double b)
-{
-    if (std::isnan(a) || std::isnan(b))
-        return std::isnan(a) && std::isnan(b);
-    return a == b || std::fabs(a - b) <= 1e-9 * std::max(1.0, std::max(std::fabs(a), std::fabs(b)));
-}
-
-// ---- the run ----------------------------------------------------------------
-
-/// Compares array and model; returns false (after a QTest failure message)
-/// at the first difference.
-inline bool compare(DataArray* a, const Model& m, const Storage& s, std::mt19937& rng, int step)
-{
-    const QByteArray where = QByteArray("step ") + QByteArray::number(step);
-#define MODEL_CHECK(cond)                                                                      \
-    do {                                                                                       \
-        if (!(cond)) {                                                                         \
-            QTest::qFail(QByteArray(#cond " at " + where).constData(), __FILE__, __LINE__);   \
-            return false;                                                                      \
-        }                                                                                      \
+#define MODEL_CHECK(cond)                                                                                              \
+    do {                                                                                                               \
+        if (!(cond)) {                                                                                                 \
+            QTest::qFail(QByteArray(#cond " at " + where).constData(), __FILE__, __LINE__);                            \
+            return false;                                                                                              \
+        }                                                                                                              \
     } while (0)
 
-    MODEL_CHECK(a->dataSize() == m.n());
-    for (int i = 0; i < m.n(); ++i)
-        MODEL_CHECK(same(a->getValue(i), m.values[i]));
-    // Backwards as well: random access must not depend on the read order.
-    for (int i = m.n() - 1; i >= 0; i -= 3)
-        MODEL_CHECK(same(a->getValue(i), m.values[i]));
-
+/// Compares array and model; returns false (after a QTest failure) at the first difference.
+inline bool compare(DataArray* a, const Model& m, const Storage& s, std::mt19937& rng, QByteArray where)
+{
+    const int n = m.n();
+    MODEL_CHECK(a->dataSize() == n);
     double sum = 0, lo = NaN, hi = NaN;
-    for (double v : m.values) {
-        if (std::isnan(v))
-            continue;
-        sum += v;
-        lo = std::isnan(lo) ? v : std::min(lo, v);
-        hi = std::isnan(hi) ? v : std::max(hi, v);
+    for (int i = 0; i < n; ++i) {
+        const double v = m.values[i];
+        // Reads alternate between both ends: random access must not depend on the read order.
+        MODEL_CHECK(same(a->getValue(i), v) && same(a->getValue(n - 1 - i), m.values[n - 1 - i]));
+        MODEL_CHECK(a->holdsDoNotUseValue(i) == (s.hasMarker && std::isnan(v)));
+        if (!std::isnan(v))
+            sum += v, lo = std::fmin(lo, v), hi = std::fmax(hi, v);
     }
-    MODEL_CHECK(a->getNrOfValidValues() == m.valid());
-    MODEL_CHECK(a->hasValidValues() == (m.valid() > 0));
-    MODEL_CHECK(same(a->getMean(), m.valid() ? sum / m.valid() : NaN));
-    MODEL_CHECK(same(a->getMinimum(), lo));
-    MODEL_CHECK(same(a->getMaximum(), hi));
+    const int valid = m.valid();
+    MODEL_CHECK(a->getNrOfValidValues() == valid && a->hasValidValues() == (valid > 0));
+    MODEL_CHECK(same(a->getMean(), valid ? sum / valid : NaN));
+    MODEL_CHECK(same(a->getMinimum(), lo) && same(a->getMaximum(), hi));
     MODEL_CHECK(a->isNondecreasing() == m.nondecreasing);
     MODEL_CHECK(!m.nondecreasing || m.reallySorted()); // the flag never lies
-    MODEL_CHECK(a->getTotalPositionsLeftShifted() == m.shifted);
-    MODEL_CHECK(a->getCurrentDecimationFactor() == m.factor);
-    MODEL_CHECK(same(a->getLastValue(), m.n() ? m.values.back() : NaN));
-    MODEL_CHECK(same(a->getSecondLastValue(), m.n() > 1 ? m.values[m.n() - 2] : NaN));
-    for (int i = 0; i < m.n(); ++i)
-        MODEL_CHECK(a->holdsDoNotUseValue(i) == (s.hasMarker && std::isnan(m.values[i])));
+    MODEL_CHECK(a->getTotalPositionsLeftShifted() == m.shifted && a->getCurrentDecimationFactor() == m.factor);
+    MODEL_CHECK(same(a->getLastValue(), n ? m.values[n - 1] : NaN));
+    MODEL_CHECK(same(a->getSecondLastValue(), n > 1 ? m.values[n - 2] : NaN));
 
-    // Queries: stored values (exact hits), neighbours, midpoints, outside the
-    // range, and the unusable ones.
-    std::vector<double> queries = {NaN, -1e9, 1e9};
-    if (s.hasMarker)
-        queries.push_back(s.marker);
-    std::uniform_int_distribution<int> pick(0, std::max(0, m.n() - 1));
-    for (int q = 0; q < 6 && m.n() > 0; ++q) {
+    // Queries: stored values (exact hits), neighbours, outside the range, and the unusable ones.
+    std::vector<double> queries = {NaN, -1e9, 1e9, s.marker};
+    std::uniform_int_distribution<int> pick(0, std::max(0, n - 1));
+    for (int q = 0; q < 6 && n > 0; ++q) {
         const double v = m.values[pick(rng)];
-        if (std::isnan(v))
-            continue;
-        queries.push_back(v);
-        queries.push_back(v + 0.5);
-        queries.push_back(v - 0.25);
+        if (!std::isnan(v))
+            queries.insert(queries.end(), {v, v + 0.5, v - 0.25});
     }
+    const QByteArray step = where;
     for (double v : queries) {
-        const QByteArray what = where + " query " + QByteArray::number(v);
-        auto fail = [&](const char* text, double got, double expected) {
-            QTest::qFail(QByteArray(QByteArray(text) + " at " + what + ": got " + QByteArray::number(got)
-                                    + ", expected " + QByteArray::number(expected))
-                             .constData(),
-                         __FILE__, __LINE__);
-            return false;
-        };
-        int e = expectLargestSmallerOrEqual(m, s, v);
-        if (a->getLargestIndexOfValueSmallerThanOrEqual(v) != e)
-            return fail("getLargestIndexOfValueSmallerThanOrEqual", a->getLargestIndexOfValueSmallerThanOrEqual(v), e);
-        e = expectFirstLargerOrEqual(m, s, v);
-        if (a->getIndexOfFirstValueLargerThanOrEqual(v) != e)
-            return fail("getIndexOfFirstValueLargerThanOrEqual", a->getIndexOfFirstValueLargerThanOrEqual(v), e);
-        e = expectNearest(m, s, v);
-        if (a->getIndexOfNearestValue(v) != e)
-            return fail("getIndexOfNearestValue", a->getIndexOfNearestValue(v), e);
-        e = expectPosOf(m, s, v);
-        if (a->posOf(v) != e)
-            return fail("posOf", a->posOf(v), e);
-        const double f = expectInterpolatedIndex(m, s, v);
-        if (!same(a->getInterpolatedIndexOfValue(v), f))
-            return fail("getInterpolatedIndexOfValue", a->getInterpolatedIndexOfValue(v), f);
+        where = step + " query " + QByteArray::number(v);
+        const Expected e = expect(m, s, v);
+        MODEL_CHECK(a->getLargestIndexOfValueSmallerThanOrEqual(v) == e.largest);
+        MODEL_CHECK(a->getIndexOfFirstValueLargerThanOrEqual(v) == e.firstLarger);
+        MODEL_CHECK(a->getIndexOfNearestValue(v) == e.nearest);
+        MODEL_CHECK(a->posOf(v) == e.pos);
+        MODEL_CHECK(same(a->getInterpolatedIndexOfValue(v), e.interpolated));
     }
-    std::uniform_real_distribution<double> frac(-1.0, m.n() + 0.5);
-    for (int q = 0; q < 4; ++q) {
-        const double x = q == 0 ? double(pick(rng)) : std::round(frac(rng) * 8) / 8;
+    where = step;
+    std::uniform_real_distribution<double> frac(-1.0, n + 0.5);
+    for (double x : {NaN, 1e300, double(pick(rng)), std::round(frac(rng) * 8) / 8, std::round(frac(rng) * 8) / 8})
         MODEL_CHECK(same(a->getInterpolatedValue(x), expectInterpolatedValue(m, x)));
-    }
-    if (s.extraCheck)
-        MODEL_CHECK(s.extraCheck(a));
-#undef MODEL_CHECK
+    MODEL_CHECK(!s.extraCheck || s.extraCheck(a));
     return true;
 }
+#undef MODEL_CHECK
 
-/// Runs `steps` random operations with a fixed seed.  `make` creates a fresh
-/// array; the same seed always gives the same sequence.
+/// Runs `steps` random operations with a fixed seed on the array that `make` creates.
 inline void run(const std::function<DataArray*()>& make, const Storage& s, unsigned seed, int steps)
 {
     const int memoryBase = DataArray::getTotalVectorMemoryConsumption();
     DataArray* a = make();
     Model m;
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> percent(0, 99);
+    auto percent = [&rng] { return std::uniform_int_distribution<int>(0, 99)(rng); };
+    auto readBack = [&s](double v) { return s.readBack ? s.readBack(v) : unusable(s, v) ? NaN : v; };
 
     int changed = 0, noLongerEmpty = 0, lastShift = -1;
     QObject::connect(a, &DataArray::dataChanged, [&] { ++changed; });
     QObject::connect(a, &DataArray::noLongerEmpty, [&] { ++noLongerEmpty; });
-    QObject::connect(a, &DataArray::leftShifted, [&](int k) {
-        lastShift = k;
-        QCOMPARE(changed, 0); // leftShifted comes before dataChanged
-    });
+    // leftShifted must come before dataChanged: -2 records the wrong order.
+    QObject::connect(a, &DataArray::leftShifted, [&](int k) { lastShift = changed == 0 ? k : -2; });
 
     bool increasing = true;
     for (int step = 0; step < steps; ++step) {
-        changed = 0;
-        noLongerEmpty = 0;
+        const QByteArray where = "step " + QByteArray::number(step);
+        changed = noLongerEmpty = 0;
         lastShift = -1;
         const int validBefore = m.valid();
-        const int r = percent(rng);
+        const int r = percent();
         int expectChanged = 1;
         bool memoryUpdated = true;
         double lastUsable = NaN;
         for (int i = m.n() - 1; i >= 0 && std::isnan(lastUsable); --i)
             lastUsable = m.values[i];
-        if (percent(rng) < 3)
+        if (percent() < 3)
             increasing = !increasing;
 
         const bool appending = r < 55 || m.n() < 3;
         if (appending) {
-            double v;
-            const int kind = percent(rng);
-            if (s.allowGaps && kind < 4)
-                v = NaN;
-            else if (s.allowGaps && s.hasMarker && kind < 6)
-                v = s.marker;
-            else
-                v = s.nextValue(rng, lastUsable, increasing);
+            const int kind = percent();
+            const double v = s.allowGaps && kind < 4                  ? NaN
+                             : s.allowGaps && s.hasMarker && kind < 6 ? s.marker
+                                                                      : s.nextValue(rng, lastUsable, increasing);
             s.append(a, v);
-            const double stored = s.readBack(v);
-            m.values.push_back(stored);
-            if (m.nondecreasing && (std::isnan(stored) || (m.n() > 1 && stored < m.values[m.n() - 2])))
+            m.values.push_back(readBack(v));
+            const double stored = m.values.back();
+            if (std::isnan(stored) || (m.n() > 1 && stored < m.values[m.n() - 2]))
                 m.nondecreasing = false;
         } else if (r < 75) {
             const int i = std::uniform_int_distribution<int>(0, m.n() - 1)(rng);
-            const double v = (s.allowGaps && percent(rng) < 5) ? NaN : s.nextValue(rng, i > 0 ? m.values[i - 1] : NaN, increasing);
+            const double before = i > 0 ? m.values[i - 1] : NaN;
+            const double v = (s.allowGaps && percent() < 5) ? NaN : s.nextValue(rng, before, increasing);
             a->replace(i, v);
-            const double stored = s.readBack(v);
-            m.values[i] = stored;
+            const double stored = m.values[i] = readBack(v);
             // A replace can keep or clear the flag, never set it.
-            if (m.nondecreasing) {
-                if (std::isnan(stored) || (i > 0 && stored < m.values[i - 1]))
-                    m.nondecreasing = false;
-                else
-                    m.nondecreasing = i == m.n() - 1 || stored <= m.values[i + 1];
-            }
+            m.nondecreasing = m.nondecreasing && !std::isnan(stored) && (i == 0 || stored >= m.values[i - 1])
+                              && (i == m.n() - 1 || stored <= m.values[i + 1]);
             memoryUpdated = false;
         } else if (r < 85) {
             const int count = std::uniform_int_distribution<int>(0, m.n() + 2)(rng);
@@ -370,46 +267,37 @@ inline void run(const std::function<DataArray*()>& make, const Storage& s, unsig
             a->reinit();
             m = Model();
         } else {
-            // Percentiles: the sorted copy is built once and then kept up to
-            // date by later appends.
-            std::vector<double> abs;
+            // Percentiles (the sorted copy is built once, then kept up to date by
+            // later appends) and the population moments.
+            std::vector<double> usable, abs;
             for (double v : m.values) {
                 if (!std::isnan(v))
-                    abs.push_back(std::fabs(v));
+                    usable.push_back(v), abs.push_back(std::fabs(v));
             }
             std::sort(abs.begin(), abs.end());
-            for (double p : {0.0, 10.0, 50.0, 99.0, 100.0}) {
-                const double idx = std::ceil(abs.size() * p / 100);
-                const double e = idx < abs.size() ? abs[size_t(idx)] : NaN;
-                QVERIFY2(same(a->getPercentile(p), e), qPrintable(QStringLiteral("percentile %1 at step %2").arg(p).arg(step)));
+            const double k = double(abs.size());
+            for (double p : {NaN, -50.0, 0.0, 10.0, 50.0, 99.0, 100.0}) {
+                const double idx = std::ceil(k * p / 100);
+                QVERIFY2(same(a->getPercentile(p), idx >= 0 && idx < k ? abs[size_t(idx)] : NaN), where.constData());
             }
+            const double mean = std::accumulate(usable.begin(), usable.end(), 0.0) / k;
+            double s2 = 0, s3 = 0;
+            for (double v : usable)
+                s2 += std::pow(v - mean, 2), s3 += std::pow(v - mean, 3);
             a->calculateVarianceAndSkewness();
-            double mean = 0, s2 = 0, s3 = 0;
-            int k = m.valid();
-            for (double v : m.values)
-                if (!std::isnan(v))
-                    mean += v;
-            mean /= k;
-            for (double v : m.values) {
-                if (!std::isnan(v)) {
-                    s2 += (v - mean) * (v - mean);
-                    s3 += (v - mean) * (v - mean) * (v - mean);
-                }
-            }
-            QVERIFY(same(a->getVariance(), k ? s2 / k : NaN));
-            if (k && s2 > 0)
-                QVERIFY(std::fabs(a->getSkewness() - (s3 / k) / std::pow(s2 / k, 1.5)) < 1e-6);
+            QVERIFY2(same(a->getVariance(), s2 / k), where.constData()); // 0 / 0 without usable values
+            if (s2 > 0)
+                QVERIFY2(std::fabs(a->getSkewness() - (s3 / k) / std::pow(s2 / k, 1.5)) < 1e-6, where.constData());
             expectChanged = 0;
             memoryUpdated = false;
         }
 
-        QVERIFY2(changed == expectChanged, qPrintable(QStringLiteral("dataChanged count at step %1").arg(step)));
+        QVERIFY2(changed == expectChanged, where.constData());
         // Only an append announces the first usable value.
-        const int expectedNoLongerEmpty = appending && validBefore == 0 && m.valid() > 0 ? 1 : 0;
-        QVERIFY2(noLongerEmpty == expectedNoLongerEmpty, qPrintable(QStringLiteral("noLongerEmpty at step %1").arg(step)));
+        QVERIFY2(noLongerEmpty == (appending && validBefore == 0 && m.valid() > 0 ? 1 : 0), where.constData());
         if (memoryUpdated)
             QCOMPARE(DataArray::getTotalVectorMemoryConsumption() - memoryBase, a->getMemoryConsumption());
-        if (!compare(a, m, s, rng, step))
+        if (!compare(a, m, s, rng, where))
             break;
     }
     delete a;

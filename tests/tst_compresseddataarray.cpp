@@ -9,12 +9,13 @@
 
 using IntArray = CompressedDataArrayTemplate<int>;
 using Chunk = IntArray::Chunk;
+using Chunking = QList<QList<int>>;
 
 namespace {
 
-IntArray* make(std::initializer_list<int> values, int* marker = nullptr)
+IntArray* make(std::initializer_list<int> values)
 {
-    auto* a = marker ? new IntArray(*marker) : new IntArray();
+    auto* a = new IntArray();
     for (int v : values)
         a->appendTyped(v);
     return a;
@@ -29,9 +30,9 @@ QList<int> values(const IntArray& a)
 }
 
 // (start, length, first value, step) of every chunk.
-QList<QList<int>> chunking(const IntArray& a)
+Chunking chunking(const IntArray& a)
 {
-    QList<QList<int>> result;
+    Chunking result;
     for (int i = 0; i < a.chunkCount(); ++i) {
         const Chunk* c = a.chunkAt(i);
         result << QList<int>{c->start, c->length, c->firstValue, c->constant ? 0 : c->step};
@@ -39,194 +40,9 @@ QList<QList<int>> chunking(const IntArray& a)
     return result;
 }
 
-} // namespace
-
-class TestCompressedDataArray : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void chunkOperations();
-    void appendAndChunking();
-    void replaceRemoveAndDecimate();
-    void searchesConversionAndMemory();
-    void invariantWarnings();
-    void extremeValues();
-    void randomOperationsAgainstModel_data();
-    void randomOperationsAgainstModel();
-};
-
-void TestCompressedDataArray::chunkOperations()
-{
-    const int live = Chunk::liveChunks();
-    {
-        Chunk c;
-        QVERIFY(c.appendIfPossible(5));
-        QVERIFY(!c.appendIfPossible(4)); // steps are never negative
-        QVERIFY(c.appendIfPossible(8));
-        QCOMPARE(c.step, 3);
-        QVERIFY(!c.appendIfPossible(12));
-        QVERIFY(c.appendIfPossible(11));
-        QCOMPARE(c.length, 3);
-        QVERIFY(c.prependIfPossible(2));
-        QCOMPARE(c.start, -1);
-        QCOMPARE(c.firstValue, 2);
-        QVERIFY(!c.prependIfPossible(0));
-        QCOMPARE(c.getValue(3), 11);
-
-        Chunk single(0, 1, 7, 0);
-        QVERIFY(single.prependIfPossible(7));
-        QVERIFY(single.constant);
-        QVERIFY(!single.prependIfPossible(6));
-
-        Chunk a(0, 2, 1, 1);   // 1 2
-        Chunk b(2, 2, 3, 1);   // 3 4
-        Chunk gap(5, 1, 5, 0); // not adjacent
-        Chunk copy(a);
-        QCOMPARE(Chunk::liveChunks(), live + 6);
-        QVERIFY(!copy.appendIfPossible(&gap));
-        QVERIFY(copy.appendIfPossible(&b));
-        QCOMPARE(copy.length, 4);
-        Chunk one(0, 1, 1, 0);
-        Chunk stepTwo(1, 2, 3, 2); // 3 5
-        QVERIFY(one.appendIfPossible(&stepTwo)); // 1 3 5
-        QCOMPARE(one.step, 2);
-        QCOMPARE(one.length, 3);
-        Chunk other(0, 2, 1, 1);
-        Chunk wrongStep(2, 2, 3, 2);
-        QVERIFY(!other.appendIfPossible(&wrongStep));
-        QCOMPARE(other.length, 2); // unchanged on failure
-        Chunk empty(2, 0, 0, 0);
-        QVERIFY(other.appendIfPossible(&empty));
-        Chunk nothing(0, 0, 0, 0);
-        QVERIFY(nothing.appendIfPossible(&a));
-        QCOMPARE(nothing.length, 2);
-    }
-    QCOMPARE(Chunk::liveChunks(), live);
-}
-
-void TestCompressedDataArray::appendAndChunking()
-{
-    QScopedPointer<IntArray> a(make({1, 2, 3, 3, 3}));
-    QCOMPARE(chunking(*a), (QList<QList<int>>{{0, 3, 1, 1}, {3, 2, 3, 0}}));
-    QVERIFY(a->testRepresentationInvariant());
-    QCOMPARE(a->getMean(), 2.4);
-
-    QScopedPointer<IntArray> down(make({5, 3}));
-    QCOMPARE(down->chunkCount(), 2);
-
-    // A million evenly increasing values are one chunk.
-    IntArray big;
-    for (int i = 0; i < 1000000; ++i)
-        big.appendTyped(10 + 5 * i);
-    QCOMPARE(big.chunkCount(), 1);
-    QCOMPARE(big.getValue(999999), 10.0 + 5 * 999999);
-    QVERIFY(big.isNondecreasing());
-    QCOMPARE(big.getIndexOfFirstValueLargerThanOrEqual(11), 1);
-    // Random reads go through the binary search over chunk starts.
-    IntArray steps;
-    for (int i = 0; i < 1000; ++i)
-        steps.appendTyped(i / 10 * 7); // runs of ten equal values
-    QCOMPARE(steps.chunkCount(), 100);
-    for (int i : {999, 0, 555, 10, 9, 11, 500, 499})
-        QCOMPARE(steps.getTypedValue(i), i / 10 * 7);
-    QCOMPARE(steps.getChunkIndex(1000), -1);
-    QCOMPARE(steps.getChunkIndex(-1), -1);
-    QCOMPARE(steps.getChunkIndex(555), 55);
-}
-
-void TestCompressedDataArray::replaceRemoveAndDecimate()
-{
-    QScopedPointer<IntArray> a(make({1, 2, 3, 4, 5}));
-    a->replace(2, 9);
-    QCOMPARE(values(*a), (QList<int>{1, 2, 9, 4, 5}));
-    QVERIFY(a->testRepresentationInvariant());
-    QVERIFY(!a->isNondecreasing());
-    a->replace(2, 3);
-    QCOMPARE(values(*a), (QList<int>{1, 2, 3, 4, 5}));
-    QCOMPARE(a->chunkCount(), 1);
-    a->replace(0, 7); // first index: 7 cannot precede 2 3 4 5
-    QCOMPARE(values(*a), (QList<int>{7, 2, 3, 4, 5}));
-    a->replace(0, 1);
-    QCOMPARE(a->chunkCount(), 1);
-    a->replace(4, 0); // last index
-    QVERIFY(a->testRepresentationInvariant());
-    a->replace(4, 5);
-    QCOMPARE(a->chunkCount(), 1);
-    QCOMPARE(a->getMaximum(), 5.0);
-
-    QScopedPointer<IntArray> r(make({0, 1, 2, 3, 4, 5}));
-    r->removeData(1, 3);
-    QCOMPARE(values(*r), (QList<int>{0, 4, 5}));
-    QCOMPARE(chunking(*r), (QList<QList<int>>{{0, 1, 0, 0}, {1, 2, 4, 1}}));
-    r->removeData(0, 1);
-    QCOMPARE(chunking(*r), (QList<QList<int>>{{0, 2, 4, 1}}));
-    r->removeData(0, 2);
-    QCOMPARE(r->chunkCount(), 0);
-    QCOMPARE(r->dataSize(), 0);
-
-    // Removing the piece between two runs lets them join.
-    QScopedPointer<IntArray> j(make({1, 2, 3, 9, 9, 4, 5}));
-    j->removeData(3, 2);
-    QCOMPARE(chunking(*j), (QList<QList<int>>{{0, 5, 1, 1}}));
-
-    QScopedPointer<IntArray> d(make({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    d->decimateKeepEven();
-    QCOMPARE(chunking(*d), (QList<QList<int>>{{0, 5, 0, 2}}));
-    QCOMPARE(d->getMean(), 4.0);
-    // A chunk starting at an odd index contributes its second value first.
-    QScopedPointer<IntArray> odd(make({5, 10, 11, 12, 13, 14}));
-    odd->decimateKeepEven(); // keeps 5, 11, 13
-    QCOMPARE(values(*odd), (QList<int>{5, 11, 13}));
-    QVERIFY(odd->testRepresentationInvariant());
-}
-
-void TestCompressedDataArray::searchesConversionAndMemory()
-{
-    QScopedPointer<IntArray> a(make({1, 3, 5, 7}));
-    QCOMPARE(a->linearSearchIndexOf(7), 3);
-    QCOMPARE(a->linearSearchIndexOf(4), -1);
-    QCOMPARE(a->linearSearchIndexOf(5.9), 2); // truncated like a stored value
-    QCOMPARE(a->getInterpolatedIndexOfValue(4), 1.5);
-
-    int marker = -1;
-    QScopedPointer<IntArray> m(make({4}, &marker));
-    m->append(std::numeric_limits<double>::quiet_NaN());
-    m->append(-1);
-    m->append(2.7);
-    QCOMPARE(values(*m), (QList<int>{4, -1, -1, 2}));
-    QVERIFY(std::isnan(m->getValue(1)));
-    QVERIFY(m->holdsDoNotUseValue(2));
-    QCOMPARE(m->getNrOfValidValues(), 2);
-    QCOMPARE(m->linearSearchIndexOf(std::numeric_limits<double>::quiet_NaN()), 1);
-
-    // Without a marker a NaN is stored as the most negative int but, as a
-    // value passed in, stays out of the statistics.
-    IntArray plain;
-    plain.append(std::numeric_limits<double>::quiet_NaN());
-    QCOMPARE(plain.getTypedValue(0), INT_MIN);
-    QCOMPARE(plain.getNrOfValidValues(), 0);
-    plain.append(1e30); // saturates instead of overflowing
-    plain.append(-std::numeric_limits<double>::infinity());
-    QCOMPARE(values(plain), (QList<int>{INT_MIN, INT_MAX, INT_MIN}));
-
-    const int total0 = DataArray::getTotalVectorMemoryConsumption();
-    auto* mem = new IntArray();
-    QCOMPARE(mem->getMemoryConsumption(), 0);
-    for (int i = 0; i < 100; ++i)
-        mem->appendTyped(i % 3 ? i : 0);
-    QCOMPARE(mem->getMemoryConsumption() % 20, 0);
-    QVERIFY(mem->getMemoryConsumption() >= mem->chunkCount() * 20);
-    QCOMPARE(DataArray::getTotalVectorMemoryConsumption() - total0, mem->getMemoryConsumption());
-    mem->squeeze();
-    QCOMPARE(mem->getMemoryConsumption(), mem->chunkCount() * 20);
-    delete mem;
-    QCOMPARE(DataArray::getTotalVectorMemoryConsumption(), total0);
-}
-
-namespace {
 // Breaks the chunk list on purpose to see the invariant check report it.
-struct Corruptible : IntArray {
+struct Corruptible : IntArray
+{
     QList<Chunk*>& list() { return chunks; }
     int& count() { return size; }
 };
@@ -237,7 +53,68 @@ void collect(QtMsgType type, const QMessageLogContext&, const QString& text)
     if (type == QtWarningMsg)
         warnings << text;
 }
+
 } // namespace
+
+class TestCompressedDataArray : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void chunkingOfAppendsAndRemovals();
+    void conversionAndMemory();
+    void invariantWarnings();
+    void randomOperationsAgainstModel_data();
+    void randomOperationsAgainstModel();
+};
+
+void TestCompressedDataArray::chunkingOfAppendsAndRemovals()
+{
+    // Appends extend the last run greedily; steps are never negative.
+    QScopedPointer<IntArray> a(make({1, 2, 3, 3, 3})), down(make({5, 3}));
+    QCOMPARE(chunking(*a), (Chunking{{0, 3, 1, 1}, {3, 2, 3, 0}}));
+    QCOMPARE(down->chunkCount(), 2);
+    IntArray big;
+    for (int i = 0; i < 1000000; ++i)
+        big.appendTyped(10 + 5 * i);
+    QCOMPARE(big.chunkCount(), 1);
+
+    // Removals from the middle (the model run only removes leading ranges).
+    QScopedPointer<IntArray> r(make({0, 1, 2, 3, 4, 5})), j(make({1, 2, 3, 9, 9, 4, 5}));
+    r->removeData(1, 3);
+    QCOMPARE(chunking(*r), (Chunking{{0, 1, 0, 0}, {1, 2, 4, 1}}));
+    j->removeData(3, 2); // the runs on both sides join
+    QCOMPARE(chunking(*j), (Chunking{{0, 5, 1, 1}}));
+    QScopedPointer<IntArray> single(make({1, 9, 3, 5}));
+    single->removeData(1, 1); // a single value joins the run that continues it
+    QCOMPARE(chunking(*single), (Chunking{{0, 3, 1, 2}}));
+    QCOMPARE(j->getChunkIndex(5), -1);
+    QCOMPARE(j->getChunkIndex(-1), -1);
+
+    // Steps that would not fit an int are never formed, not even by decimation.
+    QScopedPointer<IntArray> b(make({-2000000000, -500000000, 1000000000}));
+    b->decimateKeepEven();
+    QCOMPARE(values(*b), (QList<int>{-2000000000, 1000000000}));
+    QVERIFY(b->testRepresentationInvariant());
+}
+
+void TestCompressedDataArray::conversionAndMemory()
+{
+    // Without a marker a NaN is stored as the most negative int but, as the
+    // value passed in, stays out of the statistics; huge values saturate.
+    IntArray plain;
+    for (double v : {arraymodel::NaN, 1e30, -std::numeric_limits<double>::infinity()})
+        plain.append(v);
+    QCOMPARE(values(plain), (QList<int>{INT_MIN, INT_MAX, INT_MIN}));
+    QCOMPARE(plain.getNrOfValidValues(), 2);
+
+    IntArray mem;
+    QCOMPARE(mem.getMemoryConsumption(), 0);
+    for (int i = 0; i < 100; ++i)
+        mem.appendTyped(i % 3 ? i : 0);
+    mem.squeeze();
+    QCOMPARE(mem.getMemoryConsumption(), mem.chunkCount() * 20);
+}
 
 void TestCompressedDataArray::invariantWarnings()
 {
@@ -248,45 +125,23 @@ void TestCompressedDataArray::invariantWarnings()
 
     const QtMessageHandler previous = qInstallMessageHandler(collect);
     warnings.clear();
-    a.list()[1]->start = 6;    // gap between the chunks
-    a.list()[0]->start = 1;    // and a list not starting at 0
-    a.count() = 9;             // size disagreeing with the chunks
+    a.list()[1]->start = 6;                 // gap between the chunks
+    a.list()[0]->start = 1;                 // and a list not starting at 0
+    a.count() = 9;                          // size disagreeing with the chunks
     a.list().append(new Chunk(7, 0, 0, 0)); // an empty chunk
-    const bool ok = a.testRepresentationInvariant();
+    const bool broken = a.testRepresentationInvariant();
     a.list()[0]->start = 0;
     a.list()[1]->start = 3;
     delete a.list().takeLast();
-    a.count() = 5;
-    a.list()[1]->firstValue = 4; // 1 2 3 | 4 4: combinable?  no (step 1 vs 0)
-    a.list()[1]->length = 1;     // 1 2 3 | 4: combinable
+    a.list()[1]->firstValue = 4; // 1 2 3 | 4: combinable
+    a.list()[1]->length = 1;
     a.count() = 4;
     const bool combinable = a.testRepresentationInvariant();
     qInstallMessageHandler(previous);
 
-    QVERIFY(!ok);
-    QVERIFY(!combinable);
+    QVERIFY(!broken && !combinable);
     QCOMPARE(warnings, (QStringList{"chunk length", "first chunk start index", "consecutivity of indices",
                                     "size correctness", "non-combinability"}));
-}
-
-void TestCompressedDataArray::extremeValues()
-{
-    // Steps that do not fit an int must never be formed.
-    QScopedPointer<IntArray> a(make({INT_MIN + 1, INT_MAX}));
-    QCOMPARE(a->chunkCount(), 2);
-    QCOMPARE(values(*a), (QList<int>{INT_MIN + 1, INT_MAX}));
-    // -2e9, -0.5e9, 1e9, 2.5e9 (too large): step 1.5e9 fits, twice it does not.
-    QScopedPointer<IntArray> b(make({-2000000000, -500000000, 1000000000}));
-    QCOMPARE(b->chunkCount(), 1);
-    QCOMPARE(b->getTypedValue(2), 1000000000);
-    b->decimateKeepEven();
-    QCOMPARE(values(*b), (QList<int>{-2000000000, 1000000000}));
-    QVERIFY(b->testRepresentationInvariant());
-    QCOMPARE(b->linearSearchIndexOf(1000000000), 1);
-    b->replace(0, INT_MAX);
-    b->replace(1, INT_MIN + 5);
-    QCOMPARE(values(*b), (QList<int>{INT_MAX, INT_MIN + 5}));
-    QVERIFY(b->testRepresentationInvariant());
 }
 
 void TestCompressedDataArray::randomOperationsAgainstModel_data()
@@ -311,8 +166,6 @@ void TestCompressedDataArray::randomOperationsAgainstModel()
     s.hasMarker = withMarker;
     s.marker = -7;
     s.allowGaps = withMarker; // without a marker a NaN is stored as INT_MIN
-    s.append = [](DataArray* a, double v) { a->append(v); };
-    s.readBack = [&](double v) { return arraymodel::unusable(s, v) ? arraymodel::NaN : v; };
     s.linearKey = [](double v) { return std::isnan(v) ? v : std::trunc(v); };
     // Arithmetic runs whose step changes now and then, flat runs, and jumps.
     auto step = std::make_shared<int>(1);
@@ -330,6 +183,7 @@ void TestCompressedDataArray::randomOperationsAgainstModel()
             return last;
         return double(std::uniform_int_distribution<int>(-20, 60)(rng));
     };
+    // A valid chunking, no leaked chunks, and reads that map exactly the marker to NaN.
     s.extraCheck = [live](DataArray* a) {
         auto* c = static_cast<IntArray*>(a);
         if (!c->testRepresentationInvariant() || Chunk::liveChunks() - live != c->chunkCount())

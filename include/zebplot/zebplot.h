@@ -28,6 +28,16 @@
 #include "lineargrid.h"
 #include "xyscale.h"
 
+// Plot widgets
+#include "verticallabel.h"
+
+// Legends
+#include "looklegend.h"
+#include "xylegend.h"
+
+// The plot widget
+#include "xyplot.h"
+
 // Canvas
 #include "marker.h"
 #include "viewportmap.h"
@@ -43,5 +53,13 @@
 #include "xydatasetdrawlistener.h"
 #include "colorbardrawlistener.h"
 #include "viewportmaskfilter.h"
+
+// Time plots
+#include "lineartimegrid.h"
+
+// View synchronization
+#include "viewsynchronizer.h"
+#include "viewsynchronizationorganizer.h"
+#include "viewsynchronizationoptionswidget.h"
 
 #endif

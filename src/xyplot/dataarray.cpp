@@ -138,11 +138,18 @@ void DataArray::decimateKeepEven()
     for (int i = dataSize() - 1; i >= 0; --i)
         includeInStatistics(getValue(i));
 
-    decimationFactor *= 2;
+    // Doubling saturates: a series decimated thirty times keeps one sample in
+    // a billion already, and the factor must not overflow.
+    constexpr int kMaxDecimationFactor = 1 << 30;
+    if (decimationFactor < kMaxDecimationFactor)
+        decimationFactor *= 2;
     // Keep the phase of the incoming samples: the samples offered since the
     // last stored one now count double, and when the last stored value sat at
     // an odd index it has just been dropped, which adds one more.
-    decimationCounter = 2 * decimationCounter + ((n - 1) % 2);
+    if (decimationCounter < kMaxDecimationFactor)
+        decimationCounter = 2 * decimationCounter + ((n - 1) % 2);
+    else
+        decimationCounter = std::numeric_limits<int>::max();
 
     updateTotalMemoryConsumption();
     emit dataChanged();
@@ -580,7 +587,9 @@ int DataArray::getCurrentDecimationFactor() const
 
 bool DataArray::needsToAddValueAccordingDecimation()
 {
-    ++decimationCounter;
+    // A producer that never appends must not overflow the counter.
+    if (decimationCounter < std::numeric_limits<int>::max())
+        ++decimationCounter;
     return decimationCounter >= decimationFactor;
 }
 

@@ -218,6 +218,10 @@ QPixmap* XYCanvas::drawBackgroundPixmap()
         return new QPixmap();
     QPixmap* pixmap = new QPixmap(viewport.size());
     QPainter painter(pixmap);
+    // Texts of the background (labels in the plot, marker labels) in the
+    // canvas's font, as on the widget itself; a pixmap painter would start
+    // with the application font.
+    painter.setFont(font());
     paintBackground(&painter);
     return pixmap;
 }

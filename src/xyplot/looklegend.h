@@ -1,0 +1,71 @@
+#ifndef ZEBPLOT_LOOKLEGEND_H
+#define ZEBPLOT_LOOKLEGEND_H
+
+#include "zebplot_export.h"
+
+#include "look.h"
+
+#include <QColor>
+#include <QFrame>
+#include <QMap>
+#include <QPixmap>
+#include <QString>
+#include <QTimer>
+
+class ColorBarDrawListener;
+class QCheckBox;
+class XYDataSet;
+
+/// The legend of one data set's appearance entries: a row per entry the look
+/// wants in its legend, with a check box, a small symbol picture and the
+/// entry's legend text.
+///
+/// XYLegend creates one for every visible colour-bar data set.  When the data
+/// set has a ColorBarDrawListener and its look allows filtering, unchecking an
+/// entry switches it off in the listener, which hides the points drawn with
+/// that entry (and, through viewport masks, the points of other data sets at
+/// the same times); filterChanged() then asks the plot to redraw.  Without a
+/// listener, or when the look forbids filtering, the legend only displays: the
+/// check boxes exist but are hidden.
+class ZEBPLOT_EXPORT LookLegend : public QFrame
+{
+    Q_OBJECT
+
+public:
+    LookLegend(XYDataSet* dataSet, QWidget* parent);
+    ~LookLegend() override;
+
+    Look* getLook();
+
+    /// The symbol picture of one entry: legendIconSize + legendIconMargin wide,
+    /// as high as the widget's font, filled with background.
+    QPixmap createPixmap(Look::Entry const& entry, QColor background);
+
+    /// An HTML table of the look's legend entries (colour swatch and text),
+    /// headed by the title when it is not empty; for hosts that show it as a
+    /// tool tip.
+    static QString generateTooltipText(Look* look, QString const& title);
+
+signals:
+    /// Emitted after every change of the listener's filter.
+    void filterChanged();
+
+public slots:
+    /// Rebuilds the widget from the look's legend entries; the check states
+    /// come back from the listener.  Hides QWidget::update on purpose: a
+    /// legend "update" is a rebuild.
+    void update();
+    /// Rebuilds 200 ms after the last of a burst of calls.
+    void updateLater();
+    /// Applies the sending check box to the listener's filter.
+    void toggled(bool checked);
+
+protected:
+    Look* look;
+    QString title;
+    ColorBarDrawListener* listener;
+    QMap<QCheckBox*, Look::Entry> entryMap;
+    QTimer timer;
+};
+
+#endif

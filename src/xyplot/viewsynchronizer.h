@@ -1,0 +1,87 @@
+#ifndef ZEBPLOT_VIEWSYNCHRONIZER_H
+#define ZEBPLOT_VIEWSYNCHRONIZER_H
+
+#include "zebplot_export.h"
+
+#include <QObject>
+#include <QSet>
+
+class XYCanvas;
+
+/// Keeps the views of a set of canvases in step.
+///
+/// When the user zooms, drags or scrolls one canvas, every other canvas of the
+/// set takes over its horizontal range, its vertical range or both (as chosen at
+/// construction); when one canvas starts following its data or shows all of it,
+/// the others do the same.  View changes that a canvas makes on its own to follow
+/// its data are not copied: each following canvas follows its own data.
+///
+/// Every synchronizer belongs to a scope and registers with the process-wide
+/// ViewSynchronizationOrganizer, which enables exactly the synchronizers of the
+/// scope the user has chosen.  The canvases are not owned; a destroyed canvas
+/// leaves the set by itself.
+class ZEBPLOT_EXPORT ViewSynchronizer : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// Which plots are kept in step.  The underlying type is fixed so that any
+    /// integer read from a settings file can be held (values outside 0 to 3
+    /// stand for no scope at all).
+    enum Scope : int {
+        ApplicationScope = 0,  ///< all plots
+        FileScope = 1,         ///< the plots of the same file
+        WindowScope = 2,       ///< the plots of one view or window
+        NoScope = 3            ///< no synchronization; no synchronizer has it
+    };
+    Q_ENUM(Scope)
+
+    /// Registers the synchronizer with the organizer, which decides whether it
+    /// starts enabled.  NoScope is a programming error.
+    ViewSynchronizer(QObject* parent, ViewSynchronizer::Scope scope, bool horizontal, bool vertical);
+    ~ViewSynchronizer() override;
+
+    /// Adds a canvas to the set; adding a canvas twice or a null pointer does
+    /// nothing.
+    void addCanvas(XYCanvas* canvas);
+    /// Removes a canvas and every connection from it to the synchronizer.
+    void removeCanvas(XYCanvas* canvas);
+
+    QSet<XYCanvas*> getCanvasses();
+    Scope getScope() const;
+    bool isEnabled() const;
+    bool isHorizontal() const;
+    bool isVertical() const;
+
+signals:
+    void enabledChanged(bool enable);
+
+public slots:
+    void reactToCanvasDestroyed();
+    /// Enabling a synchronizer aligns all its canvases to one of them.
+    void setEnabled(bool enable);
+    void processViewBoundsChange();
+    void processHorizontalViewBoundsUpdatePolicyChange();
+    void processVerticalViewBoundsUpdatePolicyChange();
+
+protected:
+    QSet<XYCanvas*> canvasses;
+    Scope scope;
+    bool enabled = false;
+    bool horizontal;
+    bool vertical;
+    /// True while the synchronizer itself changes canvases: the signals those
+    /// changes cause must not be copied back.
+    bool busy = false;
+    /// The canvas whose update policy was last switched to following; its next
+    /// view change is copied even if its range did not change.
+    XYCanvas* policyCanvas = nullptr;
+
+private:
+    // The canvas that sent the signal being handled, or null for other senders.
+    XYCanvas* senderCanvas() const;
+
+    Q_DISABLE_COPY(ViewSynchronizer)
+};
+
+#endif

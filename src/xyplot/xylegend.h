@@ -1,0 +1,122 @@
+#ifndef ZEBPLOT_XYLEGEND_H
+#define ZEBPLOT_XYLEGEND_H
+
+#include "zebplot_export.h"
+
+#include "plottypes.h"
+
+#include <QColor>
+#include <QHash>
+#include <QList>
+#include <QPixmap>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+class LookLegend;
+class QAction;
+class QBoxLayout;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPainter;
+class QSignalMapper;
+class XYDataSet;
+
+/// The legend of a plot: one row per data set of the plot's list with a symbol
+/// picture, the name and, when checkable, a check box that shows and hides the
+/// data set; a LookLegend per visible colour-bar data set; and a picture of
+/// itself for plots rendered into a pixmap.
+///
+/// LEGEND_BOTTOM and LEGEND_RIGHT lay the rows out in a grid that is split into
+/// column groups when the available height is too small (grid mode);
+/// LEGEND_DETACHED builds no widgets and offers the data sets as (checkable)
+/// actions of a menu the host supplies (menu mode).
+///
+/// The legend reads the plot's list through a pointer and never owns the data
+/// sets.  It is rebuilt as a whole by update(); check states come from the
+/// data sets' visibility flags, so they survive rebuilds.
+class ZEBPLOT_EXPORT XYLegend : public QWidget
+{
+    Q_OBJECT
+
+public:
+    XYLegend(QList<XYDataSet*>* dataSets, bool checkable, E_LEGEND_POSITION position, QMenu* menu,
+             int availableHeight, QWidget* parent);
+    ~XYLegend() override;
+
+    /// The symbol picture of the data set at dataSetIndex, in the appearance of
+    /// its newest point, optionally followed by its name.
+    QPixmap createPixmap(int dataSetIndex, QColor background, bool withText);
+    /// Replaces the colour-bar legends by fresh ones for the visible colour-bar
+    /// data sets (and a visible data set named "Overall quality").
+    void updateColorBarLegends();
+    /// The LookLegend showing the data set's look, or null.
+    LookLegend* getColorBarLegend(XYDataSet* dataSet);
+    /// A printable picture of the legend that fits into size, or a null pixmap
+    /// when there is nothing to show.  Fonts shrink down to 4 points to fit.
+    QPixmap drawLegendToPixmap(QSize size);
+
+    /// Draws an E_SYMBOL of half size r around centre with the painter's pen,
+    /// in ordinary downward coordinates; values outside 1..10 draw nothing.
+    /// Shared with LookLegend, whose entry pictures look the same.
+    static void drawLegendSymbol(QPainter* painter, int symbol, QPoint centre, int r);
+
+    E_LEGEND_POSITION getPosition() const;
+    bool isCheckable() const;
+    /// Entry check boxes of the last grid-mode rebuild, in display order.
+    QList<QCheckBox*> getCheckBoxes() const;
+    /// Actions of the last menu-mode rebuild; action i belongs to data set i.
+    QList<QAction*> getActions() const;
+    QCheckBox* getAllCheckBox() const;
+    QCheckBox* getNoneCheckBox() const;
+    /// The frame holding the entry widgets of the last grid-mode rebuild.
+    QFrame* getFrame() const;
+
+    /// Heading of the legend; empty for none.  The owning plot writes it
+    /// directly ("Datasets" when a colour bar is shown).
+    QString title;
+
+signals:
+    /// A data set's visibility or a colour-bar filter changed: redraw.
+    void dataSetVisibilityChanged();
+
+public slots:
+    /// Rebuilds the legend from the data-set list.  Hides QWidget::update on
+    /// purpose: a legend "update" is a rebuild.
+    void update();
+    /// Rebuilds 200 ms after the last of a burst of calls.
+    void updateLater();
+    /// Applies the check box or action of a data set to its visibility.
+    void toggled(int dataSetIndex);
+    /// Reacts to a check of "All" or "None".
+    void allOrNoneCBToggled();
+
+protected:
+    void rebuildMenu();
+    void rebuildGrid();
+
+    QList<XYDataSet*>* dataSets;
+    bool checkable;
+    E_LEGEND_POSITION position;
+    QMenu* menu;
+    int availableHeight;
+    QBoxLayout* outerBox = nullptr;
+    QBoxLayout* entryBox = nullptr;
+    QBoxLayout* colorBarBox = nullptr;
+    QFrame* frame = nullptr;
+    QList<QCheckBox*> checkBoxes;
+    QList<QLabel*> labels;
+    QList<QAction*> actions;
+    QCheckBox* allCheckBox = nullptr;
+    QCheckBox* noneCheckBox = nullptr;
+    bool synchronizeAllNone = true;
+    QSignalMapper* signalMapper;
+    QHash<int, int> indexMap;
+    QTimer timer;
+};
+
+#endif

@@ -1,0 +1,216 @@
+#ifndef ZEBPLOT_XYPLOT_H
+#define ZEBPLOT_XYPLOT_H
+
+#include "zebplot_export.h"
+
+#include "marker.h"
+#include "plotrendersettings.h"
+#include "plottypes.h"
+
+#include <QList>
+#include <QPixmap>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+class QFrame;
+class QGridLayout;
+class QHBoxLayout;
+class QLabel;
+class QLayout;
+class QMenu;
+class QPainter;
+class QResizeEvent;
+class QScrollBar;
+class QShowEvent;
+class QVBoxLayout;
+class VerticalLabel;
+class VerticalScrollBar;
+class XYCanvas;
+class XYDataSet;
+class XYLegend;
+class XYScale;
+
+/// The composite plot widget a host places in its windows: a canvas with a
+/// plot title, the two axis titles, the two axis scales, optional scroll bars
+/// with zoom buttons and an optional legend.
+///
+/// The plot owns the lists of data sets and markers that its canvas draws (the
+/// data sets and marker records themselves stay with the host), keeps the
+/// scale sizes in step with the labels they must show - also across a group of
+/// plots whose y-axis scales are to be equally wide, so that their canvases
+/// line up - and looks after data sets drawn at fixed heights, whose names
+/// replace the tick labels on the y-axis scale.  The grids are made by the host
+/// and handed to the canvas (getCanvas()->setGrid); addScale then asks for the
+/// scale of an axis.
+///
+/// Axis naming follows E_ORIENTATION_TYPE: for scales and label types VERTICAL
+/// is the x axis and HORIZONTAL the y axis (so the y-axis scale is the
+/// "horizontal scale", whose width is managed, and the x-axis scale the
+/// "vertical scale", whose height is managed); for axis titles VERTICAL is the
+/// upright y-axis title and HORIZONTAL the x-axis title.
+class ZEBPLOT_EXPORT XYPlot : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit XYPlot(bool withScrollBars = true, bool xAxisTitleOnTop = true, bool skipBackwardLines = false,
+                    QWidget* parent = nullptr);
+    ~XYPlot() override;
+
+    /// Draws the whole plot into a size x size pixmap with the given settings
+    /// in force; see renderToPixmap's comment in the source for the layout.
+    QPixmap renderToPixmap(QSize size, PlotRenderSettings_t settings, bool withLegend, bool withXAxisTitle,
+                           QString title);
+
+    // ---- titles -------------------------------------------------------------
+    /// Shown exactly when the text is not empty.
+    void setPlotTitle(QString title);
+    /// HORIZONTAL (any value but 0): the x-axis title; VERTICAL: the y-axis title.
+    void setAxisTitle(E_ORIENTATION_TYPE orientation, QString title);
+    /// HORIZONTAL: the x-axis title; otherwise the y-axis title.
+    QString getAxisTitle(E_ORIENTATION_TYPE orientation) const;
+    int getAxisTitleFontHeight() const;
+    /// Height of the title word-wrapped and centred in a rectangle of the given width.
+    int getAxisTitleTextHeight(E_ORIENTATION_TYPE orientation, int width);
+    /// Draws the title centred and word-wrapped into the rectangle; the y-axis
+    /// title reads upwards.
+    void drawAxisTitle(QPainter* painter, E_ORIENTATION_TYPE orientation, QRect rect);
+    /// Draws the title as one line centred on the point; the y-axis title reads upwards.
+    void drawAxisTitle(QPainter* painter, E_ORIENTATION_TYPE orientation, QPoint centre);
+
+    // ---- scales -------------------------------------------------------------
+    /// Creates the scale of an axis whose grid the canvas has; onTop places the
+    /// x-axis scale above the canvas and is ignored for the y axis.
+    void addScale(E_ORIENTATION_TYPE orientation, bool onTop);
+    void removeScale(E_ORIENTATION_TYPE orientation);
+    /// Sets the label type of the axis's grid and resizes its scale.
+    void setLabelType(E_ORIENTATION_TYPE orientation, E_LABEL_TYPE type);
+    /// Plots whose y-axis scales share one width; may contain this plot.
+    void setGroupOfPlots(QList<XYPlot*> plots);
+    QList<XYPlot*> getGroupOfPlots() const;
+    /// Width the y-axis scale needs for its labels (widest possible tick label
+    /// or fixed label); with includeGroup the largest over the group.
+    int calculateHorizontalScaleWidth(bool includeGroup);
+    /// Gives the y-axis scale (with includeGroup: of every plot of the group) the width.
+    void setHorizontalScaleWidth(int width, bool includeGroup);
+
+    // ---- legend -------------------------------------------------------------
+    /// Creates the legend, or only rebuilds an existing one; either way the
+    /// data sets' appearance signals are connected to it afresh.
+    void addLegend(bool checkable, E_LEGEND_POSITION position, QMenu* menu);
+    void removeLegend();
+    /// The layout that receives the legend instead of the plot's own; takes
+    /// effect when the legend is created.
+    void setParentLayoutForLegend(QLayout* layout);
+
+    // ---- data sets and markers ------------------------------------------------
+    void addDataSet(XYDataSet* dataSet);
+    void removeDataSet(XYDataSet* dataSet);
+    void removeAllDataSets();
+    /// True when some data set's y array has valid values.
+    bool hasData() const;
+    /// Refuses (with a debug message) a marker whose label equals that of a
+    /// marker already added.
+    void addMarker(Marker_t* marker);
+    void addEllipseMarker(EllipseMarker_t* marker);
+    void addCrossMarker(CrossMarker_t* marker);
+    void addBandMarker(BandMarker_t* marker);
+    void removeMarker(Marker_t* marker);
+    void removeEllipseMarker(EllipseMarker_t* marker);
+    void removeCrossMarker(CrossMarker_t* marker);
+    void removeBandMarker(BandMarker_t* marker);
+
+    /// Paints the points appended since the last drawing onto the canvas's
+    /// cached background.
+    void drawNewPoints();
+    /// Spreads the auto-positioned data sets evenly over the canvas height
+    /// between the offset-positioned ones.
+    void repositionAutopositionedDataSets(int forgedCanvasHeight);
+
+    // ---- parts, for hosts and ready-made widgets ------------------------------
+    XYCanvas* getCanvas() const;
+    /// The y-axis scale, or null.
+    XYScale* getHorizontalScale() const;
+    /// The x-axis scale, or null.
+    XYScale* getVerticalScale() const;
+    XYLegend* getLegend() const;
+    QScrollBar* getHorizontalScrollBar() const;
+    QScrollBar* getVerticalScrollBar() const;
+    QList<XYDataSet*> getDataSets() const;
+    QList<Marker_t*> getMarkers() const;
+    bool isLegendVisible() const;
+
+    /// Set by the ready-made widgets to the minimum width they give the plot;
+    /// the plot itself never reads it.
+    int minimumPlotWidth = 0;
+
+signals:
+    void mouseMoved(QString xLabel, QString yLabel);
+    void connectFirstLast(bool);
+    void sendMouseCoords(bool);
+    void mouseCoords(double, double);
+
+public slots:
+    /// Recomputes the fixed-position data sets and the y-axis scale, then
+    /// redraws the canvas completely.
+    void redrawCanvas();
+    /// As redrawCanvas, without returning to the event loop while drawing.
+    void redrawCanvasWithoutInterruption();
+    void enableMouseTracking(bool enable);
+    void showFullPlot();
+    void setLegendVisible(bool flag);
+    void updateHorizontalScaleWidth();
+    void updateVerticalScaleHeight();
+    void updateVerticalScale();
+    /// Puts the names of the data sets drawn at fixed heights on the y-axis
+    /// scale and keeps ticks away from them.  The forged canvas height (when
+    /// positive) and the forced scroll-bar height (when not negative) stand in
+    /// for the on-screen ones while rendering into a pixmap.
+    void setupYScaleForFixedPositionedDatasets(int forgedCanvasHeight = 0, int forcedHorScrollBarHeight = -1);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+    /// Height of the row below the canvas beside which the y-axis scale reaches
+    /// down: the horizontal scroll bar's row, kept free without scroll bars.
+    int scrollBarRowHeight() const;
+    /// A scroll bar with its "+", "-" and show-all buttons, into layout.
+    void createScrollBar(QLayout* layout, Qt::Orientation orientation);
+    /// renderToPixmap with a count of the attempts made so far.
+    QPixmap renderToPixmapAttempt(QSize size, PlotRenderSettings_t const& settings, bool withLegend,
+                                  bool withXAxisTitle, QString const& title, int attempt);
+    /// Back to the on-screen sizes, hidden intervals and fixed labels.
+    void restoreOnScreenLayout();
+
+    QList<Marker_t*>* markers;
+    QVBoxLayout* mainLayout;
+    XYCanvas* canvas;
+    QGridLayout* gridLayout;
+    QHBoxLayout* rowLayout;
+    QLabel* plotTitleLabel;
+    QLabel* xAxisTitleLabel;
+    VerticalLabel* yAxisTitleLabel;
+    QScrollBar* horizontalScrollBar = nullptr;
+    XYScale* horizontalScale = nullptr;
+    XYScale* verticalScale = nullptr;
+    XYLegend* legend = nullptr;
+    QLayout* legendParentLayout = nullptr;
+    E_LEGEND_POSITION legendPosition = LEGEND_BOTTOM;
+    bool legendVisible = true;
+    QList<XYDataSet*>* dataSets;
+    QList<EllipseMarker_t*>* ellipseMarkers;
+    QList<CrossMarker_t*>* crossMarkers;
+    QList<BandMarker_t*>* bandMarkers;
+    VerticalScrollBar* verticalScrollBar = nullptr;
+    bool xAxisTitleOnTop;
+    bool skipBackwardLines;
+    QList<XYPlot*> groupOfPlots;
+    /// The frame around the canvas and its scroll bars.
+    QFrame* canvasFrame = nullptr;
+};
+
+#endif

@@ -1,0 +1,50 @@
+#ifndef ZEBPLOT_TESTS_PLOTTESTHELPERS_H
+#define ZEBPLOT_TESTS_PLOTTESTHELPERS_H
+
+// Data sets and colour bars for the legend and plot tests.
+
+#include <zebplot/zebplot.h>
+
+#include <QImage>
+
+inline XYDataSet* makeDataSet(QString const& name, int points, QColor color = Qt::blue)
+{
+    auto* dataSet = new XYDataSet(new DataArrayTemplate<double>(), new DataArrayTemplate<double>(), name, color,
+                                  SYMBOL_NONE, Qt::SolidLine, 1, nullptr);
+    for (int i = 0; i < points; ++i)
+        dataSet->append(i, (i % 7) - 3);
+    return dataSet;
+}
+
+/// A colour bar with a ColorBarDrawListener and one legend text per colour,
+/// listed in this order; every colour occurs in the data.
+inline XYDataSet* makeColorBar(QString const& name, QList<QColor> const& colors, QStringList const& texts,
+                               int offset = -10, int thickness = 6)
+{
+    XYDataSet* bar = makeDataSet(name, 0, colors.value(0, Qt::green));
+    Look* look = bar->getLook();
+    look->setColorBar(offset);
+    look->setDefaultLineThickness(thickness);
+    look->setMustIncludeAllEntriesInLegend(true);
+    for (int i = 0; i < colors.size(); ++i) {
+        look->setLegendText(Look::Entry(colors[i], SYMBOL_NONE, Qt::SolidLine, thickness), texts.value(i), Look::Color);
+        look->changeFromLast(colors[i], SYMBOL_NONE, Qt::SolidLine, thickness);
+        for (int j = 0; j < 10; ++j)
+            bar->append(10 * i + j, i);
+    }
+    bar->setDrawListener(new ColorBarDrawListener(bar));
+    return bar;
+}
+
+/// Bounding box of the pixels darker than the given grey level.
+inline QRect darkBox(QImage const& image, QRect const& area, int below = 100)
+{
+    QRect box;
+    for (int y = std::max(0, area.top()); y <= std::min(image.height() - 1, area.bottom()); ++y)
+        for (int x = std::max(0, area.left()); x <= std::min(image.width() - 1, area.right()); ++x)
+            if (qGray(image.pixel(x, y)) < below)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+#endif

@@ -1,0 +1,492 @@
+#include "plottesthelpers.h"
+
+#include <memleaktracer.h>
+
+#include <QtTest>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// A plot with the grids a host would give it, and data sets it owns.
+struct PlotFixture
+{
+    std::unique_ptr<LinearGrid> xGrid{new LinearGrid(VERTICAL, nullptr)};
+    std::unique_ptr<LinearGrid> yGrid{new LinearGrid(HORIZONTAL, nullptr)};
+    std::unique_ptr<XYPlot> plot;
+    QList<XYDataSet*> owned;
+
+    explicit PlotFixture(bool scrollBars = true) : plot(new XYPlot(scrollBars, true, false, nullptr))
+    {
+        plot->getCanvas()->setGrid(VERTICAL, xGrid.get(), false);
+        plot->getCanvas()->setGrid(HORIZONTAL, yGrid.get(), false);
+    }
+    ~PlotFixture()
+    {
+        plot.reset();
+        qDeleteAll(owned);
+    }
+    XYDataSet* add(XYDataSet* dataSet)
+    {
+        owned.append(dataSet);
+        plot->addDataSet(dataSet);
+        return dataSet;
+    }
+    // A flat line (x 0 to 100, y 0) and both scales with their labels on them.
+    void setUpScales(bool xScaleOnTop)
+    {
+        plot->getCanvas()->setInitialDataBounds(Bounds(0, 1, 0, 1));
+        XYDataSet* flat = add(makeDataSet("flat", 0));
+        for (int i = 0; i <= 100; ++i)
+            flat->append(i, 0);
+        plot->getCanvas()->updateBounds();
+        plot->addScale(VERTICAL, xScaleOnTop);
+        plot->addScale(HORIZONTAL, true);
+        plot->setLabelType(VERTICAL, LABEL_ON_SCALE);
+        plot->setLabelType(HORIZONTAL, LABEL_ON_SCALE);
+    }
+    QImage render(QSize size, PlotRenderSettings_t const& settings, bool legend = false, bool xTitle = false,
+                  QString const& caption = QString())
+    {
+        return plot->renderToPixmap(size, settings, legend, xTitle, caption).toImage();
+    }
+};
+
+QWidget* gridWidget(XYPlot& plot, int row, int column)
+{
+    auto* grid = qobject_cast<QGridLayout*>(plot.layout()->itemAt(1)->layout()->itemAt(0)->layout());
+    QLayoutItem* item = grid->itemAtPosition(row, column);
+    return item ? item->widget() : nullptr;
+}
+
+// The y-axis scale width for labels on the scale: the grid's text with every
+// digit made a 9, plus the tick allowance.
+int expectedWidth(XYAbstractGrid& grid, double value)
+{
+    QString text = grid.getLabel(value, grid.getNumberOfDecimals());
+    for (QChar& c : text)
+        if (c.isDigit())
+            c = QLatin1Char('9');
+    return QFontMetrics(getPlotRenderSettings()->scaleFont).horizontalAdvance(text) + 10;
+}
+
+void drawYLabels(LinearGrid& grid, double minY, double maxY)
+{
+    QImage image(200, 200, QImage::Format_RGB32);
+    QPainter painter(&image);
+    grid.drawLabels(&painter, 0, minY, 1, maxY);
+}
+
+// Labels that grow at every call: the y-axis scale never gets the same width twice.
+class GrowingLabelGrid : public LinearGrid
+{
+public:
+    using LinearGrid::LinearGrid;
+    int calls = 0;
+    QString getLabel(double value, int decimals) override
+    {
+        return LinearGrid::getLabel(value, decimals) + QString(++calls % 40, QChar('x'));
+    }
+};
+
+} // namespace
+
+class TestXYPlot : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase();
+    void widgetTree();
+    void scalesMeetTheCanvasOnScreen_data();
+    void scalesMeetTheCanvasOnScreen();
+    void legendPlacement();
+    void markersAndRedraws();
+    void scaleSizes();
+    void fixedPositionsAndAutoPlacement();
+    void renderGeometry_data();
+    void renderGeometry();
+    void renderSettingsTitlesCaptionAndLegend();
+};
+
+void TestXYPlot::cleanupTestCase()
+{
+    for (const char* name : {"XYPlot", "XYScale", "XYLegend", "XYCanvas", "VerticalLabel", "VerticalScrollBar"})
+        QCOMPARE(MemLeakTracer::getInstance()->liveCount(name), 0);
+}
+
+void TestXYPlot::widgetTree()
+{
+    XYPlot plot(true, true, false, nullptr);
+    auto* title = qobject_cast<QLabel*>(plot.layout()->itemAt(0)->widget());
+    auto* xTitle = qobject_cast<QLabel*>(gridWidget(plot, 0, 2));
+    auto* yTitle = qobject_cast<VerticalLabel*>(gridWidget(plot, 2, 0));
+    QVERIFY(title->text() == "Plot-title" && title->isHidden() && xTitle->isHidden() && yTitle->isHidden());
+    plot.setPlotTitle("Signal strength");
+    plot.setAxisTitle(VERTICAL, "Power (dB)");
+    plot.setAxisTitle(HORIZONTAL, "Frequency (MHz)");
+    QVERIFY(!title->isHidden() && !xTitle->isHidden() && !yTitle->isHidden());
+    QVERIFY(yTitle->text() == "Power (dB)" && yTitle->pixmap().height() > yTitle->pixmap().width());
+    QCOMPARE(plot.getAxisTitle(HORIZONTAL), QString("Frequency (MHz)"));
+    plot.setPlotTitle(QString());
+    QVERIFY(title->isHidden());
+
+    // The frame: canvas, the scroll-bar row and column with their buttons, the corner.
+    auto* frame = qobject_cast<QGridLayout*>(gridWidget(plot, 2, 2)->layout());
+    QCOMPARE(frame->itemAtPosition(0, 0)->widget(), plot.getCanvas());
+    QLayout* boxes[] = {frame->itemAtPosition(1, 0)->layout(), frame->itemAtPosition(0, 1)->layout()};
+    QCOMPARE(boxes[0]->itemAt(0)->widget(), plot.getHorizontalScrollBar());
+    QCOMPARE(boxes[1]->itemAt(0)->widget(), plot.getVerticalScrollBar());
+    QCOMPARE(QString(plot.getVerticalScrollBar()->metaObject()->className()), QString("VerticalScrollBar"));
+    const int e = plot.getHorizontalScrollBar()->height();
+    for (QString word : {"horizontal", "vertical"}) {
+        QLayout* box = boxes[word == "vertical"];
+        const QStringList tips{"Zoom in " + word + "ly", "Zoom out " + word + "ly", "Show the full " + word + " extent of the data"};
+        for (int i = 0; i < 3; ++i) {
+            auto* button = qobject_cast<QAbstractButton*>(box->itemAt(i + 1)->widget());
+            QVERIFY(button->toolTip() == tips[i] && button->text() == QStringList({"+", "-", ""})[i]);
+            QCOMPARE(button->maximumSize(), QSize(e, e));
+        }
+    }
+    auto* corner = qobject_cast<QAbstractButton*>(frame->itemAtPosition(1, 1)->widget());
+    QCOMPARE(corner->toolTip(), QString("Horizontally and vertically show all data"));
+
+    // Without scroll bars only the canvas is in the frame; the x-axis title goes below.
+    XYPlot bare(false, false, false, nullptr);
+    QVERIFY(!bare.getHorizontalScrollBar() && !bare.getVerticalScrollBar());
+    QCOMPARE(gridWidget(bare, 2, 2)->layout()->count(), 1);
+    QVERIFY(qobject_cast<QLabel*>(gridWidget(bare, 10, 2)) && !gridWidget(bare, 0, 2));
+}
+
+void TestXYPlot::scalesMeetTheCanvasOnScreen_data()
+{
+    QTest::addColumn<bool>("scrollBars");
+    QTest::addColumn<bool>("onTop");
+    QTest::newRow("scroll bars, x-axis scale below") << true << false;
+    QTest::newRow("scroll bars, x-axis scale on top") << true << true;
+    QTest::newRow("no scroll bars, x-axis scale below") << false << false;
+    QTest::newRow("no scroll bars, x-axis scale on top") << false << true;
+}
+
+void TestXYPlot::scalesMeetTheCanvasOnScreen()
+{
+    QFETCH(bool, scrollBars);
+    QFETCH(bool, onTop);
+    PlotFixture fixture(scrollBars);
+    XYPlot& plot = *fixture.plot;
+    fixture.setUpScales(onTop);
+    QCOMPARE(gridWidget(plot, onTop ? 1 : 8, 2), plot.getVerticalScale());
+    QCOMPARE(gridWidget(plot, 2, 1), plot.getHorizontalScale());
+    QCOMPARE(fixture.xGrid->getScale(), plot.getVerticalScale());
+    plot.resize(600, 400);
+    plot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    auto rect = [&](QWidget* widget) { return QRect(widget->mapTo(&plot, QPoint(0, 0)), widget->size()); };
+    QTRY_COMPARE(rect(plot.getHorizontalScale()).right() + 1, rect(plot.getCanvas()).left());
+
+    // The y-axis scale starts level with the canvas and reaches exactly 18
+    // pixels below it, as its ticks assume; the x-axis scale spans the canvas
+    // columns and touches the canvas (or the scroll-bar row below it).
+    const QRect canvas = rect(plot.getCanvas());
+    QCOMPARE(rect(plot.getHorizontalScale()).top(), canvas.top());
+    QCOMPARE(rect(plot.getHorizontalScale()).bottom(), canvas.bottom() + 18);
+    QCOMPARE(rect(plot.getVerticalScale()).left(), canvas.left());
+    if (onTop)
+        QCOMPARE(rect(plot.getVerticalScale()).bottom() + 1, canvas.top());
+    else
+        QCOMPARE(rect(plot.getVerticalScale()).top(), canvas.bottom() + 1 + (scrollBars ? 18 : 0));
+    QCOMPARE(plot.getHorizontalScale()->getHideIntervals().value(0), (std::pair<int, int>(0, 18)));
+
+    plot.removeScale(VERTICAL);
+    plot.removeScale(HORIZONTAL);
+    QVERIFY(!plot.getVerticalScale() && !fixture.xGrid->getScale() && !fixture.yGrid->getScale());
+    QVERIFY(!gridWidget(plot, 2, 1));
+}
+
+void TestXYPlot::legendPlacement()
+{
+    PlotFixture bottom;
+    bottom.add(makeDataSet("G01", 5));
+    bottom.plot->addLegend(true, LEGEND_BOTTOM, nullptr);
+    QPointer<XYLegend> legend = bottom.plot->getLegend();
+    QLayout* main = bottom.plot->layout();
+    QVERIFY(main->itemAt(main->count() - 1)->widget() == legend && legend->title.isEmpty());
+    bottom.plot->setLegendVisible(false);
+    QVERIFY(legend->isHidden());
+    bottom.plot->addLegend(false, LEGEND_RIGHT, nullptr);
+    QCOMPARE(bottom.plot->getLegend(), legend.data());
+    bottom.plot->removeLegend();
+    QVERIFY(!legend && !bottom.plot->getLegend());
+
+    // Right of the plot; a visible colour bar gives the legend a heading.
+    PlotFixture right;
+    right.add(makeColorBar("Fix Bar", {Qt::green, Qt::red}, {"good", "bad"}));
+    right.plot->addLegend(true, LEGEND_RIGHT, nullptr);
+    QCOMPARE(right.plot->layout()->itemAt(1)->layout()->itemAt(1)->widget(), right.plot->getLegend());
+    QCOMPARE(right.plot->getLegend()->title, QString("Datasets"));
+
+    // Into a host's layout; detached into the menu only, never shown as a window.
+    PlotFixture hosted;
+    QWidget host;
+    auto* hostLayout = new QVBoxLayout(&host);
+    hosted.plot->setParentLayoutForLegend(hostLayout);
+    hosted.plot->addLegend(true, LEGEND_BOTTOM, nullptr);
+    QCOMPARE(hostLayout->itemAt(0)->widget(), hosted.plot->getLegend());
+    PlotFixture detached;
+    QMenu menu;
+    detached.plot->addLegend(true, LEGEND_DETACHED, &menu);
+    QVERIFY(detached.plot->getLegend()->isHidden() && !detached.plot->getLegend()->parent());
+}
+
+void TestXYPlot::markersAndRedraws()
+{
+    PlotFixture fixture;
+    XYPlot& plot = *fixture.plot;
+    XYDataSet* empty = fixture.add(makeDataSet("empty", 0));
+    XYDataSet* full = fixture.add(makeDataSet("full", 3));
+    QVERIFY(plot.hasData());
+    plot.addLegend(true, LEGEND_RIGHT, nullptr);
+    // A data set's first value and a legend toggle redraw the canvas.
+    QImage image(300, 200, QImage::Format_RGB32);
+    QPainter painter(&image);
+    plot.getCanvas()->drawCanvas(&painter);
+    empty->append(1, 1);
+    QVERIFY(plot.getCanvas()->isFullRedrawNeeded());
+    plot.getCanvas()->drawCanvas(&painter);
+    plot.getLegend()->getCheckBoxes().at(0)->setChecked(false);
+    QVERIFY(!full->visible && plot.getCanvas()->isFullRedrawNeeded());
+
+    // Line markers with equal labels (empty ones too) are refused.
+    Marker_t first;
+    first.label = "threshold";
+    Marker_t same = first;
+    Marker_t unlabelled;
+    Marker_t alsoUnlabelled;
+    plot.addMarker(&first);
+    QTest::ignoreMessage(QtDebugMsg, "XYPlot: warning - trying to add the same marker twice");
+    plot.addMarker(&same);
+    plot.addMarker(&unlabelled);
+    QTest::ignoreMessage(QtDebugMsg, "XYPlot: warning - trying to add the same marker twice");
+    plot.addMarker(&alsoUnlabelled);
+    QCOMPARE(plot.getMarkers(), (QList<Marker_t*>{&first, &unlabelled}));
+    plot.removeMarker(&first);
+    QCOMPARE(plot.getMarkers(), QList<Marker_t*>{&unlabelled});
+}
+
+void TestXYPlot::scaleSizes()
+{
+    PlotFixture a;
+    PlotFixture b;
+    for (PlotFixture* fixture : {&a, &b}) {
+        fixture->plot->addScale(HORIZONTAL, true);
+        fixture->plot->setLabelType(HORIZONTAL, LABEL_ON_SCALE);
+    }
+    // The text for -1234.5 with one decimal, every digit a 9, plus 10 pixels.
+    a.plot->getCanvas()->setFixedDataBounds(Bounds(0, 100, -1234.5, 10));
+    drawYLabels(*a.yGrid, 0, 2);
+    QCOMPARE(a.yGrid->getNumberOfDecimals(), 1);
+    QCOMPARE(a.plot->getHorizontalScale()->minimumWidth(), expectedWidth(*a.yGrid, -1234.5));
+
+    // A group shares the widest width, following decimal and view changes.
+    for (PlotFixture* fixture : {&a, &b})
+        fixture->plot->setGroupOfPlots({a.plot.get(), b.plot.get()});
+    XYDataSet* large = b.add(makeDataSet("large", 0));
+    large->append(0, -1.0e5);
+    b.plot->getCanvas()->updateBounds();
+    const int widthB = expectedWidth(*b.yGrid, b.plot->getCanvas()->getDataBounds().minY);
+    QVERIFY(widthB > expectedWidth(*a.yGrid, -1234.5));
+    QCOMPARE(a.plot->getHorizontalScale()->minimumWidth(), widthB);
+    drawYLabels(*a.yGrid, 0, 0.002);
+    const int widthA = expectedWidth(*a.yGrid, -1234.5);
+    QVERIFY(widthA > widthB);
+    QCOMPARE(b.plot->getHorizontalScale()->minimumWidth(), widthA);
+    large->append(1, -1.0e12);
+    b.plot->getCanvas()->updateBounds();
+    QVERIFY(a.plot->getHorizontalScale()->minimumWidth() > widthA);
+    QCOMPARE(a.plot->getHorizontalScale()->minimumWidth(), b.plot->getHorizontalScale()->minimumWidth());
+
+    // The x-axis scale: the tick allowance, plus a font height with labels on it.
+    a.plot->addScale(VERTICAL, false);
+    QCOMPARE(a.plot->getVerticalScale()->minimumHeight(), 10);
+    a.plot->setLabelType(VERTICAL, LABEL_BOTH);
+    QCOMPARE(a.plot->getVerticalScale()->maximumHeight(), 10 + QFontMetrics(getPlotRenderSettings()->scaleFont).height());
+}
+
+void TestXYPlot::fixedPositionsAndAutoPlacement()
+{
+    PlotFixture fixture;
+    XYPlot& plot = *fixture.plot;
+    plot.addScale(HORIZONTAL, true);
+    XYScale* scale = plot.getHorizontalScale();
+    using Labels = QList<std::pair<int, QString>>;
+    using Intervals = QList<std::pair<int, int>>;
+    XYDataSet* fix = fixture.add(makeColorBar("Fix Bar", {Qt::green, Qt::red}, {"good", "bad"}, -10, 6));
+    XYDataSet* quality = fixture.add(makeColorBar("Quality", {Qt::green, Qt::red}, {"good", "bad"}, -30, 20));
+    fixture.add(makeColorBar("Empty Bar", {}, {}, -50));
+
+    // Only data sets at fixed heights: their names, and no ticks at all.
+    plot.setupYScaleForFixedPositionedDatasets(400, 17);
+    QCOMPARE(scale->getLabelsAtFixedPosition(), (Labels{{10 + 17, "Fix"}, {30 + 17, "Quality"}}));
+    QCOMPARE(scale->getHideIntervals(), (Intervals{{0, 417}}));
+    // An ordinary data set brings the ticks back, with gaps around the names.
+    XYDataSet* curve = fixture.add(makeDataSet("G01", 10));
+    plot.setupYScaleForFixedPositionedDatasets(400, 17);
+    QCOMPARE(scale->getHideIntervals(), (Intervals{{0, 17}, {27 - 7, 27 + 7}, {47 - 10, 47 + 10}}));
+    QCOMPARE(scale->minimumWidth(), scale->getRequiredWidthForLabelsAtFixedPosition());
+    // Hidden data sets take no part; on screen the scroll bar's height counts.
+    fix->visible = false;
+    curve->visible = false;
+    plot.setupYScaleForFixedPositionedDatasets(400, -1);
+    QCOMPARE(scale->getLabelsAtFixedPosition(), (Labels{{30 + 18, "Quality"}}));
+
+    // Three auto-positioned data sets on 400 pixels: 0.25, 0.5, 0.75 ...
+    quality->visible = false;
+    QList<XYDataSet*> automatic;
+    for (int i = 0; i < 3; ++i) {
+        automatic.append(fixture.add(makeDataSet(QString("A%1").arg(i), 5)));
+        automatic.last()->getLook()->setFractionallyFixedPositioned(-1.0f);
+    }
+    plot.repositionAutopositionedDataSets(400);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(automatic[i]->getLook()->getFixedYPosition(400), 100 * (i + 1));
+    // ... and between data sets at offsets 40 (from the top) and -60.
+    fixture.add(makeDataSet("top", 5))->getLook()->setOffsettedFixedPositioned(40);
+    fixture.add(makeDataSet("bottom", 5))->getLook()->setOffsettedFixedPositioned(-60);
+    automatic[1]->visible = false;
+    plot.repositionAutopositionedDataSets(400);
+    QCOMPARE(automatic[0]->getLook()->getFixedYPosition(400), 40 + 100);
+    QCOMPARE(automatic[2]->getLook()->getFixedYPosition(400), 40 + 200);
+}
+
+void TestXYPlot::renderGeometry_data()
+{
+    QTest::addColumn<bool>("onTop");
+    QTest::newRow("x-axis scale below") << false;
+    QTest::newRow("x-axis scale on top") << true;
+}
+
+void TestXYPlot::renderGeometry()
+{
+    QFETCH(bool, onTop);
+    PlotFixture fixture;
+    fixture.setUpScales(onTop);
+    const QImage image = fixture.render(QSize(1200, 800), getDefaultPlotRenderSettings());
+    const int x0 = fixture.plot->getHorizontalScale()->minimumWidth();
+    const int xScaleH = fixture.plot->getVerticalScale()->minimumHeight();
+    QVERIFY(image.size() == QSize(1200, 800) && x0 > 10 && xScaleH > 10);
+
+    // The canvas: (1200 - y-axis scale width) x (800 - x-axis scale height)
+    // with a one-pixel frame, directly under or over the x-axis scale.
+    const int top = onTop ? xScaleH : 0;
+    const int ch = 800 - xScaleH;
+    QCOMPARE(darkBox(image, QRect(x0, top, 1200 - x0, 1)).width(), 1200 - x0);
+    QCOMPARE(darkBox(image, QRect(x0, top + ch - 1, 1200 - x0, 1)).width(), 1200 - x0);
+    QCOMPARE(darkBox(image, QRect(x0, top, 1, ch)).height(), ch);
+    QCOMPARE(darkBox(image, QRect(1199, top, 1, ch)).height(), ch);
+
+    // Every grid line meets a tick on each scale; both scales have labels.
+    int lines = 0;
+    for (int x = x0 + 2; x < 1198; ++x)
+        if (image.pixelColor(x, top + 5) == QColor(Qt::lightGray) && ++lines)
+            QVERIFY(darkBox(image, QRect(x - 1, onTop ? top - 2 : top + ch + 2, 3, 1)).isValid());
+    for (int y = top + 2; y < top + ch - 2; ++y)
+        if (image.pixelColor(x0 + 5, y) == QColor(Qt::lightGray) && ++lines)
+            QVERIFY(darkBox(image, QRect(x0 - 3, y - 1, 1, 3)).isValid());
+    QVERIFY(lines >= 8);
+    QVERIFY(darkBox(image, QRect(0, top + 10, x0 - 11, ch - 40)).isValid());
+    QVERIFY(darkBox(image, QRect(x0 + 30, onTop ? 0 : ch + 10, 1100, xScaleH - 10)).isValid());
+}
+
+void TestXYPlot::renderSettingsTitlesCaptionAndLegend()
+{
+    PlotFixture fixture;
+    fixture.setUpScales(false);
+    XYPlot& plot = *fixture.plot;
+    const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
+    fixture.render(QSize(800, 500), settings);
+    const qsizetype depth = plotRenderSettings.size();
+    const int yScaleW = plot.getHorizontalScale()->minimumWidth();
+    const int xScaleH = plot.getVerticalScale()->minimumHeight();
+
+    // Longer ticks widen the scale in the image only; the stack is restored.
+    PlotRenderSettings_t print = settings;
+    print.majorTickLength = 16;
+    QCOMPARE(darkBox(fixture.render(QSize(800, 500), print), QRect(0, 1, 800, 1)).left(), yScaleW + 10);
+    QCOMPARE(plotRenderSettings.size(), depth);
+    QCOMPARE(getPlotRenderSettings()->majorTickLength, 8);
+    QCOMPARE(plot.getHorizontalScale()->minimumWidth(), yScaleW);
+
+    // The y-axis title whenever there is one, the x-axis title only when asked,
+    // each 1.5 title-font heights.
+    plot.setAxisTitle(VERTICAL, "C/N0 (dB-Hz)");
+    plot.setAxisTitle(HORIZONTAL, "Time of week (s)");
+    const int titleH = int(std::floor(1.5 * QFontMetrics(settings.axisTitleFont).height()));
+    const int x0 = titleH + yScaleW;
+    QImage image = fixture.render(QSize(800, 500), settings, false, true);
+    const int ch = 500 - xScaleH - titleH;
+    QVERIFY(darkBox(image, QRect(x0, ch - 1, 800 - x0, 1)).width() == 800 - x0);
+    const QRect yTitle = darkBox(image, QRect(0, 0, titleH, ch));
+    QVERIFY(yTitle.isValid() && yTitle.height() > 3 * yTitle.width());
+    QVERIFY(darkBox(image, QRect(x0, ch + xScaleH, 800 - x0, titleH)).isValid());
+    image = fixture.render(QSize(800, 500), settings);
+    QCOMPARE(darkBox(image, QRect(799, 0, 1, 500)).height(), 500 - xScaleH);
+
+    // A caption: right-aligned in a strip at the bottom, the canvas above it.
+    image = fixture.render(QSize(800, 500), settings, false, false, "Receiver 1, 1 May");
+    const int captionTop = darkBox(image, QRect(799, 0, 1, 500)).bottom() + 1 + xScaleH;
+    const QRect caption = darkBox(image, QRect(x0, captionTop, 800 - x0, 500 - captionTop));
+    QVERIFY(captionTop < 480 && caption.left() > (x0 + 800) / 2 && caption.right() > 780);
+
+    // Texts inside the plot area follow the scale font of the settings.
+    Marker_t threshold;
+    threshold.orientation = HORIZONTAL;
+    threshold.position = 0.25;
+    threshold.color = Qt::red;
+    threshold.label = "threshold";
+    plot.addMarker(&threshold);
+    auto labelHeight = [&](PlotRenderSettings_t const& with) {
+        const QImage rendered = fixture.render(QSize(800, 500), with);
+        int row = 0;
+        while (rendered.pixelColor(700, row) != QColor(Qt::red))
+            ++row;
+        int left = 0;
+        while (rendered.pixelColor(left, row) != QColor(Qt::red))
+            ++left;
+        // The label is written just above the left end of its line.
+        return darkBox(rendered, QRect(left + 1, row - 60, 300, 59), 150).height();
+    };
+    const int normal = labelHeight(settings);
+    print.scaleFont.setPointSize(3 * QFontInfo(print.scaleFont).pointSize());
+    QVERIFY(normal > 3 && labelHeight(print) > 2 * normal);
+
+    // The legend: at most a third of the width, right of the canvas column.
+    fixture.add(makeDataSet("G05 L1", 20, Qt::darkGreen));
+    plot.addLegend(true, LEGEND_RIGHT, nullptr);
+    image = fixture.render(QSize(1200, 800), settings, true);
+    const int right = darkBox(image, QRect(0, 5, 1200, 1)).right();
+    QVERIFY(right >= 800 && right < 1190 && darkBox(image, QRect(right + 2, 0, 1200, 800)).isValid());
+    QCOMPARE(darkBox(image, QRect(right, 0, 1, 800 - xScaleH)).height(), 800 - xScaleH);
+
+    // A layout that never settles is rendered after a bounded number of attempts.
+    GrowingLabelGrid grid(HORIZONTAL, nullptr);
+    plot.getCanvas()->setGrid(HORIZONTAL, &grid, false);
+    plot.removeScale(HORIZONTAL);
+    plot.addScale(HORIZONTAL, true);
+    QCOMPARE(fixture.render(QSize(600, 400), settings).size(), QSize(600, 400));
+    QCOMPARE(plotRenderSettings.size(), depth);
+    QVERIFY(grid.calls > 0 && grid.calls < 400);
+    plot.removeScale(HORIZONTAL);
+    plot.getCanvas()->setGrid(HORIZONTAL, fixture.yGrid.get(), false);
+}
+
+QTEST_MAIN(TestXYPlot)
+#include "tst_xyplot.moc"
