@@ -129,9 +129,9 @@ inline void drawClipped(XYCanvas* canvas, QPoint from, QPoint to, int fromRegion
 }
 
 // Whether the painter draws a list of lines exactly as it draws them one by
-// one: the raster engine strokes thin lines (no scaling up) each on its own,
-// while wider lines given together are stroked as one outline, where overlaps
-// would blend once instead of twice.
+// one: the raster engine strokes thin lines (no scaling up) each on its own.
+// Wider pens may have a list stroked as one outline, where overlaps would
+// blend once instead of twice, and other engines make no promise either.
 bool linesDrawnOneByOne(QPainter* painter)
 {
     QPaintEngine* engine = painter->paintEngine();
