@@ -358,7 +358,8 @@ bool XYCanvas::nearestCandidateByColumns(XYDataSet* dataSet, QList<int> const& c
     int bestDy = 0;
     int bestRow = 0;
 
-    // The best point of the column at list positions a..b, dx away from the mouse.
+    // The best point of the column at list positions a..b, dx away from the
+    // mouse: the smallest row distance, the earliest position on ties.
     auto scanColumn = [&](int a, int b, int dx) {
         const qint64 dx2 = qint64(dx) * dx;
         int columnPosition = -1;
@@ -477,7 +478,19 @@ bool XYCanvas::nearestCandidateByColumns(XYDataSet* dataSet, QList<int> const& c
     auto columnEnd = [&](int k, int direction, int guessLength) {
         const int c = column(k);
         const int limit = direction > 0 ? count - 1 : 0;
-        auto inColumn = [&](int position) { return column(position) == c; };
+        // Within a run of consecutive indices the index at a position is
+        // known before the list is read: both loads go out together instead
+        // of one after the other.
+        const int anchor = cells[k];
+        auto inColumn = [&](int position) {
+            const qint64 predicted = qint64(anchor) + (position - k);
+            if (predicted >= 0 && predicted < size) {
+                const double value = xr[predicted];
+                if (cells[position] == predicted)
+                    return qRound((value - minX) * xFactor) == c;
+            }
+            return column(position) == c;
+        };
         auto ahead = [&](int position, qint64 by) { return qint64(position) + direction * by; };
         int same = k;
         qint64 other = ahead(limit, 1); // past the end of the list
@@ -518,9 +531,12 @@ bool XYCanvas::nearestCandidateByColumns(XYDataSet* dataSet, QList<int> const& c
     int rightLength = std::max(1, int(count / (qint64(c1) - c0 + 1)));
     int leftLength = rightLength;
     constexpr qint64 kNone = std::numeric_limits<qint64>::max();
+    // Columns of the next positions on each side, read once.
+    int rightColumn = right < count ? column(right) : 0;
+    int leftColumn = left >= 0 ? column(left) : 0;
     while (true) {
-        const qint64 dxRight = right < count ? qint64(column(right)) - x : kNone;
-        const qint64 dxLeft = left >= 0 ? x - qint64(column(left)) : kNone;
+        const qint64 dxRight = right < count ? qint64(rightColumn) - x : kNone;
+        const qint64 dxLeft = left >= 0 ? x - qint64(leftColumn) : kNone;
         const qint64 dx = std::min(dxRight, dxLeft);
         // A column farther than the best point cannot hold a better one.
         if (dx == kNone || dx > maxDistance || (bestPosition >= 0 && dx * dx > bestDistance2))
@@ -530,12 +546,16 @@ bool XYCanvas::nearestCandidateByColumns(XYDataSet* dataSet, QList<int> const& c
             const int b = columnEnd(a, 1, rightLength);
             rightLength = b - a + 1;
             right = b + 1;
+            if (right < count)
+                rightColumn = column(right);
             scanColumn(a, b, int(dx));
         } else {
             const int b = left;
             const int a = columnEnd(b, -1, leftLength);
             leftLength = b - a + 1;
             left = a - 1;
+            if (left >= 0)
+                leftColumn = column(left);
             scanColumn(a, b, int(dx));
         }
     }
