@@ -129,6 +129,15 @@ struct Walk
     }
 };
 
+// Told about every drawn point and doing nothing: its presence makes the
+// canvas step through the points one by one instead of merging pixel columns.
+class SilentListener : public XYDataSetDrawListener
+{
+public:
+    explicit SilentListener(XYDataSet* dataSet) : XYDataSetDrawListener(dataSet, nullptr) {}
+    void drawingDataPoint(int, int) override {}
+};
+
 // ---------------------------------------------------------------------------
 // Our side: a canvas with its own data-set and marker lists.
 
@@ -444,6 +453,30 @@ void benchFullRedraw(int n, double fraction, int repetitions, char const* target
                 oursFirst.cpu.front());
 }
 
+// The same full redraw stepping through every point (a draw listener is
+// attached): the path taken for filtered, listened-to or tracked data sets.
+
+void benchPerPointRedraw(int n, int repetitions)
+{
+    OurPlot ours;
+    Walk walk(42);
+    XYDataSet* dataSet = ours.addSeries(walk, n);
+    dataSet->setDrawListener(new SilentListener(dataSet));
+    ours.show();
+    Samples times;
+    for (int rep = -1; rep < repetitions; ++rep) {
+        const double shift = (rep & 1) ? 0.01 : 0.0;
+        ours.setView(shift, n - 1 + shift);
+        Samples scratch;
+        const Stopwatch t;
+        ours.canvas->repaint();
+        t.addTo(rep >= 0 ? times : scratch);
+    }
+    char name[128];
+    std::snprintf(name, sizeof name, "full redraw, %d points, all in view, point by point (listener)", n);
+    reportTimes(name, "ms", 1.0, times, Samples(), Median, "-");
+}
+
 // ---------------------------------------------------------------------------
 // Streaming: 8 series, then frames that append one point to every series,
 // move the view by the policy, draw the new points and paint.
@@ -729,7 +762,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // --quick: fewer repetitions and frames; --only=WORD: only the workloads
-    // whose key contains WORD (keys: memory, floor, full1M, full1Mlast,
+    // whose key is WORD (keys: memory, floor, full1M, full1Mlast, full1Mpoint,
     // full10M, full10Mlast, stream100k, stream100klast, stream1M,
     // stream1Mlast, hit).
     bool quick = false;
@@ -766,6 +799,8 @@ int main(int argc, char** argv)
         benchFullRedraw(1000000, 1.0, quick ? 9 : 31, "2x peer");
     if (wanted("full1Mlast"))
         benchFullRedraw(1000000, 0.01, quick ? 9 : 31, "-");
+    if (wanted("full1Mpoint"))
+        benchPerPointRedraw(1000000, quick ? 5 : 15);
     if (wanted("full10M"))
         benchFullRedraw(10000000, 1.0, quick ? 5 : 15, "2x peer");
     if (wanted("full10Mlast"))
