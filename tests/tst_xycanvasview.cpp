@@ -68,8 +68,6 @@ void TestXYCanvasView::dataBoundsBuffering()
         set->append(105, 0.5);
         f.canvas->updateBounds();
         QCOMPARE(f.canvas->getDataBounds().maxX, 101 + 0.1 * 101);
-        QCOMPARE(f.canvas->getExtensionBuffer(Bounds::Horizontal, Bounds::Max),
-                 f.canvas->getShrinkThreshold(Bounds::Horizontal, Bounds::Max));
     }
     {
         // Shrinking leaves a quarter of the threshold, and only above the initial extent.
