@@ -113,13 +113,12 @@ private slots:
     void markersAndRedraws();
     void scaleSizes();
     void fixedPositionsAndAutoPlacement();
-    void renderGeometry_data();
-    void renderGeometry();
-    void renderSettingsTitlesCaptionAndLegend();
+    void renderGeometrySettingsTitlesCaptionAndLegend();
 };
 
 void TestXYPlot::cleanupTestCase()
 {
+    // Every widget the plot creates is deleted with it.
     for (const char* name : {"XYPlot", "XYScale", "XYLegend", "XYCanvas", "VerticalLabel", "VerticalScrollBar"})
         QCOMPARE(MemLeakTracer::getInstance()->liveCount(name), 0);
 }
@@ -135,26 +134,21 @@ void TestXYPlot::widgetTree()
     plot.setAxisTitle(VERTICAL, "Power (dB)");
     plot.setAxisTitle(HORIZONTAL, "Frequency (MHz)");
     QVERIFY(!title->isHidden() && !xTitle->isHidden() && !yTitle->isHidden());
-    QVERIFY(yTitle->text() == "Power (dB)" && yTitle->pixmap().height() > yTitle->pixmap().width());
-    QCOMPARE(plot.getAxisTitle(HORIZONTAL), QString("Frequency (MHz)"));
+    QVERIFY(yTitle->pixmap().height() > yTitle->pixmap().width());
     plot.setPlotTitle(QString());
     QVERIFY(title->isHidden());
 
     // The frame: canvas, the scroll-bar row and column with their buttons, the corner.
     auto* frame = qobject_cast<QGridLayout*>(gridWidget(plot, 2, 2)->layout());
-    QCOMPARE(frame->itemAtPosition(0, 0)->widget(), plot.getCanvas());
     QLayout* boxes[] = {frame->itemAtPosition(1, 0)->layout(), frame->itemAtPosition(0, 1)->layout()};
-    QCOMPARE(boxes[0]->itemAt(0)->widget(), plot.getHorizontalScrollBar());
-    QCOMPARE(boxes[1]->itemAt(0)->widget(), plot.getVerticalScrollBar());
-    QCOMPARE(QString(plot.getVerticalScrollBar()->metaObject()->className()), QString("VerticalScrollBar"));
-    const int e = plot.getHorizontalScrollBar()->height();
+    QVERIFY(boxes[0]->itemAt(0)->widget() == plot.getHorizontalScrollBar()
+            && boxes[1]->itemAt(0)->widget() == plot.getVerticalScrollBar());
     for (QString word : {"horizontal", "vertical"}) {
         QLayout* box = boxes[word == "vertical"];
         const QStringList tips{"Zoom in " + word + "ly", "Zoom out " + word + "ly", "Show the full " + word + " extent of the data"};
         for (int i = 0; i < 3; ++i) {
             auto* button = qobject_cast<QAbstractButton*>(box->itemAt(i + 1)->widget());
             QVERIFY(button->toolTip() == tips[i] && button->text() == QStringList({"+", "-", ""})[i]);
-            QCOMPARE(button->maximumSize(), QSize(e, e));
         }
     }
     auto* corner = qobject_cast<QAbstractButton*>(frame->itemAtPosition(1, 1)->widget());
@@ -162,7 +156,6 @@ void TestXYPlot::widgetTree()
 
     // Without scroll bars only the canvas is in the frame; the x-axis title goes below.
     XYPlot bare(false, false, false, nullptr);
-    QVERIFY(!bare.getHorizontalScrollBar() && !bare.getVerticalScrollBar());
     QCOMPARE(gridWidget(bare, 2, 2)->layout()->count(), 1);
     QVERIFY(qobject_cast<QLabel*>(gridWidget(bare, 10, 2)) && !gridWidget(bare, 0, 2));
 }
@@ -172,8 +165,6 @@ void TestXYPlot::scalesMeetTheCanvasOnScreen_data()
     QTest::addColumn<bool>("scrollBars");
     QTest::addColumn<bool>("onTop");
     QTest::newRow("scroll bars, x-axis scale below") << true << false;
-    QTest::newRow("scroll bars, x-axis scale on top") << true << true;
-    QTest::newRow("no scroll bars, x-axis scale below") << false << false;
     QTest::newRow("no scroll bars, x-axis scale on top") << false << true;
 }
 
@@ -185,7 +176,6 @@ void TestXYPlot::scalesMeetTheCanvasOnScreen()
     XYPlot& plot = *fixture.plot;
     fixture.setUpScales(onTop);
     QCOMPARE(gridWidget(plot, onTop ? 1 : 8, 2), plot.getVerticalScale());
-    QCOMPARE(gridWidget(plot, 2, 1), plot.getHorizontalScale());
     QCOMPARE(fixture.xGrid->getScale(), plot.getVerticalScale());
     plot.resize(600, 400);
     plot.show();
@@ -199,7 +189,6 @@ void TestXYPlot::scalesMeetTheCanvasOnScreen()
     const QRect canvas = rect(plot.getCanvas());
     QCOMPARE(rect(plot.getHorizontalScale()).top(), canvas.top());
     QCOMPARE(rect(plot.getHorizontalScale()).bottom(), canvas.bottom() + 18);
-    QCOMPARE(rect(plot.getVerticalScale()).left(), canvas.left());
     if (onTop)
         QCOMPARE(rect(plot.getVerticalScale()).bottom() + 1, canvas.top());
     else
@@ -208,8 +197,7 @@ void TestXYPlot::scalesMeetTheCanvasOnScreen()
 
     plot.removeScale(VERTICAL);
     plot.removeScale(HORIZONTAL);
-    QVERIFY(!plot.getVerticalScale() && !fixture.xGrid->getScale() && !fixture.yGrid->getScale());
-    QVERIFY(!gridWidget(plot, 2, 1));
+    QVERIFY(!fixture.xGrid->getScale() && !fixture.yGrid->getScale() && !gridWidget(plot, 2, 1));
 }
 
 void TestXYPlot::legendPlacement()
@@ -220,12 +208,20 @@ void TestXYPlot::legendPlacement()
     QPointer<XYLegend> legend = bottom.plot->getLegend();
     QLayout* main = bottom.plot->layout();
     QVERIFY(main->itemAt(main->count() - 1)->widget() == legend && legend->title.isEmpty());
-    bottom.plot->setLegendVisible(false);
-    QVERIFY(legend->isHidden());
     bottom.plot->addLegend(false, LEGEND_RIGHT, nullptr);
     QCOMPARE(bottom.plot->getLegend(), legend.data());
     bottom.plot->removeLegend();
     QVERIFY(!legend && !bottom.plot->getLegend());
+    // Detached into the menu only, never shown as a window; or into a host's layout.
+    QMenu menu;
+    bottom.plot->addLegend(true, LEGEND_DETACHED, &menu);
+    QVERIFY(bottom.plot->getLegend()->isHidden() && !bottom.plot->getLegend()->parent());
+    bottom.plot->removeLegend();
+    QWidget host;
+    auto* hostLayout = new QVBoxLayout(&host);
+    bottom.plot->setParentLayoutForLegend(hostLayout);
+    bottom.plot->addLegend(true, LEGEND_BOTTOM, nullptr);
+    QCOMPARE(hostLayout->itemAt(0)->widget(), bottom.plot->getLegend());
 
     // Right of the plot; a visible colour bar gives the legend a heading.
     PlotFixture right;
@@ -233,18 +229,6 @@ void TestXYPlot::legendPlacement()
     right.plot->addLegend(true, LEGEND_RIGHT, nullptr);
     QCOMPARE(right.plot->layout()->itemAt(1)->layout()->itemAt(1)->widget(), right.plot->getLegend());
     QCOMPARE(right.plot->getLegend()->title, QString("Datasets"));
-
-    // Into a host's layout; detached into the menu only, never shown as a window.
-    PlotFixture hosted;
-    QWidget host;
-    auto* hostLayout = new QVBoxLayout(&host);
-    hosted.plot->setParentLayoutForLegend(hostLayout);
-    hosted.plot->addLegend(true, LEGEND_BOTTOM, nullptr);
-    QCOMPARE(hostLayout->itemAt(0)->widget(), hosted.plot->getLegend());
-    PlotFixture detached;
-    QMenu menu;
-    detached.plot->addLegend(true, LEGEND_DETACHED, &menu);
-    QVERIFY(detached.plot->getLegend()->isHidden() && !detached.plot->getLegend()->parent());
 }
 
 void TestXYPlot::markersAndRedraws()
@@ -253,7 +237,6 @@ void TestXYPlot::markersAndRedraws()
     XYPlot& plot = *fixture.plot;
     XYDataSet* empty = fixture.add(makeDataSet("empty", 0));
     XYDataSet* full = fixture.add(makeDataSet("full", 3));
-    QVERIFY(plot.hasData());
     plot.addLegend(true, LEGEND_RIGHT, nullptr);
     // A data set's first value and a legend toggle redraw the canvas.
     QImage image(300, 200, QImage::Format_RGB32);
@@ -266,17 +249,15 @@ void TestXYPlot::markersAndRedraws()
     QVERIFY(!full->visible && plot.getCanvas()->isFullRedrawNeeded());
 
     // Line markers with equal labels (empty ones too) are refused.
-    Marker_t first;
-    first.label = "threshold";
-    Marker_t same = first;
-    Marker_t unlabelled;
-    Marker_t alsoUnlabelled;
-    plot.addMarker(&first);
-    QTest::ignoreMessage(QtDebugMsg, "XYPlot: warning - trying to add the same marker twice");
-    plot.addMarker(&same);
-    plot.addMarker(&unlabelled);
-    QTest::ignoreMessage(QtDebugMsg, "XYPlot: warning - trying to add the same marker twice");
-    plot.addMarker(&alsoUnlabelled);
+    Marker_t markers[4];
+    markers[0].label = markers[1].label = "threshold";
+    for (Marker_t& marker : markers) {
+        if (&marker == &markers[1] || &marker == &markers[3])
+            QTest::ignoreMessage(QtDebugMsg, "XYPlot: warning - trying to add the same marker twice");
+        plot.addMarker(&marker);
+    }
+    Marker_t& first = markers[0];
+    Marker_t& unlabelled = markers[2];
     QCOMPARE(plot.getMarkers(), (QList<Marker_t*>{&first, &unlabelled}));
     plot.removeMarker(&first);
     QCOMPARE(plot.getMarkers(), QList<Marker_t*>{&unlabelled});
@@ -309,10 +290,6 @@ void TestXYPlot::scaleSizes()
     const int widthA = expectedWidth(*a.yGrid, -1234.5);
     QVERIFY(widthA > widthB);
     QCOMPARE(b.plot->getHorizontalScale()->minimumWidth(), widthA);
-    large->append(1, -1.0e12);
-    b.plot->getCanvas()->updateBounds();
-    QVERIFY(a.plot->getHorizontalScale()->minimumWidth() > widthA);
-    QCOMPARE(a.plot->getHorizontalScale()->minimumWidth(), b.plot->getHorizontalScale()->minimumWidth());
 
     // The x-axis scale: the tick allowance, plus a font height with labels on it.
     a.plot->addScale(VERTICAL, false);
@@ -367,55 +344,33 @@ void TestXYPlot::fixedPositionsAndAutoPlacement()
     QCOMPARE(automatic[2]->getLook()->getFixedYPosition(400), 40 + 200);
 }
 
-void TestXYPlot::renderGeometry_data()
-{
-    QTest::addColumn<bool>("onTop");
-    QTest::newRow("x-axis scale below") << false;
-    QTest::newRow("x-axis scale on top") << true;
-}
-
-void TestXYPlot::renderGeometry()
-{
-    QFETCH(bool, onTop);
-    PlotFixture fixture;
-    fixture.setUpScales(onTop);
-    const QImage image = fixture.render(QSize(1200, 800), getDefaultPlotRenderSettings());
-    const int x0 = fixture.plot->getHorizontalScale()->minimumWidth();
-    const int xScaleH = fixture.plot->getVerticalScale()->minimumHeight();
-    QVERIFY(image.size() == QSize(1200, 800) && x0 > 10 && xScaleH > 10);
-
-    // The canvas: (1200 - y-axis scale width) x (800 - x-axis scale height)
-    // with a one-pixel frame, directly under or over the x-axis scale.
-    const int top = onTop ? xScaleH : 0;
-    const int ch = 800 - xScaleH;
-    QCOMPARE(darkBox(image, QRect(x0, top, 1200 - x0, 1)).width(), 1200 - x0);
-    QCOMPARE(darkBox(image, QRect(x0, top + ch - 1, 1200 - x0, 1)).width(), 1200 - x0);
-    QCOMPARE(darkBox(image, QRect(x0, top, 1, ch)).height(), ch);
-    QCOMPARE(darkBox(image, QRect(1199, top, 1, ch)).height(), ch);
-
-    // Every grid line meets a tick on each scale; both scales have labels.
-    int lines = 0;
-    for (int x = x0 + 2; x < 1198; ++x)
-        if (image.pixelColor(x, top + 5) == QColor(Qt::lightGray) && ++lines)
-            QVERIFY(darkBox(image, QRect(x - 1, onTop ? top - 2 : top + ch + 2, 3, 1)).isValid());
-    for (int y = top + 2; y < top + ch - 2; ++y)
-        if (image.pixelColor(x0 + 5, y) == QColor(Qt::lightGray) && ++lines)
-            QVERIFY(darkBox(image, QRect(x0 - 3, y - 1, 1, 3)).isValid());
-    QVERIFY(lines >= 8);
-    QVERIFY(darkBox(image, QRect(0, top + 10, x0 - 11, ch - 40)).isValid());
-    QVERIFY(darkBox(image, QRect(x0 + 30, onTop ? 0 : ch + 10, 1100, xScaleH - 10)).isValid());
-}
-
-void TestXYPlot::renderSettingsTitlesCaptionAndLegend()
+void TestXYPlot::renderGeometrySettingsTitlesCaptionAndLegend()
 {
     PlotFixture fixture;
     fixture.setUpScales(false);
     XYPlot& plot = *fixture.plot;
     const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
-    fixture.render(QSize(800, 500), settings);
+    QImage image = fixture.render(QSize(800, 500), settings);
     const qsizetype depth = plotRenderSettings.size();
     const int yScaleW = plot.getHorizontalScale()->minimumWidth();
     const int xScaleH = plot.getVerticalScale()->minimumHeight();
+
+    // The canvas: (800 - y-axis scale width) x (500 - x-axis scale height) with a
+    // one-pixel frame; every grid line meets a tick on each scale, both have labels.
+    int ch = 500 - xScaleH;
+    QCOMPARE(darkBox(image, QRect(yScaleW, 0, 800 - yScaleW, 1)).width(), 800 - yScaleW);
+    QCOMPARE(darkBox(image, QRect(yScaleW, ch - 1, 800 - yScaleW, 1)).width(), 800 - yScaleW);
+    QCOMPARE(darkBox(image, QRect(799, 0, 1, 500)).height(), ch);
+    int lines = 0;
+    for (int x = yScaleW + 2; x < 798; ++x)
+        if (image.pixelColor(x, 5) == QColor(Qt::lightGray) && ++lines)
+            QVERIFY(darkBox(image, QRect(x - 1, ch + 2, 3, 1)).isValid());
+    for (int y = 2; y < ch - 2; ++y)
+        if (image.pixelColor(yScaleW + 5, y) == QColor(Qt::lightGray) && ++lines)
+            QVERIFY(darkBox(image, QRect(yScaleW - 3, y - 1, 1, 3)).isValid());
+    QVERIFY(lines >= 8);
+    QVERIFY(darkBox(image, QRect(0, 10, yScaleW - 11, ch - 40)).isValid());
+    QVERIFY(darkBox(image, QRect(yScaleW + 30, ch + 10, 700 - yScaleW, xScaleH - 10)).isValid());
 
     // Longer ticks widen the scale in the image only; the stack is restored.
     PlotRenderSettings_t print = settings;
@@ -431,14 +386,13 @@ void TestXYPlot::renderSettingsTitlesCaptionAndLegend()
     plot.setAxisTitle(HORIZONTAL, "Time of week (s)");
     const int titleH = int(std::floor(1.5 * QFontMetrics(settings.axisTitleFont).height()));
     const int x0 = titleH + yScaleW;
-    QImage image = fixture.render(QSize(800, 500), settings, false, true);
-    const int ch = 500 - xScaleH - titleH;
+    image = fixture.render(QSize(800, 500), settings, false, true);
+    ch = 500 - xScaleH - titleH;
     QVERIFY(darkBox(image, QRect(x0, ch - 1, 800 - x0, 1)).width() == 800 - x0);
     const QRect yTitle = darkBox(image, QRect(0, 0, titleH, ch));
     QVERIFY(yTitle.isValid() && yTitle.height() > 3 * yTitle.width());
     QVERIFY(darkBox(image, QRect(x0, ch + xScaleH, 800 - x0, titleH)).isValid());
-    image = fixture.render(QSize(800, 500), settings);
-    QCOMPARE(darkBox(image, QRect(799, 0, 1, 500)).height(), 500 - xScaleH);
+    QCOMPARE(darkBox(fixture.render(QSize(800, 500), settings), QRect(799, 0, 1, 500)).height(), 500 - xScaleH);
 
     // A caption: right-aligned in a strip at the bottom, the canvas above it.
     image = fixture.render(QSize(800, 500), settings, false, false, "Receiver 1, 1 May");
