@@ -198,7 +198,17 @@ void ViewSynchronizer::processViewBoundsChange()
 
 void ViewSynchronizer::processHorizontalViewBoundsUpdatePolicyChange()
 {
-    if (!enabled || !horizontal || busy)
+    spreadPolicyChange(Bounds::Horizontal);
+}
+
+void ViewSynchronizer::processVerticalViewBoundsUpdatePolicyChange()
+{
+    spreadPolicyChange(Bounds::Vertical);
+}
+
+void ViewSynchronizer::spreadPolicyChange(Bounds::Direction direction)
+{
+    if (!enabled || busy || !(direction == Bounds::Horizontal ? horizontal : vertical))
         return;
     XYCanvas* source = senderCanvas();
     if (!source)
@@ -206,7 +216,7 @@ void ViewSynchronizer::processHorizontalViewBoundsUpdatePolicyChange()
 
     policyCanvas = nullptr;
     busy = true;
-    const XYCanvas::ViewBoundsUpdatePolicy policy = source->getHorizontalViewBoundsUpdatePolicy();
+    const XYCanvas::ViewBoundsUpdatePolicy policy = source->getViewBoundsUpdatePolicy(direction);
     if (policy == XYCanvas::FollowViewBounds)
         policyCanvas = source;
     // Locking or going manual is a per-plot decision; following and showing
@@ -215,29 +225,7 @@ void ViewSynchronizer::processHorizontalViewBoundsUpdatePolicyChange()
         const QSet<XYCanvas*> targets = canvasses;
         for (XYCanvas* target : targets)
             if (target != source && canvasses.contains(target))
-                target->setHorizontalViewBoundsUpdatePolicy(policy, true);
-    }
-    busy = false;
-}
-
-void ViewSynchronizer::processVerticalViewBoundsUpdatePolicyChange()
-{
-    if (!enabled || !vertical || busy)
-        return;
-    XYCanvas* source = senderCanvas();
-    if (!source)
-        return;
-
-    policyCanvas = nullptr;
-    busy = true;
-    const XYCanvas::ViewBoundsUpdatePolicy policy = source->getVerticalViewBoundsUpdatePolicy();
-    if (policy == XYCanvas::FollowViewBounds)
-        policyCanvas = source;
-    if (policy == XYCanvas::FollowViewBounds || policy == XYCanvas::FullViewBounds) {
-        const QSet<XYCanvas*> targets = canvasses;
-        for (XYCanvas* target : targets)
-            if (target != source && canvasses.contains(target))
-                target->setVerticalViewBoundsUpdatePolicy(policy, true);
+                target->setViewBoundsUpdatePolicy(direction, policy, true);
     }
     busy = false;
 }

@@ -3,6 +3,8 @@
 
 #include "zebplot_export.h"
 
+#include "bounds.h"
+
 #include <QObject>
 #include <QSet>
 
@@ -80,6 +82,8 @@ protected:
 private:
     // The canvas that sent the signal being handled, or null for other senders.
     XYCanvas* senderCanvas() const;
+    // Copies a switch to following or showing everything to the other canvases.
+    void spreadPolicyChange(Bounds::Direction direction);
 
     Q_DISABLE_COPY(ViewSynchronizer)
 };
