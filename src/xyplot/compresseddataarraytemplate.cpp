@@ -11,6 +11,29 @@
 
 namespace {
 using Wide = long long;
+
+// Turns an empty chunk into a run of one value, constant by definition.
+template <typename Chunk, typename T>
+void makeSingle(Chunk& chunk, T value)
+{
+    chunk.firstValue = value;
+    chunk.step = 0;
+    chunk.constant = true;
+    chunk.length = 1;
+}
+
+// Takes d as the step between the two values of a run; steps are never
+// negative and must fit the element type.
+template <typename Chunk>
+bool takeStep(Chunk& chunk, Wide d)
+{
+    using T = decltype(chunk.step);
+    if (d < 0 || d > Wide(std::numeric_limits<T>::max()))
+        return false;
+    chunk.step = T(d);
+    chunk.constant = d == 0;
+    return true;
+}
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -68,19 +91,12 @@ template <typename T>
 bool CompressedDataArrayTemplate<T>::Chunk::appendIfPossible(T value)
 {
     if (length == 0) {
-        firstValue = value;
-        step = 0;
-        constant = true;
-        length = 1;
+        makeSingle(*this, value);
         return true;
     }
     if (length == 1) {
-        // Steps are never negative, and must fit the element type.
-        const Wide d = Wide(value) - Wide(firstValue);
-        if (d < 0 || d > Wide(std::numeric_limits<T>::max()))
+        if (!takeStep(*this, Wide(value) - Wide(firstValue)))
             return false;
-        step = T(d);
-        constant = d == 0;
         length = 2;
         return true;
     }
@@ -96,18 +112,12 @@ bool CompressedDataArrayTemplate<T>::Chunk::prependIfPossible(T value)
 {
     if (length == 0) {
         --start;
-        firstValue = value;
-        step = 0;
-        constant = true;
-        length = 1;
+        makeSingle(*this, value);
         return true;
     }
     if (length == 1) {
-        const Wide d = Wide(firstValue) - Wide(value);
-        if (d < 0 || d > Wide(std::numeric_limits<T>::max()))
+        if (!takeStep(*this, Wide(firstValue) - Wide(value)))
             return false;
-        step = T(d);
-        constant = d == 0;
     } else if (constant) {
         if (value != firstValue)
             return false;
