@@ -56,6 +56,10 @@
 
 // Time plots
 #include "lineartimegrid.h"
+#include "toolbarplotwidget.h"
+#include "timeplotwidget.h"
+#include "spectrumplotwidget.h"
+#include "correlationplotwidget.h"
 
 // View synchronization
 #include "viewsynchronizer.h"

@@ -1,6 +1,8 @@
 #ifndef ZEBPLOT_PLOTTYPES_H
 #define ZEBPLOT_PLOTTYPES_H
 
+#include <QMetaType>
+
 // Plain enumerations shared by data sets, canvas, grids, scales, legends and
 // time plots.  Callers store and compare the integer values, so the values are
 // part of the interface and never change.
@@ -58,5 +60,6 @@ enum ETimeType {
     eSHOW_SECONDS = 4,
     eSHOW_EOL = 5
 };
+Q_DECLARE_METATYPE(ETimeType)
 
 #endif

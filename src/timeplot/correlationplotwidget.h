@@ -1,0 +1,36 @@
+#ifndef ZEBPLOT_CORRELATIONPLOTWIDGET_H
+#define ZEBPLOT_CORRELATIONPLOTWIDGET_H
+
+#include "zebplot_export.h"
+
+#include "toolbarplotwidget.h"
+
+class XYDataSet;
+
+/// Two correlation curves (normalized amplitude in percent against lag in
+/// chips) in a fixed window of ±1.5 chips and ±150 %.  The red vertical marker
+/// shows a current lag.  Besides the four common tool-bar signals, the tool
+/// bar's connectFirstLast(bool) is passed on to the plot.
+class ZEBPLOT_EXPORT CorrelationPlotWidget : public ToolBarPlotWidget
+{
+    Q_OBJECT
+
+public:
+    CorrelationPlotWidget(XYDataSet* first, XYDataSet* second, QWidget* toolBar);
+    ~CorrelationPlotWidget() override;
+
+    /// Moves the vertical marker to x and redraws the plot.
+    void updatePlot(double x);
+    XYDataSet* getFirstDataSet() const;
+
+signals:
+    void showFullPlot();
+
+protected:
+    XYDataSet* firstDataSet;
+
+private:
+    Q_DISABLE_COPY(CorrelationPlotWidget)
+};
+
+#endif

@@ -1,0 +1,89 @@
+#ifndef ZEBPLOT_TOOLBARPLOTWIDGET_H
+#define ZEBPLOT_TOOLBARPLOTWIDGET_H
+
+#include "zebplot_export.h"
+
+#include "marker.h"
+
+#include <QColor>
+#include <QString>
+#include <QWidget>
+
+class LinearTimeGrid;
+class XYPlot;
+
+/// Frame of the ready-made plots that a host tool bar drives.
+///
+/// It holds one XYPlot and wires it to the tool bar given as parent: the tool
+/// bar's signals showFullPlot(), changeCursor(Qt::CursorShape),
+/// mouseTrackingOn(bool) and sendMouseCoords(bool) reach the plot, and the
+/// plot's mouse-coordinate texts reach the tool bar's slot
+/// drawMouseCoords(const QString, const QString).  The connections are made by
+/// signature, so any widget offering them can serve as tool bar; a missing one
+/// is reported by Qt and simply left out.
+///
+/// It also owns two horizontal line markers (a threshold, a statistics line)
+/// and one vertical line marker (a current x position).
+class ZEBPLOT_EXPORT ToolBarPlotWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ToolBarPlotWidget(QWidget* toolBar = nullptr, short deltaLS = -128);
+    ~ToolBarPlotWidget() override;
+
+    void setXYPlot(XYPlot* plot);
+    XYPlot* getXYPlot() const;
+    /// The time grid of the x axis; null unless set up with a time axis.
+    LinearTimeGrid* getTimeGrid() const;
+
+    /// Connects the tool bar, lays the plot out, gives the canvas its grids
+    /// (a LinearTimeGrid on the x axis when timeAxis is set), adds the y scale
+    /// and, on request, the red vertical marker at x = 0.
+    void setUpXYPlot(bool withVerticalMarker, bool timeAxis);
+
+    /// Appearance of a horizontal marker; does not show it.
+    void addHorizMarkerOne(QString label, Qt::PenStyle style, QColor colour);
+    void addHorizMarkerTwo(QString label, Qt::PenStyle style, QColor colour);
+    /// Moves a horizontal marker to a y value; an empty label keeps the old one.
+    void updateHorizMarkerOne(double position, QString label);
+    void updateHorizMarkerTwo(double position, QString label);
+
+    Marker_t* getVerticalMarker() const;
+    Marker_t* getHorizMarkerOne() const;
+    Marker_t* getHorizMarkerTwo() const;
+    bool isHorizMarkerOneShown() const;
+    bool isHorizMarkerTwoShown() const;
+
+    /// When set, TimePlotWidget::updateTimePlot uses horizontal marker one as
+    /// the line of the mean of its first data set.
+    bool showStatistics = false;
+
+public slots:
+    /// Showing adds the marker to the plot once, hiding removes it once;
+    /// repeated calls change nothing but the plot is redrawn every time.
+    void showHMarkerOne(bool show);
+    void showHMarkerTwo(bool show);
+    void redrawCanvas();
+
+protected:
+    /// Common set-up of the plots without time axis: 400 × 600 minimum size,
+    /// red vertical marker, titles, x scale below, zoom limits 0.2 and 10.
+    void setUpPlainAxesPlot(QString yAxisTitle, QString xAxisTitle);
+    void showHorizMarker(Marker_t* marker, bool& shown, bool show);
+
+    QWidget* toolBar;
+    short deltaLS;
+    XYPlot* xyPlot = nullptr;
+    LinearTimeGrid* timeGrid = nullptr;
+    Marker_t* verticalMarker;
+    Marker_t* horizMarkerOne;
+    Marker_t* horizMarkerTwo;
+    bool horizMarkerOneShown = false;
+    bool horizMarkerTwoShown = false;
+
+private:
+    Q_DISABLE_COPY(ToolBarPlotWidget)
+};
+
+#endif
