@@ -1,0 +1,265 @@
+// The time plot: axis titles, statistics line, colour-bar masking and legend.
+
+#include <zebplot/zebplot.h>
+
+#include "memleaktracer.h"
+
+#include <QtTest>
+
+#include <ctime>
+
+namespace {
+
+XYDataSet* series(QString const& name, QColor colour, QList<double> const& ys, double stepMs = 1000.0)
+{
+    auto* dataSet = new XYDataSet(new DataArrayTemplate<double>(), new DataArrayTemplate<double>(), name, colour,
+                                  SYMBOL_NONE, Qt::SolidLine, 1, nullptr);
+    for (int i = 0; i < ys.size(); ++i)
+        dataSet->append(i * stepMs, ys[i]);
+    return dataSet;
+}
+
+// A fix-mode bar: "3D" (green) for the first 30 s, "DGPS" (blue) for the next 30 s.
+XYDataSet* fixModeBar()
+{
+    XYDataSet* bar = series("Fix mode", Qt::green, {});
+    Look* look = bar->getLook();
+    look->setColorBar(-10);
+    look->setDefaultLineThickness(6);
+    look->setMustIncludeAllEntriesInLegend(true);
+    QList<std::pair<QColor, QString>> const modes = {{Qt::green, "3D"}, {Qt::blue, "DGPS"}};
+    for (int m = 0; m < modes.size(); ++m) {
+        look->setLegendText(Look::Entry(modes[m].first, SYMBOL_NONE, Qt::SolidLine, 6), modes[m].second,
+                            Look::Color);
+        look->changeFromLast(modes[m].first, SYMBOL_NONE, Qt::SolidLine, 6);
+        for (int i = 0; i < 30; ++i)
+            bar->append((30 * m + i) * 1000.0, m);
+    }
+    return bar;
+}
+
+// Pixels of a colour, allowing for the antialiased edges of lines.
+int countColour(QImage const& image, QRect const& area, QColor colour)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            QColor const c = image.pixelColor(x, y);
+            count += qAbs(c.hue() - colour.hue()) < 10 && c.saturation() > 100 ? 1 : 0;
+        }
+    return count;
+}
+
+} // namespace
+
+class TestTimePlotWidget : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void axisTitleFollowsTheTimeType();
+    void statisticsLineAndMarkerBounds();
+    void colourBarFiltersAndLegendRule();
+    void hiddenFixModeMasksTheSeries();
+    void everythingIsReleased();
+};
+
+void TestTimePlotWidget::axisTitleFollowsTheTimeType()
+{
+    TimePlotWidget plot(18, "C/N0", 200, 300, "dB-Hz", false, 1.0, nullptr);
+    auto title = [&] { return plot.getXYPlot()->getAxisTitle(HORIZONTAL); };
+    QCOMPARE(title(), QString("Time (s)"));
+    QCOMPARE(plot.getXYPlot()->getAxisTitle(VERTICAL), QString("dB-Hz"));
+    QCOMPARE(plot.getTimeGrid()->getDeltaLS(), short(18));
+
+    plot.changeTimeAxis(eSHOW_GNSS);
+    QCOMPARE(title(), QString("GNSS Time (h:mm:ss)"));
+    plot.changeTimeAxis(eSHOW_TOW);
+    QCOMPARE(title(), QString("GNSS Time (TOW)"));
+    QCOMPARE(plot.getTimeGrid()->getTimeType(), eSHOW_TOW);
+    plot.changeTimeAxis(eSHOW_SECONDS);
+    QCOMPARE(title(), QString("GNSS Time (s)"));
+    plot.changeTimeAxis(eSHOW_UTC);
+    QCOMPARE(title(), QString("UTC Time (h:mm:ss)"));
+
+    plot.setUtcOffset(5.5f);
+    plot.changeTimeAxis(eSHOW_LOCAL);
+    QCOMPARE(title(), QString("Local Time: UTC+5:30 (h:mm:ss)"));
+    plot.setUtcOffset(-3.0f);
+    plot.updateTimeAxisTitle();
+    QCOMPARE(title(), QString("Local Time: UTC-3 (h:mm:ss)"));
+    plot.setUtcOffset(-9.75f);
+    plot.updateTimeAxisTitle();
+    QCOMPARE(title(), QString("Local Time: UTC-9:45 (h:mm:ss)"));
+
+    // Without a set offset the system zone's offset at the GNSS origin is
+    // used, in whole hours.
+    QByteArray const savedZone = qgetenv("TZ");
+    qputenv("TZ", "IST-5:30");
+    tzset();
+    plot.setUtcOffset(LinearTimeGrid::kNoUtcOffset);
+    plot.updateTimeAxisTitle();
+    QString const computed = title();
+    savedZone.isEmpty() ? qunsetenv("TZ") : qputenv("TZ", savedZone);
+    tzset();
+    QCOMPARE(computed, QString("Local Time: UTC+5 (h:mm:ss)"));
+
+    plot.setDeltaLS(-128);
+    QCOMPARE(plot.getTimeGrid()->getDeltaLS(), short(-128));
+    QCOMPARE(plot.getTimeGrid()->getLabel(0, 0), QString("Local N/A"));
+}
+
+void TestTimePlotWidget::statisticsLineAndMarkerBounds()
+{
+    for (bool roundMean : {false, true}) {
+        TimePlotWidget plot(18, QString(), 200, 300, "m", roundMean, 1.0, nullptr);
+        XYDataSet* first = series("E05", Qt::blue, {1, 2, 3, 4});
+        plot.setDataSets({first});
+        plot.showStatistics = true;
+        plot.showHMarkerOne(true);
+        plot.updateTimePlot();
+        Marker_t* line = plot.getHorizMarkerOne();
+        QCOMPARE(line->position, roundMean ? 3.0 : 2.5);
+        // Still streaming: variance and skewness may wait; once the data set is
+        // complete they are always computed.
+        QVERIFY2(line->label.startsWith(roundMean ? "mean: 3" : "mean: 2.5"), qPrintable(line->label));
+        first->setComplete(true);
+        first->append(4000, 2.5);
+        plot.updateTimePlot();
+        QCOMPARE(line->position, roundMean ? 3.0 : 2.5);
+        QVERIFY2(line->label.startsWith(roundMean ? "mean: 3, variance: " : "mean: 2.5, variance: "),
+                 qPrintable(line->label));
+        QVERIFY(line->label.contains(", skewness: "));
+        // The statistics line is not a data bound of its own.
+        QVERIFY(plot.getMarkerValues().isEmpty());
+
+        XYDataSet* second = series("G12", Qt::red, {10, 20});
+        plot.setDataSets({first, second});
+        plot.updateTimePlot();
+        QVERIFY2(line->label.startsWith(roundMean ? "E05 mean: 3" : "E05 mean: 2.5"), qPrintable(line->label));
+        plot.getXYPlot()->removeAllDataSets();
+        delete first;
+        delete second;
+    }
+
+    // Threshold lines widen the y range that "show all" reaches.
+    TimePlotWidget plot(18, QString(), 200, 300, "m", false, 1.0, nullptr);
+    XYDataSet* error = series("error", Qt::blue, {1, 2, 3});
+    plot.setDataSets({error});
+    plot.showHMarkerOne(true);
+    plot.updateHorizMarkerOne(50.0, "alarm");
+    plot.updateTimePlot();
+    QCOMPARE(plot.getMarkerValues(), QList<double>{50.0});
+    QVERIFY(plot.getXYPlot()->getCanvas()->getDataBounds().maxY >= 50.0);
+    plot.addHorizMarkerTwo("warning", Qt::DashLine, Qt::darkYellow);
+    plot.showHMarkerTwo(true);
+    plot.updateHorizMarkerTwo(-20.0, QString());
+    plot.updateTimePlot();
+    QCOMPARE(plot.getMarkerValues(), (QList<double>{50.0, -20.0}));
+    QVERIFY(plot.getXYPlot()->getCanvas()->getDataBounds().minY <= -20.0);
+    plot.getXYPlot()->removeAllDataSets();
+    delete error;
+}
+
+void TestTimePlotWidget::colourBarFiltersAndLegendRule()
+{
+    TimePlotWidget plot(18, QString(), 200, 300, "m", false, 1.0, nullptr);
+    XYDataSet* bar = fixModeBar();
+    XYDataSet* error = series("error", Qt::red, QList<double>(60, 1.0));
+    XYDataSet* other = series("other", Qt::black, QList<double>(60, 2.0));
+
+    plot.setDataSets({error});
+    QVERIFY(!plot.getXYPlot()->getLegend());
+    error->setShowLegendEvenIfOnlyDataSet(true);
+    plot.setDataSets({error});
+    QVERIFY(plot.getXYPlot()->getLegend());
+
+    plot.setDataSets({bar, error, other});
+    QVERIFY(qobject_cast<ViewportMaskFilter*>(error->getFilter()));
+    QVERIFY(qobject_cast<ViewportMaskFilter*>(other->getFilter()));
+    QCOMPARE(plot.getColorBarListeners().size(), 1);
+    auto* before = qobject_cast<ColorBarDrawListener*>(bar->getDrawListener());
+    QCOMPARE(plot.getColorBarListeners().first(), before);
+
+    // Re-filtering replaces the listener: still one entry, and it is the one
+    // the data set draws with.
+    QPointer<ColorBarDrawListener> old(before);
+    plot.setColorBarFilter(bar, {"DGPS"});
+    QVERIFY(old.isNull());
+    auto* after = qobject_cast<ColorBarDrawListener*>(bar->getDrawListener());
+    QCOMPARE(plot.getColorBarListeners(), QList<ColorBarDrawListener*>{after});
+    QVERIFY(after->isFiltered(Look::Entry(Qt::blue, SYMBOL_NONE, Qt::SolidLine, 6)));
+    QVERIFY(!after->isFiltered(Look::Entry(Qt::green, SYMBOL_NONE, Qt::SolidLine, 6)));
+
+    // The mask filters read the new listener: a column it marks hidden
+    // excludes the other data sets' points there.
+    after->drawingDataPoint(45, 100);
+    QVERIFY(error->getFilter()->excludeDataPoint(45, 100));
+    QVERIFY(!error->getFilter()->excludeDataPoint(5, 101));
+
+    // A re-installed mask filter replaces the old one.
+    QPointer<XYDataSetFilter> oldFilter(other->getFilter());
+    plot.updateViewportMaskFilter(other);
+    QVERIFY(oldFilter.isNull() && other->getFilter());
+
+    // A bar deleted by the host leaves no dangling listener behind.
+    plot.getXYPlot()->removeDataSet(bar);
+    delete bar;
+    QVERIFY(plot.getColorBarListeners().isEmpty());
+    QVERIFY(!error->getFilter()->excludeDataPoint(45, 100));
+
+    plot.getXYPlot()->removeAllDataSets();
+    delete error;
+    delete other;
+}
+
+void TestTimePlotWidget::hiddenFixModeMasksTheSeries()
+{
+    TimePlotWidget plot(18, QString(), 300, 500, "m", false, 1.0, nullptr);
+    XYDataSet* bar = fixModeBar();
+    XYDataSet* error = series("error", Qt::red, QList<double>(60, 5.0));
+    plot.setDataSets({bar, error});
+    plot.setColorBarFilter(bar, {"DGPS"});
+    plot.resize(700, 400);
+    plot.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plot));
+    plot.updateTimePlot();
+    plot.getXYPlot()->showFullPlot();
+    plot.redrawCanvas();
+    QCoreApplication::processEvents();
+
+    XYCanvas* canvas = plot.getXYPlot()->getCanvas();
+    QImage const image = canvas->grab().toImage();
+    int const split = qRound(canvas->convertXWorldToViewport(30000.0));
+    QRect const left(0, 0, split - 3, image.height());
+    QRect const right(split + 3, 0, image.width() - split - 3, image.height());
+    // The bar shows both modes; the series is drawn only where the bar shows "3D".
+    QVERIFY(countColour(image, left, Qt::green) > 0);
+    QVERIFY(countColour(image, left, Qt::red) > left.width() / 2);
+    QCOMPARE(countColour(image, right, Qt::red), 0);
+
+    // Ticking DGPS again brings the masked part back.
+    plot.setColorBarFilter(bar, {});
+    plot.redrawCanvas();
+    QCoreApplication::processEvents();
+    QVERIFY(countColour(canvas->grab().toImage(), right, Qt::red) > right.width() / 2);
+
+    plot.getXYPlot()->removeAllDataSets();
+    delete bar;
+    delete error;
+}
+
+void TestTimePlotWidget::everythingIsReleased()
+{
+    QMap<QString, int> const before = MemLeakTracer::getInstance()->liveObjects();
+    {
+        TimePlotWidget plot(0, "t", 100, 100, "y", false, 1.0, nullptr);
+        plot.showHMarkerOne(true);
+        QCOMPARE(MemLeakTracer::getInstance()->liveCount("TimePlotWidget"), 1);
+        QCOMPARE(MemLeakTracer::getInstance()->liveCount("LinearTimeGrid"), 1);
+    }
+    QCOMPARE(MemLeakTracer::getInstance()->liveObjects(), before);
+}
+
+QTEST_MAIN(TestTimePlotWidget)
+#include "tst_timeplotwidget.moc"
