@@ -86,6 +86,9 @@ void SpectrumPlotWidget::addDataSet(XYDataSet* dataSet, unsigned int minX, unsig
                                     unsigned int maxY)
 {
     xyPlot->addDataSet(dataSet);
+    // The legend was built empty with the widget; a spectrum that arrives
+    // complete never announces a new appearance, so rebuild it here.
+    xyPlot->addLegend(true, LEGEND_RIGHT, nullptr);
     xyPlot->getCanvas()->setFixedDataBounds(Bounds(minX, maxX, minY, maxY));
 }
 
