@@ -74,8 +74,7 @@ void TestXYCanvasDrawing::linesLandOnTheirPixels()
     const QImage image = f.render(200, 100);
     // Upward data y 25 lies 25 pixels above the bottom edge: device row 75.
     QVERIFY(!isWhite(image.pixel(100, 75)) || !isWhite(image.pixel(100, 74)));
-    QVERIFY(isWhite(image.pixel(100, 70)));
-    QVERIFY(isWhite(image.pixel(100, 80)));
+    QVERIFY(isWhite(image.pixel(100, 70)) && isWhite(image.pixel(100, 80)));
     QVERIFY((qBlue(image.pixel(50, 40)) > 200 && qRed(image.pixel(50, 40)) < 200)
             || (qBlue(image.pixel(49, 40)) > 200 && qRed(image.pixel(49, 40)) < 200));
     QVERIFY(isWhite(image.pixel(60, 40)));
@@ -177,20 +176,15 @@ void TestXYCanvasDrawing::clipping()
     showAll(f, Bounds(0, 100, 0, 100));
     f.render(100, 100);
     XYCanvas* c = f.canvas.get();
-    QCOMPARE(c->outsideClip(QPoint(50, 50)), 0);
-    QCOMPARE(c->outsideClip(QPoint(-1, -1)), 1);
-    QCOMPARE(c->outsideClip(QPoint(-1, 50)), 2);
-    QCOMPARE(c->outsideClip(QPoint(-1, 101)), 3);
-    QCOMPARE(c->outsideClip(QPoint(50, 101)), 4);
-    QCOMPARE(c->outsideClip(QPoint(101, 101)), 5);
-    QCOMPARE(c->outsideClip(QPoint(101, 50)), 6);
-    QCOMPARE(c->outsideClip(QPoint(101, -1)), 7);
-    QCOMPARE(c->outsideClip(QPoint(50, -1)), 8);
-    QVERIFY(c->maybeIntersectsViewport(1, 5));
-    QVERIFY(c->maybeIntersectsViewport(5, 1));
-    QVERIFY(!c->maybeIntersectsViewport(1, 3));
-    QVERIFY(!c->maybeIntersectsViewport(0, 4));
-    QVERIFY(!c->maybeIntersectsViewport(9, 1));
+    // Inside is region 0; around it clockwise from the top left, 1 to 8.
+    const QPoint regions[] = {{50, 50}, {-1, -1}, {-1, 50}, {-1, 101}, {50, 101},
+                              {101, 101}, {101, 50}, {101, -1}, {50, -1}};
+    for (int region = 0; region < 9; ++region)
+        QCOMPARE(c->outsideClip(regions[region]), region);
+    QCOMPARE(QList<bool>({c->maybeIntersectsViewport(1, 5), c->maybeIntersectsViewport(5, 1),
+                          c->maybeIntersectsViewport(1, 3), c->maybeIntersectsViewport(0, 4),
+                          c->maybeIntersectsViewport(9, 1)}),
+             QList<bool>({true, true, false, false, false}));
     QCOMPARE(c->calculateCrossing(QPoint(50, 50), QPoint(-50, 150), 3), QPoint(0, 100));
 
     // Region 1 to region 5 crosses the viewport and is drawn; 1 to 3 is not.
@@ -254,12 +248,7 @@ void TestXYCanvasDrawing::markerLayers()
 {
     CanvasFixture f;
     f.addDataSet({0, 100}, {50, 50}, Qt::black, SYMBOL_NONE, Qt::SolidLine, 3);
-    Marker_t background;
-    background.type = MARKER_BACKGROUND;
-    background.orientation = HORIZONTAL;
-    background.position = 50;
-    background.color = Qt::red;
-    background.width = 7;
+    Marker_t background{MARKER_BACKGROUND, HORIZONTAL, 50, Qt::red, Qt::SolidLine, 7, QString()};
     f.markers.append(&background);
     showAll(f, Bounds(0, 100, 0, 100));
     QImage image = f.render(100, 100);
@@ -274,12 +263,7 @@ void TestXYCanvasDrawing::markerLayers()
 
     // Marker rows: maxY on row 0, outside the view nothing.
     f.markers.clear();
-    Marker_t top;
-    top.type = MARKER_FOREGROUND;
-    top.orientation = HORIZONTAL;
-    top.position = 100;
-    top.color = Qt::blue;
-    top.width = 1;
+    Marker_t top{MARKER_FOREGROUND, HORIZONTAL, 100, Qt::blue, Qt::SolidLine, 1, QString()};
     f.markers.append(&top);
     image = f.render(100, 100);
     QVERIFY(qBlue(image.pixel(10, 0)) > 200 && qRed(image.pixel(10, 0)) < 100);
@@ -328,8 +312,9 @@ void TestXYCanvasDrawing::incrementalDrawingAndTimeBudget()
         image = f.render(100, 100);
         QVERIFY(darkPixels(image.copy(10, 70, 5, 30)) > 0);
     }
-    {
-        // A full redraw that exceeds its budget continues from the event loop.
+    // A full redraw that exceeds its budget continues from the event loop;
+    // told to finish, the same redraw completes in one call.
+    for (bool finish : {false, true}) {
         CanvasFixture f;
         XYDataSet* slow = f.addDataSet({0, 1}, {1, 2});
         XYDataSet* late = f.addDataSet({0, 1}, {3, 4});
@@ -337,21 +322,11 @@ void TestXYCanvasDrawing::incrementalDrawingAndTimeBudget()
         auto* lateListener = new CountingListener(late);
         late->setDrawListener(lateListener);
         showAll(f, Bounds(0, 10, 0, 10));
+        if (finish)
+            f.canvas->setContinueBackgroundDrawingUntilFinishedForNextFullRedraw();
         f.render(100, 100);
-        QCOMPARE(lateListener->calls, 0);
+        QCOMPARE(lateListener->calls, finish ? 2 : 0);
         QTRY_COMPARE(lateListener->calls, 2);
-
-        // Told to finish, the same redraw completes in one call.
-        CanvasFixture g;
-        XYDataSet* slow2 = g.addDataSet({0, 1}, {1, 2});
-        XYDataSet* late2 = g.addDataSet({0, 1}, {3, 4});
-        slow2->setDrawListener(new CountingListener(slow2, 300));
-        auto* late2Listener = new CountingListener(late2);
-        late2->setDrawListener(late2Listener);
-        showAll(g, Bounds(0, 10, 0, 10));
-        g.canvas->setContinueBackgroundDrawingUntilFinishedForNextFullRedraw();
-        g.render(100, 100);
-        QCOMPARE(late2Listener->calls, 2);
     }
 }
 
@@ -361,10 +336,9 @@ void TestXYCanvasDrawing::viewportMapAndVisibleRange()
     QCOMPARE(map.getCellWidth(), 20);
     QCOMPARE(map.getCellHeight(), 15);
     map.addItem(7, 19, 14);
-    QCOMPARE(map.cell(0, 0), QList<int>({7}));
-    QCOMPARE(map.cell(0, 1), QList<int>({7}));
-    QCOMPARE(map.cell(1, 0), QList<int>({7}));
-    QCOMPARE(map.cell(1, 1), QList<int>({7}));
+    // The item's square reaches into the neighbouring cells, not beyond.
+    for (QPoint cell : {QPoint(0, 0), QPoint(0, 1), QPoint(1, 0), QPoint(1, 1)})
+        QCOMPARE(map.cell(cell.x(), cell.y()), QList<int>({7}));
     QVERIFY(map.cell(2, 0).isEmpty());
     map.addItem(8, 400, 10); // outside: ignored
     ViewportMap<int> empty(0, 0, 5, 20, 20);
