@@ -80,11 +80,6 @@ struct Pair
         fast.canvas->setBounds(view, view, true);
         slow.canvas->setBounds(view, view, true);
     }
-    void setGapThreshold(double threshold)
-    {
-        fast.canvas->setHorizontalDisconnectionThreshold(threshold);
-        slow.canvas->setHorizontalDisconnectionThreshold(threshold);
-    }
 };
 
 // Empty when equal; otherwise where and how the images differ.
@@ -100,12 +95,8 @@ QString difference(QImage const& a, QImage const& b)
                 firstAt = QPoint(x, y);
     if (count == 0)
         return QString();
-    return QStringLiteral("%1 pixels differ, first at (%2, %3): %4 vs %5")
-        .arg(count)
-        .arg(firstAt.x())
-        .arg(firstAt.y())
-        .arg(a.pixel(firstAt), 8, 16)
-        .arg(b.pixel(firstAt), 8, 16);
+    return QStringLiteral("%1 pixels differ, first at (%2, %3): %4 vs %5").arg(count).arg(firstAt.x())
+        .arg(firstAt.y()).arg(a.pixel(firstAt), 8, 16).arg(b.pixel(firstAt), 8, 16);
 }
 
 // The hit test as a visit of every candidate of the mouse's cell.
@@ -169,14 +160,10 @@ void TestXYCanvasFastPath::columnsMatchPointByPoint()
             Series s = randomWalk(random, n, nanRate);
             if (nanRate > 0.01)
                 s.lookChanges = {n / 3, n / 3 + 1, n / 2};
-            double lo = 0;
-            double hi = 0;
-            for (double v : s.y) {
-                if (!std::isnan(v)) {
-                    lo = std::min(lo, v);
-                    hi = std::max(hi, v);
-                }
-            }
+            double lo = 0, hi = 0;
+            for (double v : s.y)
+                if (!std::isnan(v))
+                    lo = std::min(lo, v), hi = std::max(hi, v);
             const double first = s.x.first();
             const double last = s.x.last();
             const double extent = last - first;
@@ -194,21 +181,17 @@ void TestXYCanvasFastPath::columnsMatchPointByPoint()
                 for (double gap : {kNaN, 20.0}) {
                     Pair pair;
                     pair.add(s, Qt::black, thickness, lineCount);
-                    pair.setGapThreshold(gap);
+                    pair.fast.canvas->setHorizontalDisconnectionThreshold(gap);
+                    pair.slow.canvas->setHorizontalDisconnectionThreshold(gap);
                     for (Bounds const& view : views) {
                         pair.setView(view);
                         const QImage fast = pair.fast.render(width, height);
                         const QImage slow = pair.slow.render(width, height);
                         const QString diff = difference(fast, slow);
-                        QVERIFY2(diff.isEmpty(),
-                                 qPrintable(QStringLiteral("n %1, NaN rate %2, thickness %3, gap %4, view %5..%6: %7")
-                                                .arg(n)
-                                                .arg(nanRate)
-                                                .arg(thickness)
-                                                .arg(gap)
-                                                .arg(view.minX)
-                                                .arg(view.maxX)
-                                                .arg(diff)));
+                        QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("n %1, NaN rate %2, thickness %3, gap %4, "
+                                                                           "view %5..%6: %7").arg(n).arg(nanRate)
+                                                                .arg(thickness).arg(gap).arg(view.minX).arg(view.maxX)
+                                                                .arg(diff)));
                         // Guard against comparing two blank pictures.
                         QVERIFY(darkPixels(fast) > 0 || view.minY > lo);
                         ++configurations;
@@ -332,13 +315,11 @@ void TestXYCanvasFastPath::hitTestMatchesVisitingEveryCandidate()
             view.minY = all.minY + 0.3 * (all.maxY - all.minY);
             view.maxY = all.minY + 0.6 * (all.maxY - all.minY);
         }
+        f.canvas->setBounds(view, view, true);
         if (viewKind == 0) {
             // First drawn with the older points only, then the rest incrementally.
-            f.canvas->setBounds(view, view, true);
             f.render(width, height);
             f.canvas->drawNewPointsOnBackGround();
-        } else {
-            f.canvas->setBounds(view, view, true);
         }
         f.render(width, height);
         for (int probe = 0; probe < 400; ++probe) {

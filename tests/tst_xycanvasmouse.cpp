@@ -33,9 +33,12 @@ void prepare(CanvasFixture& f)
     f.render(400, 300);
 }
 
+// Moves with the given buttons held; a press or release is one of the left button.
 void send(XYCanvas* canvas, QEvent::Type type, QPointF position, Qt::MouseButtons buttons = Qt::NoButton)
 {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    if (type == QEvent::MouseButtonPress)
+        buttons = Qt::LeftButton;
     QMouseEvent event(type, position, canvas->mapToGlobal(position), button, buttons, Qt::NoModifier);
     QCoreApplication::sendEvent(canvas, &event);
 }
@@ -43,16 +46,6 @@ void send(XYCanvas* canvas, QEvent::Type type, QPointF position, Qt::MouseButton
 void move(XYCanvas* canvas, QPointF position, Qt::MouseButtons buttons = Qt::NoButton)
 {
     send(canvas, QEvent::MouseMove, position, buttons);
-}
-
-void press(XYCanvas* canvas, QPointF position)
-{
-    send(canvas, QEvent::MouseButtonPress, position, Qt::LeftButton);
-}
-
-void release(XYCanvas* canvas, QPointF position)
-{
-    send(canvas, QEvent::MouseButtonRelease, position);
 }
 
 } // namespace
@@ -83,8 +76,8 @@ void TestXYCanvasMouse::hitTesting()
     QVERIFY(f.canvas->dataHitTest(110, 100, hit, 10)); // exactly 10 pixels away
     QVERIFY(hit.dataSet == first && hit.index == 0 && hit.distance == 10.0); // equal distance: the earlier set
     QVERIFY(!f.canvas->dataHitTest(110, 101, hit, 10)); // sqrt(101) = 10.05
-    QVERIFY(f.canvas->dataHitTest(303, 98, hit, 10));
-    QVERIFY(hit.index == 1 && hit.canvas == f.canvas.get() && hit.pointX == 300.0);
+    QVERIFY(f.canvas->dataHitTest(303, 98, hit, 10) && hit.index == 1 && hit.canvas == f.canvas.get()
+            && hit.pointX == 300.0);
 
     // Switching tracking off for one data set leaves the other.
     f.canvas->setMouseOverDataTrackingEnabled(first, false);
@@ -134,15 +127,15 @@ void TestXYCanvasMouse::rubberBandZoom()
     QSignalSpy view(f.canvas.get(), &XYCanvas::viewBoundsChanged);
 
     // A click without a move does not zoom.
-    press(f.canvas.get(), QPointF(50, 50));
-    release(f.canvas.get(), QPointF(50, 50));
+    send(f.canvas.get(), QEvent::MouseButtonPress, QPointF(50, 50));
+    send(f.canvas.get(), QEvent::MouseButtonRelease, QPointF(50, 50));
     QCOMPARE(view.count(), 0);
     QVERIFY(f.canvas->findChildren<QRubberBand*>().isEmpty());
 
-    press(f.canvas.get(), QPointF(100, 50));
+    send(f.canvas.get(), QEvent::MouseButtonPress, QPointF(100, 50));
     move(f.canvas.get(), QPointF(200, 150), Qt::LeftButton);
     QCOMPARE(f.canvas->findChildren<QRubberBand*>().size(), 1);
-    release(f.canvas.get(), QPointF(200, 150));
+    send(f.canvas.get(), QEvent::MouseButtonRelease, QPointF(200, 150));
     QCOMPARE(view.count(), 1);
     const Bounds zoomed = f.canvas->getViewBounds();
     QCOMPARE(QList<double>({zoomed.minX, zoomed.maxX, zoomed.minY, zoomed.maxY}), QList<double>({100, 200, 150, 250}));
@@ -160,14 +153,14 @@ void TestXYCanvasMouse::panning()
     f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::ManualViewBounds, false);
     f.canvas->setVerticalViewBoundsUpdatePolicy(XYCanvas::ManualViewBounds, false);
     f.canvas->changeCursor(Qt::OpenHandCursor);
-    press(f.canvas.get(), QPointF(200, 150));
+    send(f.canvas.get(), QEvent::MouseButtonPress, QPointF(200, 150));
     QCOMPARE(f.canvas->cursor().shape(), Qt::ClosedHandCursor);
     move(f.canvas.get(), QPointF(240, 120), Qt::LeftButton);
     // The data follow the mouse: 40 pixels right is 10 units left in a 100-unit view.
     // Mouse up 30 pixels: the data move up, the view down.
     const Bounds view = f.canvas->getViewBounds();
     QCOMPARE(QList<double>({view.minX, view.maxX, view.minY}), QList<double>({90, 190, 90}));
-    release(f.canvas.get(), QPointF(240, 120));
+    send(f.canvas.get(), QEvent::MouseButtonRelease, QPointF(240, 120));
     QCOMPARE(f.canvas->cursor().shape(), Qt::OpenHandCursor);
 }
 
