@@ -131,7 +131,7 @@ void TestBlockMinMaxCache::followsRandomChanges()
             double lo = 0, hi = 0, refLo = 0, refHi = 0;
             const bool clean = cache.extremes(first, last, lo, hi);
             const bool refClean = reference(values, first, last, refLo, refHi);
-            const QString where = QStringLiteral("round %1, range %2..%3 of %4").arg(round).arg(first).arg(last).arg(size);
+            const QString where = QString("round %1, range %2..%3 of %4").arg(round).arg(first).arg(last).arg(size);
             QVERIFY2(clean == refClean && (!clean || (lo == refLo && hi == refHi)), qPrintable(where));
             ++queries;
         }

@@ -401,11 +401,7 @@ void TestXYPlot::renderGeometrySettingsTitlesCaptionAndLegend()
     QVERIFY(captionTop < 480 && caption.left() > (x0 + 800) / 2 && caption.right() > 780);
 
     // Texts inside the plot area follow the scale font of the settings.
-    Marker_t threshold;
-    threshold.orientation = HORIZONTAL;
-    threshold.position = 0.25;
-    threshold.color = Qt::red;
-    threshold.label = "threshold";
+    Marker_t threshold{MARKER_BACKGROUND, HORIZONTAL, 0.25, Qt::red, Qt::SolidLine, 0, "threshold"};
     plot.addMarker(&threshold);
     auto labelHeight = [&](PlotRenderSettings_t const& with) {
         const QImage rendered = fixture.render(QSize(800, 500), with);
