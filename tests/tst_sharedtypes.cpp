@@ -68,13 +68,6 @@ void TestSharedTypes::renderSettingsStack()
     QCOMPARE(QList<int>({top->legendTitleFont.pointSize(), top->legendFont.pointSize()}), QList<int>({16, 16}));
     QCOMPARE(top->fixedLabelFont.pointSizeF(), QFont().pointSizeF() * 0.8);
 
-    PlotRenderSettings_t print = getDefaultPlotRenderSettings();
-    print.majorTickLength = 12;
-    plotRenderSettings.append(print);
-    QCOMPARE(getPlotRenderSettings()->majorTickLength, 12);
-    plotRenderSettings.takeLast();
-    QCOMPARE(getPlotRenderSettings()->majorTickLength, 8);
-
     // A host that empties the stack gets the default record back.
     plotRenderSettings.clear();
     QCOMPARE(getPlotRenderSettings()->majorTickLength, 8);

@@ -19,8 +19,7 @@ void TestVerticalLabel::textReadsUpwards()
     QCOMPARE(label->pixmap().size(), QSize(0, 0));
     label->setFontAndUpdate(font);
     label->setText("Power");
-    QCOMPARE(label->text(), QString("Power"));
-    QCOMPARE(label->QLabel::text(), QString());
+    QCOMPARE(label->QLabel::text(), QString()); // drawn into the pixmap only
     const QFontMetrics metrics(font);
     QCOMPARE(label->pixmap().size(), QSize(metrics.height(), metrics.horizontalAdvance("Power")));
 
