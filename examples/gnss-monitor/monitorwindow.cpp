@@ -128,6 +128,9 @@ MonitorWindow::MonitorWindow(MonitorOptions const& opts, QWidget* parent)
     }
 
     toolBar->announceState();
+    auto* legendTimer = new QTimer(this);
+    connect(legendTimer, &QTimer::timeout, this, &MonitorWindow::alignLegends);
+    legendTimer->start(1000);
     timer = new QTimer(this);
     connect(timer, &QTimer::timeout, this, &MonitorWindow::tick);
     updateStatus();
@@ -147,11 +150,13 @@ void MonitorWindow::buildTimePlots()
 {
     // The ready-made widgets take the tool bar as parent to find its signals;
     // the splitter then adopts them, the connections stay.
-    cn0Plot = new TimePlotWidget(kLeapSeconds, tr("Signal strength"), 200, 500, QStringLiteral("C/N0 (dB-Hz)"),
+    // No plot titles: the y-axis titles say what is shown, and the stack has
+    // little height to spare.  Renderings name the plot in their caption.
+    cn0Plot = new TimePlotWidget(kLeapSeconds, QString(), 200, 500, QStringLiteral("C/N0 (dB-Hz)"),
                                  false, 1.0, toolBar);
-    fixPlot = new TimePlotWidget(kLeapSeconds, tr("Fix mode and position error"), 170, 500,
+    fixPlot = new TimePlotWidget(kLeapSeconds, QString(), 170, 500,
                                  QStringLiteral("Position error (m)"), false, 0.01, toolBar);
-    satellitePlot = new TimePlotWidget(kLeapSeconds, tr("Satellites used"), 140, 500, QStringLiteral("Satellites"),
+    satellitePlot = new TimePlotWidget(kLeapSeconds, QString(), 140, 500, QStringLiteral("Satellites used"),
                                        false, 1.0, toolBar);
     timePlots = {cn0Plot, fixPlot, satellitePlot};
 
@@ -167,10 +172,16 @@ void MonitorWindow::buildTimePlots()
         plot->changeTimeAxis(toolBar->timeType());
     }
 
-    // Room below the curves for the fix-mode bar.
+    // A few pixels around the curves, so that extremes do not sit on the
+    // frame; more below the position error for the fix-mode bar.
+    cn0Plot->getXYPlot()->getCanvas()->setViewportMargin(0, 0, 6, 6);
+    satellitePlot->getXYPlot()->getCanvas()->setViewportMargin(0, 0, 6, 6);
     fixPlot->getXYPlot()->getCanvas()->setViewportMargin(0, 0, 26, 6);
     fixPlot->setDataSets({model->fixModeBar(), model->positionError()});
 
+    // A legend even for the single curve: all legends of the stack are kept
+    // equally wide, so that the canvases end at the same x.
+    model->satelliteCount()->setShowLegendEvenIfOnlyDataSet(true);
     satellitePlot->setDataSets({model->satelliteCount()});
     satellitePlot->addHorizMarkerTwo(tr("4: minimum for a fix"), Qt::DashLine, QColor(200, 0, 0));
     satellitePlot->updateHorizMarkerTwo(4.0, QString());
@@ -178,6 +189,8 @@ void MonitorWindow::buildTimePlots()
 
     cn0Plot->addHorizMarkerTwo(tr("tracking threshold"), Qt::DashLine, QColor(200, 0, 0));
     cn0Plot->updateHorizMarkerTwo(30.0, QString());
+    // The hidden marker one still counts for "show all"; keep it inside the data.
+    cn0Plot->updateHorizMarkerOne(30.0, QString());
     cn0Plot->showHMarkerTwo(true);
     model->cn0DataSetAdded = [this](XYDataSet* dataSet) {
         cn0Plot->addDataSet(dataSet, {});
@@ -188,9 +201,9 @@ void MonitorWindow::buildTimePlots()
     timeSplitter->setChildrenCollapsible(false);
     for (TimePlotWidget* plot : std::as_const(timePlots))
         timeSplitter->addWidget(plot);
-    timeSplitter->setStretchFactor(0, 5);
-    timeSplitter->setStretchFactor(1, 3);
-    timeSplitter->setStretchFactor(2, 2);
+    timeSplitter->setStretchFactor(0, 10);
+    timeSplitter->setStretchFactor(1, 7);
+    timeSplitter->setStretchFactor(2, 5);
     tabs->addTab(timeSplitter, tr("Time plots"));
 }
 
@@ -373,6 +386,24 @@ void MonitorWindow::updateStatus()
                              .arg(DataArray::getTotalVectorMemoryConsumption() / 1024));
 }
 
+void MonitorWindow::alignLegends()
+{
+    // Legends are rebuilt in the background as series appear; equal widths
+    // keep the time axes of the stack aligned.
+    int widest = 0;
+    QList<XYLegend*> legends;
+    for (TimePlotWidget* plot : std::as_const(timePlots)) {
+        if (XYLegend* legend = plot->getXYPlot()->getLegend()) {
+            legends.append(legend);
+            widest = std::max(widest, legend->sizeHint().width());
+        }
+    }
+    for (XYLegend* legend : std::as_const(legends)) {
+        if (legend->minimumWidth() != widest)
+            legend->setMinimumWidth(widest);
+    }
+}
+
 QList<XYPlot*> MonitorWindow::plots() const
 {
     QList<XYPlot*> result;
@@ -456,7 +487,9 @@ bool MonitorWindow::renderAll(QString const& directory, QSize size)
     for (TimePlotWidget* plot : std::as_const(timePlots))
         plot->updateTimePlot();
     emit toolBar->showFullPlot();
-    settle(600);
+    settle(400);
+    alignLegends();
+    settle(300);
     for (XYPlot* plot : plots())
         plot->redrawCanvasWithoutInterruption();
     settle(300);
@@ -479,15 +512,19 @@ bool MonitorWindow::renderAll(QString const& directory, QSize size)
         span = tr("%1 to %2 GNSS time").arg(gnssTimeText(time->getFirstValue()), gnssTimeText(time->getLastValue()));
     const QString source = receiver ? tr("Simulated receiver") : QFileInfo(options.replayFile).fileName();
     const QString caption = span.isEmpty() ? source : source + QStringLiteral(", ") + span;
-    const char* names[] = {"signal-strength.png", "fix-mode.png", "satellites.png"};
+    const char* files[] = {"signal-strength.png", "fix-mode.png", "satellites.png"};
+    const QString titles[] = {tr("Signal strength"), tr("Fix mode and position error"), tr("Satellites used")};
     for (int k = 0; k < timePlots.size(); ++k)
-        save(timePlots[k]->getXYPlot()->renderToPixmap(size, printSettings(), true, true, caption),
-             QString::fromLatin1(names[k]));
+        save(timePlots[k]->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
+                                                       titles[k] + QStringLiteral(" - ") + caption),
+             QString::fromLatin1(files[k]));
     if (spectrumPlot)
-        save(spectrumPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true, source),
+        save(spectrumPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
+                                                       tr("RF spectrum - %1").arg(source)),
              QStringLiteral("spectrum.png"));
     if (correlationPlot)
-        save(correlationPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true, source),
+        save(correlationPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
+                                                          tr("Code correlation - %1").arg(source)),
              QStringLiteral("correlation.png"));
     std::fflush(stdout);
     return ok;

@@ -73,6 +73,7 @@ private:
     void refreshPlots();
     void refreshSpectrumAndCorrelation();
     void updateStatus();
+    void alignLegends();
     XYPlot* currentPlot() const;
     void exportCurrentPlot();
     void showSynchronizationOptions();

@@ -111,7 +111,7 @@ Epoch SimulatedReceiver::next()
         double cn0 = kNaN;
         if (!outage && elevation > kTrackingMaskDeg) {
             const double s = std::sin(elevation * kPi / 180.0);
-            cn0 = 28.0 + 22.0 * std::pow(s, 0.7) + satellites[k].offsetDb + gauss(0.4 + 1.4 * (1.0 - s));
+            cn0 = 28.0 + 22.0 * std::pow(s, 0.7) + satellites[k].offsetDb + gauss(0.3 + 0.9 * (1.0 - s));
             ++tracked;
         }
         epoch.values.append({seriesNames[k], cn0});

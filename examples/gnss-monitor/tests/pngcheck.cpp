@@ -3,8 +3,9 @@
 //
 //   gnss-monitor-pngcheck FILE WxH MIN_COLOURS [#rrggbb ...]
 //
-// A colour counts as present when at least 10 pixels lie within 12 per channel
-// of it (anti-aliasing blends the edges of lines and bars).
+// A colour counts as present when at least 400 pixels lie within 12 per
+// channel of it (anti-aliasing blends the edges of lines and bars): more than
+// a legend swatch holds, so the curve or bar itself must have been drawn.
 #include <QColor>
 #include <QImage>
 #include <QSet>
@@ -12,6 +13,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+
+constexpr int kMinPixels = 400;
 
 int main(int argc, char** argv)
 {
@@ -47,17 +50,19 @@ int main(int argc, char** argv)
     for (int i = 4; i < argc; ++i) {
         const QColor wanted(QString::fromLatin1(argv[i]));
         int hits = 0;
-        for (int y = 0; y < image.height() && hits < 10; ++y) {
+        for (int y = 0; y < image.height(); ++y) {
             const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            for (int x = 0; x < image.width() && hits < 10; ++x) {
+            for (int x = 0; x < image.width(); ++x) {
                 if (std::abs(qRed(line[x]) - wanted.red()) <= 12 && std::abs(qGreen(line[x]) - wanted.green()) <= 12
                     && std::abs(qBlue(line[x]) - wanted.blue()) <= 12)
                     ++hits;
             }
         }
-        if (hits < 10) {
-            std::printf("FAIL %s: colour %s not found\n", qPrintable(file), argv[i]);
+        if (hits < kMinPixels) {
+            std::printf("FAIL %s: colour %s in %d pixels only\n", qPrintable(file), argv[i], hits);
             ok = false;
+        } else {
+            std::printf("   %s: %d pixels\n", argv[i], hits);
         }
     }
     if (ok)

@@ -33,16 +33,14 @@ if(RUN STREQUAL "replay")
 endif()
 
 # Curve and bar colours that must show: the first satellite's curve, the
-# position error, the satellite count, and the fix modes of the run.
+# position error, the satellite count, and the fix modes of the run (RTK float
+# and fixed).
 set(checks_signal-strength 60 "#1f77b4")
-set(checks_fix-mode 40 "#5a2896" "#1ea03c" "#c81e1e")
+set(checks_fix-mode 40 "#5a2896" "#1ea03c" "#3c82e6")
 set(checks_satellites 30 "#005aa0")
 set(checks_spectrum 40 "#143c96")
 set(checks_correlation 40 "#1f77b4" "#d62728")
-set(checks_window 80 "#1f77b4" "#1ea03c")
-if(RUN STREQUAL "replay")
-  set(checks_fix-mode 40 "#5a2896" "#1ea03c" "#3c82e6")
-endif()
+set(checks_window 80 "#1ea03c" "#5a2896" "#005aa0")
 
 foreach(name IN LISTS files)
   set(png "${OUT}/${name}.png")
