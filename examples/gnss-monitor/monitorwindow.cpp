@@ -222,6 +222,8 @@ void MonitorWindow::buildSpectrumAndCorrelation()
     ownedDataSets.append(spectrum);
     spectrumPlot = new SpectrumPlotWidget(toolBar);
     spectrumPlot->addDataSet(spectrum, 1150, 0, 1620, 60);
+    // The legend was built empty with the widget; rebuild it for the spectrum.
+    spectrumPlot->getXYPlot()->addLegend(true, LEGEND_RIGHT, nullptr);
     spectrumPlot->addSpectrumBands(SimulatedReceiver::interferenceLines());
     spectrumPlot->updatePlot(1575.42);
     spectrumPlot->getXYPlot()->getCanvas()->installEventFilter(this);
@@ -439,6 +441,20 @@ XYPlot* MonitorWindow::currentPlot() const
     return cn0Plot->getXYPlot();
 }
 
+QString MonitorWindow::sourceName() const
+{
+    return receiver ? tr("Simulated receiver") : QFileInfo(options.replayFile).fileName();
+}
+
+QString MonitorWindow::caption() const
+{
+    const DataArray* time = model->timeArray(MonitorModel::FixGroup);
+    if (time->dataSize() == 0)
+        return sourceName();
+    return tr("%1, %2 to %3 GNSS time")
+        .arg(sourceName(), gnssTimeText(time->getFirstValue()), gnssTimeText(time->getLastValue()));
+}
+
 void MonitorWindow::exportCurrentPlot()
 {
     XYPlot* plot = currentPlot();
@@ -448,7 +464,7 @@ void MonitorWindow::exportCurrentPlot()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".png");
-    const QPixmap pixmap = plot->renderToPixmap(QSize(1600, 900), printSettings(), true, true, QString());
+    const QPixmap pixmap = plot->renderToPixmap(QSize(1600, 900), printSettings(), true, true, caption());
     if (pixmap.save(path))
         statusBar()->showMessage(tr("Wrote %1").arg(QDir::toNativeSeparators(path)), 5000);
     else
@@ -506,17 +522,12 @@ bool MonitorWindow::renderAll(QString const& directory, QSize size)
     settle(200);
     save(grab(), QStringLiteral("window.png"));
 
-    const DataArray* time = model->timeArray(MonitorModel::FixGroup);
-    QString span;
-    if (time->dataSize() > 0)
-        span = tr("%1 to %2 GNSS time").arg(gnssTimeText(time->getFirstValue()), gnssTimeText(time->getLastValue()));
-    const QString source = receiver ? tr("Simulated receiver") : QFileInfo(options.replayFile).fileName();
-    const QString caption = span.isEmpty() ? source : source + QStringLiteral(", ") + span;
+    const QString source = sourceName();
     const char* files[] = {"signal-strength.png", "fix-mode.png", "satellites.png"};
     const QString titles[] = {tr("Signal strength"), tr("Fix mode and position error"), tr("Satellites used")};
     for (int k = 0; k < timePlots.size(); ++k)
         save(timePlots[k]->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
-                                                       titles[k] + QStringLiteral(" - ") + caption),
+                                                       titles[k] + QStringLiteral(" - ") + caption()),
              QString::fromLatin1(files[k]));
     if (spectrumPlot)
         save(spectrumPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true,

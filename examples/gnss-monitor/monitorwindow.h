@@ -76,6 +76,9 @@ private:
     void alignLegends();
     XYPlot* currentPlot() const;
     void exportCurrentPlot();
+    QString sourceName() const;
+    /// The source and the time span of the data, for renderings.
+    QString caption() const;
     void showSynchronizationOptions();
     void writeSettings();
 

@@ -46,6 +46,7 @@ SimulatedReceiver::SimulatedReceiver(double rateHz, unsigned int seed, double st
     : intervalMs(1000.0 / (rateHz > 0.0 ? rateHz : 10.0))
     , startMs(startMs)
     , random(seed)
+    , frontEndRandom(seed ^ 0x5eedu)
 {
     const char* names[] = {"G02", "G05", "G07", "G09", "G11", "G13", "G15", "G18", "G20", "G26", "G29",
                            "G30", "E03", "E08", "E13", "E24", "E25", "E31", "R04", "R12"};
@@ -85,6 +86,11 @@ double SimulatedReceiver::uniform()
 double SimulatedReceiver::gauss(double sigma)
 {
     return std::normal_distribution<double>(0.0, sigma)(random);
+}
+
+double SimulatedReceiver::frontEndNoise(double sigma)
+{
+    return std::normal_distribution<double>(0.0, sigma)(frontEndRandom);
 }
 
 double SimulatedReceiver::elevationDeg(Satellite const& satellite, double seconds) const
@@ -184,7 +190,7 @@ void SimulatedReceiver::spectrum(QVector<double>& frequencyMHz, QVector<double>&
         p += 11.0 * passband(f, 1602.00, 6.0, 4.0);
         p += 28.0 * std::exp(-0.5 * std::pow((f - lines[0].first) / 0.2, 2.0));
         p += 18.0 * std::exp(-0.5 * std::pow((f - lines[1].first) / 0.35, 2.0));
-        p += gauss(0.8);
+        p += frontEndNoise(0.8);
         frequencyMHz.append(f);
         powerDb.append(std::max(0.0, p));
     }
@@ -220,7 +226,7 @@ void SimulatedReceiver::correlation(QVector<double>& lagChips, QVector<double>& 
         const double b = combined(tau);
         const double c = (bocCorrelation(tau) + reflection * bocCorrelation(tau - delay)) / (1.0 + reflection);
         lagChips.append(tau);
-        bpsk.append(100.0 * b + gauss(1.0));
-        boc.append(100.0 * c + gauss(1.0));
+        bpsk.append(100.0 * b + frontEndNoise(1.0));
+        boc.append(100.0 * c + frontEndNoise(1.0));
     }
 }

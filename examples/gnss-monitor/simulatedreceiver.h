@@ -56,11 +56,15 @@ private:
     double elevationDeg(Satellite const& satellite, double seconds) const;
     double gauss(double sigma);
     double uniform();
+    double frontEndNoise(double sigma);
 
     double intervalMs;
     double startMs;
     long long index = 0;
     std::mt19937 random;
+    // Spectrum and correlation draw from their own generator, so that the
+    // epochs do not depend on how often those are refreshed.
+    std::mt19937 frontEndRandom;
     QList<Satellite> satellites;
     QList<QString> seriesNames;
     int mode = Autonomous;

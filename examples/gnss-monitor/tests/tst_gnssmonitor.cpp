@@ -49,6 +49,13 @@ void TestGnssMonitor::simulatorIsDeterministicAndPlausible()
     QHash<QString, bool> wasTracked;
     for (int i = 0; i < 6000; ++i) {
         QCOMPARE(a.nextTime(), SimulatedReceiver::kDefaultStartMs + i * 100.0);
+        if (i % 10 == 0) {
+            // Refreshing the spectrum and correlation leaves the epochs alone.
+            QVector<double> f, p, lag, bpsk, boc;
+            double error = 0.0;
+            a.spectrum(f, p);
+            a.correlation(lag, bpsk, boc, error);
+        }
         const Epoch ea = a.next();
         const Epoch eb = b.next();
         const Epoch eo = other.next();
