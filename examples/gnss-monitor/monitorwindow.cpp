@@ -7,6 +7,7 @@
 
 #include <zebplot/zebplot.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
@@ -126,6 +127,11 @@ MonitorWindow::MonitorWindow(MonitorOptions const& opts, QWidget* parent)
         connect(organizer->getEnablementAction(ViewSynchronizer::Scope(scope)), &QAction::triggered, this,
                 &MonitorWindow::writeSettings);
     }
+
+    auto* quit = new QAction(tr("Quit"), this);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
 
     toolBar->announceState();
     auto* legendTimer = new QTimer(this);
