@@ -344,6 +344,16 @@ void MonitorWindow::runFor(double seconds)
 
 void MonitorWindow::refreshPlots()
 {
+    // Decimation spreads the stored samples: widen the gap threshold with it,
+    // or a long decimated run would break into unconnected points.
+    const MonitorModel::Group groups[] = {MonitorModel::Cn0Group, MonitorModel::FixGroup,
+                                          MonitorModel::SatelliteGroup};
+    for (int k = 0; k < timePlots.size(); ++k) {
+        XYCanvas* canvas = timePlots[k]->getXYPlot()->getCanvas();
+        const double threshold = kGapMs * model->timeArray(groups[k])->getCurrentDecimationFactor();
+        if (canvas->getHorizontalDisconnectionThreshold() != threshold)
+            canvas->setHorizontalDisconnectionThreshold(threshold);
+    }
     for (TimePlotWidget* plot : std::as_const(timePlots))
         plot->updateTimePlot();
     if (receiver && lastDataMs - lastSpectrumUpdateMs >= 1000.0)

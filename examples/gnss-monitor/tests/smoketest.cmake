@@ -1,5 +1,5 @@
 # Runs the monitor headless and checks what it wrote.
-#   cmake -DMONITOR=... -DCHECK=... -DRUN=simulated|replay -DFIXTURE=... -DOUT=... -P smoketest.cmake
+#   cmake -DMONITOR=... -DCHECK=... -DRUN=simulated|decimated|replay -DFIXTURE=... -DOUT=... -P smoketest.cmake
 file(REMOVE_RECURSE "${OUT}")
 
 if(RUN STREQUAL "simulated")
@@ -7,6 +7,11 @@ if(RUN STREQUAL "simulated")
   # samples are dropped on the way.
   set(args --render "${OUT}" --duration 180 --max-points 1200 --size 1200x700)
   set(files signal-strength fix-mode satellites spectrum correlation window)
+elseif(RUN STREQUAL "decimated")
+  # Ten minutes squeezed into at most 150 samples: the stored samples end up
+  # more than six seconds apart and must still be joined into curves.
+  set(args --render "${OUT}" --duration 600 --max-points 150 --decimate --size 1200x700)
+  set(files signal-strength fix-mode satellites)
 else()
   set(args --replay "${FIXTURE}" --render "${OUT}" --size 1200x700)
   set(files signal-strength fix-mode satellites window)
