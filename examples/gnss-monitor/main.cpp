@@ -45,23 +45,23 @@ int main(int argc, char** argv)
     QCommandLineOption replayOption(QStringLiteral("replay"), QStringLiteral("Replay a CSV recording."),
                                     QStringLiteral("file"));
     QCommandLineOption speedOption(QStringLiteral("speed"),
-                                   QStringLiteral("Data seconds per second (0: as fast as possible)."),
+                                   QStringLiteral("Data seconds per second in the window (0: as fast as possible; default 1)."),
                                    QStringLiteral("x"), QStringLiteral("1"));
-    QCommandLineOption rateOption(QStringLiteral("rate"), QStringLiteral("Epochs per second of the simulator."),
+    QCommandLineOption rateOption(QStringLiteral("rate"), QStringLiteral("Epochs per second of the simulator (default 10)."),
                                   QStringLiteral("hz"), QStringLiteral("10"));
     QCommandLineOption maxPointsOption(QStringLiteral("max-points"),
-                                       QStringLiteral("Samples kept per plot (0: all)."), QStringLiteral("n"),
+                                       QStringLiteral("Samples kept per plot (0: all; default 20000)."), QStringLiteral("n"),
                                        QStringLiteral("20000"));
     QCommandLineOption decimateOption(QStringLiteral("decimate"),
                                       QStringLiteral("Halve the sample density at the limit instead of "
                                                      "dropping the oldest samples."));
     QCommandLineOption renderOption(QStringLiteral("render"),
-                                    QStringLiteral("Run without window and write PNG files into dir."),
+                                    QStringLiteral("Run without window and write PNG files into dir (the default without a display)."),
                                     QStringLiteral("dir"));
     QCommandLineOption durationOption(QStringLiteral("duration"),
-                                      QStringLiteral("Data seconds to run before rendering."),
+                                      QStringLiteral("Data seconds to run before rendering (default 600)."),
                                       QStringLiteral("seconds"), QStringLiteral("600"));
-    QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Size of the rendered plots."),
+    QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("Size of the rendered plots (default 1600x900)."),
                                   QStringLiteral("WxH"), QStringLiteral("1600x900"));
     QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Seed of the simulator."),
                                   QStringLiteral("n"), QStringLiteral("20240501"));
@@ -115,6 +115,8 @@ int main(int argc, char** argv)
 
     if (!renderDir.isEmpty()) {
         window.runFor(duration);
+        // Laid out and drawn like on screen, but not shown on a display.
+        window.setAttribute(Qt::WA_DontShowOnScreen);
         window.show();
         return window.renderAll(renderDir, renderSize) ? 0 : 1;
     }
