@@ -1,0 +1,558 @@
+#include "monitorwindow.h"
+
+#include "csvreplay.h"
+#include "monitormodel.h"
+#include "monitortoolbar.h"
+#include "simulatedreceiver.h"
+
+#include <zebplot/zebplot.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+// GNSS minus UTC since 2017.
+constexpr short kLeapSeconds = 18;
+// Samples further apart than this are not joined by a line.
+constexpr double kGapMs = 5000.0;
+constexpr double kGnssOriginUnixMs = 315964800000.0;
+
+// Print settings: larger fonts and thicker lines than on screen.
+PlotRenderSettings_t printSettings()
+{
+    PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
+    auto font = [](double points, bool bold = false, bool underline = false) {
+        QFont font;
+        font.setPointSizeF(points);
+        if (bold)
+            font.setWeight(QFont::Bold);
+        font.setUnderline(underline);
+        return font;
+    };
+    settings.axisTitleFont = font(13);
+    settings.scaleFont = font(11);
+    settings.fixedLabelFont = font(10);
+    settings.legendTitleFont = font(13, true, true);
+    settings.legendFont = font(11);
+    settings.lineWidth = 1;
+    settings.majorTickLength = 10;
+    settings.minorTickLength = 5;
+    settings.lineWidthFactor = 2;
+    settings.legendIconSize = 14;
+    settings.legendIconMargin = 5;
+    return settings;
+}
+
+void settle(int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+QString gnssTimeText(double ms)
+{
+    const QDateTime t = QDateTime::fromMSecsSinceEpoch(qint64(ms + kGnssOriginUnixMs), Qt::UTC);
+    return t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+} // namespace
+
+MonitorWindow::MonitorWindow(MonitorOptions const& opts, QWidget* parent)
+    : QMainWindow(parent)
+    , options(opts)
+    , model(new MonitorModel(opts.maxPoints, opts.decimate))
+{
+    setWindowTitle(tr("GNSS Monitor"));
+    setWindowIcon(QIcon(QStringLiteral(":/pic/timeplot_big.png")));
+    if (options.replayFile.isEmpty())
+        receiver = std::make_unique<SimulatedReceiver>(options.rateHz, options.seed);
+    else
+        replay = std::make_unique<CsvReplay>();
+
+    toolBar = new MonitorToolBar(this);
+    addToolBar(Qt::TopToolBarArea, toolBar);
+    tabs = new QTabWidget(this);
+    tabs->setDocumentMode(true);
+    setCentralWidget(tabs);
+
+    buildTimePlots();
+    if (receiver)
+        buildSpectrumAndCorrelation();
+
+    coordinatesLabel = new QLabel(this);
+    coordinatesLabel->setMinimumWidth(320);
+    sourceLabel = new QLabel(this);
+    statusBar()->addWidget(coordinatesLabel, 1);
+    statusBar()->addPermanentWidget(sourceLabel);
+    connect(toolBar, &MonitorToolBar::mouseCoordinatesChanged, coordinatesLabel, &QLabel::setText);
+    connect(toolBar, &MonitorToolBar::exportRequested, this, &MonitorWindow::exportCurrentPlot);
+    connect(toolBar, &MonitorToolBar::synchronizationOptionsRequested, this,
+            &MonitorWindow::showSynchronizationOptions);
+    connect(toolBar, &MonitorToolBar::timeAxisChanged, this, [this](ETimeType type) {
+        for (TimePlotWidget* plot : std::as_const(timePlots))
+            plot->changeTimeAxis(type);
+    });
+
+    // The time plots move together in every scope; the organizer decides which
+    // scope is live.  This window counts as one file.
+    ViewSynchronizationOrganizer* organizer = ViewSynchronizationOrganizer::getInstance();
+    windowSynchronizer = new ViewSynchronizer(this, ViewSynchronizer::WindowScope, true, false);
+    for (TimePlotWidget* plot : std::as_const(timePlots)) {
+        XYCanvas* canvas = plot->getXYPlot()->getCanvas();
+        windowSynchronizer->addCanvas(canvas);
+        organizer->getCurrentFileViewSynchronizer()->addCanvas(canvas);
+        organizer->getApplicationViewSynchronizer()->addCanvas(canvas);
+    }
+    if (!options.settingsFile.isEmpty())
+        organizer->readSettings(options.settingsFile);
+    for (int scope = ViewSynchronizer::ApplicationScope; scope <= ViewSynchronizer::NoScope; ++scope) {
+        connect(organizer->getEnablementAction(ViewSynchronizer::Scope(scope)), &QAction::triggered, this,
+                &MonitorWindow::writeSettings);
+    }
+
+    auto* quit = new QAction(tr("Quit"), this);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
+
+    toolBar->announceState();
+    auto* legendTimer = new QTimer(this);
+    connect(legendTimer, &QTimer::timeout, this, &MonitorWindow::alignLegends);
+    legendTimer->start(1000);
+    timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, &MonitorWindow::tick);
+    updateStatus();
+}
+
+MonitorWindow::~MonitorWindow()
+{
+    // The plots refer to the data sets: they go first.
+    timer->stop();
+    delete tabs;
+    tabs = nullptr;
+    qDeleteAll(ownedDataSets);
+    model.reset();
+}
+
+void MonitorWindow::buildTimePlots()
+{
+    // The ready-made widgets take the tool bar as parent to find its signals;
+    // the splitter then adopts them, the connections stay.
+    // No plot titles: the y-axis titles say what is shown, and the stack has
+    // little height to spare.  Renderings name the plot in their caption.
+    cn0Plot = new TimePlotWidget(kLeapSeconds, QString(), 200, 500, QStringLiteral("C/N0 (dB-Hz)"),
+                                 false, 1.0, toolBar);
+    fixPlot = new TimePlotWidget(kLeapSeconds, QString(), 170, 500,
+                                 QStringLiteral("Position error (m)"), false, 0.01, toolBar);
+    satellitePlot = new TimePlotWidget(kLeapSeconds, QString(), 140, 500, QStringLiteral("Satellites used"),
+                                       false, 1.0, toolBar);
+    timePlots = {cn0Plot, fixPlot, satellitePlot};
+
+    // One y-scale width for the stack, so that the time axes line up.
+    QList<XYPlot*> group;
+    for (TimePlotWidget* plot : std::as_const(timePlots))
+        group.append(plot->getXYPlot());
+    for (TimePlotWidget* plot : std::as_const(timePlots)) {
+        XYPlot* xyPlot = plot->getXYPlot();
+        xyPlot->setGroupOfPlots(group);
+        xyPlot->getCanvas()->setHorizontalDisconnectionThreshold(kGapMs);
+        xyPlot->getCanvas()->installEventFilter(this);
+        plot->changeTimeAxis(toolBar->timeType());
+    }
+
+    // A few pixels around the curves, so that extremes do not sit on the
+    // frame; more below the position error for the fix-mode bar.
+    cn0Plot->getXYPlot()->getCanvas()->setViewportMargin(0, 0, 6, 6);
+    satellitePlot->getXYPlot()->getCanvas()->setViewportMargin(0, 0, 6, 6);
+    fixPlot->getXYPlot()->getCanvas()->setViewportMargin(0, 0, 26, 6);
+    fixPlot->setDataSets({model->fixModeBar(), model->positionError()});
+
+    // A legend even for the single curve: all legends of the stack are kept
+    // equally wide, so that the canvases end at the same x.
+    model->satelliteCount()->setShowLegendEvenIfOnlyDataSet(true);
+    satellitePlot->setDataSets({model->satelliteCount()});
+    satellitePlot->addHorizMarkerTwo(tr("4: minimum for a fix"), Qt::DashLine, QColor(200, 0, 0));
+    satellitePlot->updateHorizMarkerTwo(4.0, QString());
+    satellitePlot->showHMarkerTwo(true);
+
+    cn0Plot->addHorizMarkerTwo(tr("tracking threshold"), Qt::DashLine, QColor(200, 0, 0));
+    cn0Plot->updateHorizMarkerTwo(30.0, QString());
+    // The hidden marker one still counts for "show all"; keep it inside the data.
+    cn0Plot->updateHorizMarkerOne(30.0, QString());
+    cn0Plot->showHMarkerTwo(true);
+    model->cn0DataSetAdded = [this](XYDataSet* dataSet) {
+        cn0Plot->addDataSet(dataSet, {});
+        cn0Plot->updateLegend();
+    };
+
+    timeSplitter = new QSplitter(Qt::Vertical);
+    timeSplitter->setChildrenCollapsible(false);
+    for (TimePlotWidget* plot : std::as_const(timePlots))
+        timeSplitter->addWidget(plot);
+    timeSplitter->setStretchFactor(0, 10);
+    timeSplitter->setStretchFactor(1, 7);
+    timeSplitter->setStretchFactor(2, 5);
+    tabs->addTab(timeSplitter, tr("Time plots"));
+}
+
+void MonitorWindow::buildSpectrumAndCorrelation()
+{
+    QVector<double> frequency, power;
+    receiver->spectrum(frequency, power);
+    auto* frequencyArray = new DataArrayTemplate<double>();
+    spectrumPower = new DataArrayTemplate<double>();
+    for (int i = 0; i < frequency.size(); ++i) {
+        frequencyArray->append(frequency[i]);
+        spectrumPower->append(power[i]);
+    }
+    auto* spectrum = new XYDataSet(frequencyArray, spectrumPower, QStringLiteral("Antenna input"),
+                                   QColor(20, 60, 150), SYMBOL_NONE, Qt::SolidLine, 1);
+    ownedDataSets.append(spectrum);
+    spectrumPlot = new SpectrumPlotWidget(toolBar);
+    spectrumPlot->addDataSet(spectrum, 1150, 0, 1620, 60);
+    // The legend was built empty with the widget; rebuild it for the spectrum.
+    spectrumPlot->getXYPlot()->addLegend(true, LEGEND_RIGHT, nullptr);
+    spectrumPlot->addSpectrumBands(SimulatedReceiver::interferenceLines());
+    spectrumPlot->updatePlot(1575.42);
+    spectrumPlot->getXYPlot()->getCanvas()->installEventFilter(this);
+    tabs->addTab(spectrumPlot, tr("Spectrum"));
+
+    QVector<double> lag, bpsk, boc;
+    double trackingError = 0.0;
+    receiver->correlation(lag, bpsk, boc, trackingError);
+    auto* lagArray = new DataArrayTemplate<double>();
+    bpskCorrelation = new DataArrayTemplate<double>();
+    bocCorrelation = new DataArrayTemplate<double>();
+    for (int i = 0; i < lag.size(); ++i) {
+        lagArray->append(lag[i]);
+        bpskCorrelation->append(bpsk[i]);
+        bocCorrelation->append(boc[i]);
+    }
+    auto* first = new XYDataSet(lagArray, bpskCorrelation, QStringLiteral("GPS L1 C/A (BPSK)"),
+                                QColor(31, 119, 180), SYMBOL_NONE, Qt::SolidLine, 2);
+    auto* second = new XYDataSet(lagArray, bocCorrelation, QStringLiteral("Galileo E1 (BOC(1,1))"),
+                                 QColor(214, 39, 40), SYMBOL_NONE, Qt::SolidLine, 2);
+    ownedDataSets.append(first);
+    ownedDataSets.append(second);
+    correlationPlot = new CorrelationPlotWidget(first, second, toolBar);
+    correlationPlot->updatePlot(trackingError);
+    correlationPlot->getXYPlot()->getCanvas()->installEventFilter(this);
+    tabs->addTab(correlationPlot, tr("Correlation"));
+}
+
+bool MonitorWindow::openSource(QString* error)
+{
+    if (!replay)
+        return true;
+    if (!replay->load(options.replayFile, error))
+        return false;
+    std::printf("replay: %s: %d samples in %d epochs, %d broken lines skipped\n",
+                qPrintable(options.replayFile), replay->sampleCount(), replay->epochCount(),
+                replay->brokenLineCount());
+    for (QString const& report : replay->brokenLineReports())
+        std::fprintf(stderr, "replay: %s: %s\n", qPrintable(options.replayFile), qPrintable(report));
+    std::fflush(stdout);
+    updateStatus();
+    return true;
+}
+
+int MonitorWindow::brokenLineCount() const
+{
+    return replay ? replay->brokenLineCount() : 0;
+}
+
+bool MonitorWindow::hasMoreData() const
+{
+    return receiver ? true : !replay->atEnd();
+}
+
+double MonitorWindow::nextDataTime() const
+{
+    return receiver ? receiver->nextTime() : replay->nextTime();
+}
+
+Epoch MonitorWindow::nextEpoch()
+{
+    return receiver ? receiver->next() : replay->next();
+}
+
+bool MonitorWindow::feed(Epoch const& epoch)
+{
+    model->add(epoch);
+    lastDataMs = epoch.timeMs;
+    return true;
+}
+
+void MonitorWindow::startLive()
+{
+    liveStartDataMs = hasMoreData() ? nextDataTime() : 0.0;
+    wallClock.start();
+    // A tick per simulated epoch, but not faster than 100 per second.
+    const double interval = receiver ? 1000.0 / std::max(options.rateHz, 0.1) : 50.0;
+    timer->start(int(std::clamp(interval, 10.0, 1000.0)));
+}
+
+void MonitorWindow::tick()
+{
+    const double target = options.speed > 0.0 ? liveStartDataMs + double(wallClock.elapsed()) * options.speed
+                                               : std::numeric_limits<double>::infinity();
+    QElapsedTimer budget;
+    budget.start();
+    int fed = 0;
+    // Feed what is due, but return to the event loop in time to stay responsive.
+    while (hasMoreData() && nextDataTime() <= target && budget.elapsed() < 40) {
+        feed(nextEpoch());
+        ++fed;
+    }
+    if (fed > 0)
+        refreshPlots();
+    if (!hasMoreData())
+        timer->stop();
+    updateStatus();
+}
+
+void MonitorWindow::runFor(double seconds)
+{
+    if (!hasMoreData())
+        return;
+    const double end = nextDataTime() + seconds * 1000.0;
+    while (hasMoreData() && nextDataTime() < end)
+        feed(nextEpoch());
+    if (receiver)
+        refreshSpectrumAndCorrelation();
+    refreshPlots();
+    updateStatus();
+}
+
+void MonitorWindow::refreshPlots()
+{
+    // Decimation spreads the stored samples: widen the gap threshold with it,
+    // or a long decimated run would break into unconnected points.
+    const MonitorModel::Group groups[] = {MonitorModel::Cn0Group, MonitorModel::FixGroup,
+                                          MonitorModel::SatelliteGroup};
+    for (int k = 0; k < timePlots.size(); ++k) {
+        XYCanvas* canvas = timePlots[k]->getXYPlot()->getCanvas();
+        const double threshold = kGapMs * model->timeArray(groups[k])->getCurrentDecimationFactor();
+        if (canvas->getHorizontalDisconnectionThreshold() != threshold)
+            canvas->setHorizontalDisconnectionThreshold(threshold);
+    }
+    for (TimePlotWidget* plot : std::as_const(timePlots))
+        plot->updateTimePlot();
+    if (receiver && lastDataMs - lastSpectrumUpdateMs >= 1000.0)
+        refreshSpectrumAndCorrelation();
+}
+
+void MonitorWindow::refreshSpectrumAndCorrelation()
+{
+    lastSpectrumUpdateMs = lastDataMs;
+    QVector<double> frequency, power;
+    receiver->spectrum(frequency, power);
+    for (int i = 0; i < power.size() && i < spectrumPower->dataSize(); ++i)
+        spectrumPower->replace(i, power[i]);
+    QVector<double> lag, bpsk, boc;
+    double trackingError = 0.0;
+    receiver->correlation(lag, bpsk, boc, trackingError);
+    for (int i = 0; i < lag.size() && i < bpskCorrelation->dataSize(); ++i) {
+        bpskCorrelation->replace(i, bpsk[i]);
+        bocCorrelation->replace(i, boc[i]);
+    }
+    spectrumPlot->redrawCanvas();
+    correlationPlot->updatePlot(trackingError);
+}
+
+void MonitorWindow::updateStatus()
+{
+    QString source;
+    if (receiver) {
+        source = tr("Simulated receiver, %1 Hz").arg(options.rateHz);
+    } else {
+        source = tr("Replay of %1").arg(QFileInfo(options.replayFile).fileName());
+        if (!hasMoreData())
+            source += tr(" (finished)");
+    }
+    const DataArray* satellites = model->satelliteCount()->yData;
+    const DataArray* fix = model->fixModeBar()->yData;
+    QString state;
+    if (satellites->dataSize() > 0 && fix->dataSize() > 0) {
+        const int mode = int(fix->getLastValue());
+        const QStringList names = MonitorModel::fixModeNames();
+        state = tr("%1 satellites, %2 | ")
+                    .arg(int(satellites->getLastValue()))
+                    .arg(mode >= 0 && mode < names.size() ? names[mode] : QStringLiteral("?"));
+    }
+    sourceLabel->setText(tr("%1%2 | %3 epochs | %4 kB in arrays")
+                             .arg(state, source)
+                             .arg(model->epochCount())
+                             .arg(DataArray::getTotalVectorMemoryConsumption() / 1024));
+}
+
+void MonitorWindow::alignLegends()
+{
+    // Legends are rebuilt in the background as series appear; equal widths
+    // keep the time axes of the stack aligned.
+    int widest = 0;
+    QList<XYLegend*> legends;
+    for (TimePlotWidget* plot : std::as_const(timePlots)) {
+        if (XYLegend* legend = plot->getXYPlot()->getLegend()) {
+            legends.append(legend);
+            widest = std::max(widest, legend->sizeHint().width());
+        }
+    }
+    for (XYLegend* legend : std::as_const(legends)) {
+        if (legend->minimumWidth() != widest)
+            legend->setMinimumWidth(widest);
+    }
+}
+
+QList<XYPlot*> MonitorWindow::plots() const
+{
+    QList<XYPlot*> result;
+    for (TimePlotWidget* plot : timePlots)
+        result.append(plot->getXYPlot());
+    if (spectrumPlot)
+        result.append(spectrumPlot->getXYPlot());
+    if (correlationPlot)
+        result.append(correlationPlot->getXYPlot());
+    return result;
+}
+
+bool MonitorWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Enter) {
+        for (XYPlot* plot : plots()) {
+            if (plot->getCanvas() == watched)
+                lastUsedPlot = plot;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+XYPlot* MonitorWindow::currentPlot() const
+{
+    QWidget* page = tabs->currentWidget();
+    if (lastUsedPlot && page && page->isAncestorOf(lastUsedPlot))
+        return lastUsedPlot;
+    if (page == spectrumPlot)
+        return spectrumPlot->getXYPlot();
+    if (page == correlationPlot)
+        return correlationPlot->getXYPlot();
+    return cn0Plot->getXYPlot();
+}
+
+QString MonitorWindow::sourceName() const
+{
+    return receiver ? tr("Simulated receiver") : QFileInfo(options.replayFile).fileName();
+}
+
+QString MonitorWindow::caption() const
+{
+    const DataArray* time = model->timeArray(MonitorModel::FixGroup);
+    if (time->dataSize() == 0)
+        return sourceName();
+    return tr("%1, %2 to %3 GNSS time")
+        .arg(sourceName(), gnssTimeText(time->getFirstValue()), gnssTimeText(time->getLastValue()));
+}
+
+void MonitorWindow::exportCurrentPlot()
+{
+    XYPlot* plot = currentPlot();
+    QString path = QFileDialog::getSaveFileName(this, tr("Export plot"), QDir::home().filePath(QStringLiteral("plot.png")),
+                                                tr("PNG images (*.png)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".png");
+    const QPixmap pixmap = plot->renderToPixmap(QSize(1600, 900), printSettings(), true, true, caption());
+    if (pixmap.save(path))
+        statusBar()->showMessage(tr("Wrote %1").arg(QDir::toNativeSeparators(path)), 5000);
+    else
+        statusBar()->showMessage(tr("Could not write %1").arg(QDir::toNativeSeparators(path)), 5000);
+}
+
+void MonitorWindow::showSynchronizationOptions()
+{
+    auto* page = new ViewSynchronizationOptionsWidget(nullptr, true);
+    QDialog* dialog = page->turnIntoDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, &MonitorWindow::writeSettings);
+    dialog->open();
+}
+
+void MonitorWindow::writeSettings()
+{
+    if (!options.settingsFile.isEmpty())
+        ViewSynchronizationOrganizer::getInstance()->writeSettings(options.settingsFile);
+}
+
+void MonitorWindow::closeEvent(QCloseEvent* event)
+{
+    writeSettings();
+    event->accept();
+}
+
+bool MonitorWindow::renderAll(QString const& directory, QSize size)
+{
+    const QDir dir(directory);
+    if (!dir.exists() && !QDir().mkpath(directory)) {
+        std::printf("cannot create %s\n", qPrintable(directory));
+        return false;
+    }
+    // Everything in view: the whole run, not the followed end of it.
+    for (TimePlotWidget* plot : std::as_const(timePlots))
+        plot->updateTimePlot();
+    emit toolBar->showFullPlot();
+    settle(400);
+    alignLegends();
+    settle(300);
+    for (XYPlot* plot : plots())
+        plot->redrawCanvasWithoutInterruption();
+    settle(300);
+
+    bool ok = true;
+    auto save = [&](QPixmap const& pixmap, QString const& name) {
+        const QString path = dir.filePath(name);
+        const bool saved = pixmap.save(path);
+        std::printf("%s %s (%dx%d)\n", saved ? "wrote" : "could not write", qPrintable(path), pixmap.width(),
+                    pixmap.height());
+        ok = ok && saved;
+    };
+    tabs->setCurrentIndex(0);
+    settle(200);
+    save(grab(), QStringLiteral("window.png"));
+
+    const QString source = sourceName();
+    const char* files[] = {"signal-strength.png", "fix-mode.png", "satellites.png"};
+    const QString titles[] = {tr("Signal strength"), tr("Fix mode and position error"), tr("Satellites used")};
+    for (int k = 0; k < timePlots.size(); ++k)
+        save(timePlots[k]->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
+                                                       titles[k] + QStringLiteral(" - ") + caption()),
+             QString::fromLatin1(files[k]));
+    if (spectrumPlot)
+        save(spectrumPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
+                                                       tr("RF spectrum - %1").arg(source)),
+             QStringLiteral("spectrum.png"));
+    if (correlationPlot)
+        save(correlationPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
+                                                          tr("Code correlation - %1").arg(source)),
+             QStringLiteral("correlation.png"));
+    std::fflush(stdout);
+    return ok;
+}

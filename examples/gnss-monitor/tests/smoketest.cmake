@@ -1,0 +1,71 @@
+# Runs the monitor headless and checks what it wrote.
+#   cmake -DMONITOR=... -DCHECK=... -DRUN=simulated|decimated|replay -DFIXTURE=... -DOUT=... -P smoketest.cmake
+file(REMOVE_RECURSE "${OUT}")
+
+if(RUN STREQUAL "simulated")
+  # Three minutes of data with a small point limit, so that the oldest
+  # samples are dropped on the way.
+  set(args --render "${OUT}" --duration 180 --max-points 1200 --size 1200x700)
+  set(files signal-strength fix-mode satellites spectrum correlation window)
+elseif(RUN STREQUAL "decimated")
+  # Ten minutes squeezed into at most 150 samples: the stored samples end up
+  # more than six seconds apart and must still be joined into curves.
+  set(args --render "${OUT}" --duration 600 --max-points 150 --decimate --size 1200x700)
+  set(files signal-strength fix-mode satellites)
+else()
+  set(args --replay "${FIXTURE}" --render "${OUT}" --size 1200x700)
+  set(files signal-strength fix-mode satellites window)
+endif()
+
+execute_process(COMMAND "${MONITOR}" ${args}
+  OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result TIMEOUT 240)
+message("${output}${errors}")
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "gnss-monitor exited with ${result}")
+endif()
+
+if(RUN STREQUAL "replay")
+  # The fixture holds exactly four lines that do not parse.
+  if(NOT output MATCHES "4 broken lines skipped")
+    message(FATAL_ERROR "the broken lines of the fixture were not reported")
+  endif()
+  if(NOT errors MATCHES "line 9: time is not a number")
+    message(FATAL_ERROR "the first broken line was not reported with its number")
+  endif()
+  if(output MATCHES "spectrum.png")
+    message(FATAL_ERROR "a replay has no spectrum to render")
+  endif()
+endif()
+
+# Curve and bar colours that must show: the first satellite's curve, the
+# position error, the satellite count, and the fix modes of the run (RTK float
+# and fixed).
+set(checks_signal-strength 60 "#1f77b4")
+set(checks_fix-mode 40 "#5a2896" "#1ea03c" "#3c82e6")
+set(checks_satellites 30 "#005aa0")
+set(checks_spectrum 40 "#143c96")
+set(checks_correlation 40 "#1f77b4" "#d62728")
+set(checks_window 80 "#1ea03c" "#5a2896" "#005aa0")
+
+foreach(name IN LISTS files)
+  set(png "${OUT}/${name}.png")
+  if(NOT EXISTS "${png}")
+    message(FATAL_ERROR "${png} was not written")
+  endif()
+  if(NOT output MATCHES "wrote [^\n]*${name}.png")
+    message(FATAL_ERROR "${name}.png was not reported")
+  endif()
+  if(name STREQUAL "window")
+    # The window's size is the platform's business; read it from the report.
+    string(REGEX MATCH "window.png \\(([0-9]+x[0-9]+)\\)" _ "${output}")
+    set(size "${CMAKE_MATCH_1}")
+  else()
+    set(size 1200x700)
+  endif()
+  execute_process(COMMAND "${CHECK}" "${png}" ${size} ${checks_${name}}
+    OUTPUT_VARIABLE check RESULT_VARIABLE result)
+  message("${check}")
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "pixel check of ${name}.png failed")
+  endif()
+endforeach()
