@@ -139,6 +139,14 @@ void TestXYLegend::columnSplit()
     sets.list[3]->setShowInLegendEvenIfEmpty(true);
     withEmpty.update();
     QCOMPARE(textAt(withEmpty, 0, 6), QString("empty"));
+
+    // A legend made wider than it needs keeps each name next to its picture.
+    withEmpty.resize(withEmpty.sizeHint().width() + 400, withEmpty.sizeHint().height());
+    withEmpty.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&withEmpty));
+    QWidget* picture = at(withEmpty, 0, 2);
+    QWidget* name = at(withEmpty, 0, 3);
+    QVERIFY(name->geometry().left() - picture->geometry().left() < picture->sizeHint().width() + 10);
 }
 
 void TestXYLegend::menuMode()

@@ -271,7 +271,9 @@ void XYLegend::rebuildGrid()
         ++row;
     }
 
-    entryBox->addWidget(frame);
+    // A legend given more width than it needs (aligned with the legends of
+    // other plots, say) keeps its entries packed to the left.
+    entryBox->addWidget(frame, 0, Qt::AlignLeft);
     frame->setFrameShadow(QFrame::Raised);
     // One stretch at the end of the outer box, not one per rebuild.
     const int count = outerBox->count();
@@ -440,7 +442,7 @@ void XYLegend::updateColorBarLegends()
     for (XYDataSet* dataSet : std::as_const(collected)) {
         auto* lookLegend = new LookLegend(dataSet, nullptr);
         // Compact at the top, not stretched to the height of the entry list.
-        colorBarBox->addWidget(lookLegend, 0, Qt::AlignTop);
+        colorBarBox->addWidget(lookLegend, 0, Qt::AlignTop | Qt::AlignLeft);
         connect(lookLegend, &LookLegend::filterChanged, this, &XYLegend::dataSetVisibilityChanged);
     }
 }
