@@ -11,6 +11,11 @@ scripts/deps.sh
 build_dir="${BUILD_DIR:-build}"
 generator=()
 command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
+# Rebuilds in several checkouts share compiled objects when ccache is there.
+if command -v ccache >/dev/null 2>&1; then
+  generator+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}"
+fi
 # shellcheck disable=SC2086
 cmake -S . -B "$build_dir" "${generator[@]}" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" ${CMAKE_ARGS:-}
 cmake --build "$build_dir" --parallel "$(nproc)"
