@@ -1,6 +1,7 @@
 // Receiver formats: NMEA sentences and gpsd reports of real receivers, checked
 // against what the recordings say when read by eye (quoted next to each check).
 #include "gnsstime.h"
+#include "gpsdjsonreader.h"
 #include "nmeaparser.h"
 
 #include <QFile>
@@ -70,6 +71,7 @@ private slots:
     void vendorSentencesAndMixedSignalIdsOfQuectel();
     void brokenInputIsCountedAndNeighboursSurvive();
     void datesComeFromTheLogOrTheFallback();
+    void gpsdReportsFromGpsfake();
 };
 
 void TestReceiverFormats::leapSecondsFollowTheTable()
@@ -350,6 +352,67 @@ void TestReceiverFormats::datesComeFromTheLogOrTheFallback()
     QCOMPARE(epochs[2].timeMs - epochs[1].timeMs, 1000.0);
 }
 
+void TestReceiverFormats::gpsdReportsFromGpsfake()
+{
+    // gpspipe -w of gpsfake replaying ublox-zed-f9p-nmea.log through gpsd 3.22.
+    GpsdJsonReader reader;
+    reader.parse(recording("ublox-zed-f9p-gpsd.json"));
+    const QList<ReceiverEpoch> epochs = reader.takeEpochs();
+    ReaderStatistics const& stats = reader.statistics();
+    QCOMPARE(stats.broken, 0);
+    QCOMPARE(stats.skippedKinds, (QMap<QString, qint64>{{QStringLiteral("DEVICE"), 1},
+                                                         {QStringLiteral("DEVICES"), 1},
+                                                         {QStringLiteral("VERSION"), 1},
+                                                         {QStringLiteral("WATCH"), 1}}));
+    // Line 7 is a TPV without time; lines 16 and 24 are the TPV of
+    // 2019-04-12T00:40:01.000Z and ...02.000Z, mode 3 without status.
+    QCOMPARE(stats.untimedEpochs, 1);
+    QCOMPARE(epochs.size(), 2);
+    const ReceiverEpoch& e = epochs.first();
+    QCOMPARE(e.timeMs, 1239064814000.0 + 5000.0);
+    QCOMPARE(e.fixMode, int(Autonomous));
+    // Line 14, the last SKY before it: "pdop":1.10, "hdop":0.66, "vdop":0.88,
+    // "uSat":16; 12 GPS, 8 Galileo, 10 BeiDou and 10 GLONASS satellites, and
+    // gpsd's SBAS 120 that the NMEA calls Galileo 33.
+    QCOMPARE(e.pdop, 1.10);
+    QCOMPARE(e.vdop, 0.88);
+    QCOMPARE(e.satellitesUsed, 16);
+    QCOMPARE(inView(e), (QMap<QChar, int>{{'G', 12}, {'E', 8}, {'C', 10}, {'R', 10}, {'S', 1}}));
+    // {"PRN":27,...,"ss":31.0,"used":true,"gnssid":0,"svid":27} and the same with "ss":29.0, "sigid":3
+    QCOMPARE(cn0(e, "G27", "L1"), 31.0f);
+    QCOMPARE(cn0(e, "G27", "L2"), 29.0f);
+    QVERIFY(e.find(QStringLiteral("G27"), QStringLiteral("L2"))->used);
+    // {"PRN":312,...,"ss":31.0,...,"gnssid":2,"svid":12} and "ss":35.0 with "sigid":5
+    QCOMPARE(cn0(e, "E12", "E1"), 31.0f);
+    QCOMPARE(cn0(e, "E12", "E5b"), 35.0f);
+    // {"PRN":408,...,"ss":27.0,...} and again with "ss":0.0 (not tracked).
+    QCOMPARE(cn0(e, "C08", "B1I"), 27.0f);
+    // {"PRN":72,...,"ss":0.0,...,"gnssid":6,"svid":8,"sigid":2}
+    QVERIFY(std::isnan(cn0(e, "R08", "L2OF")));
+    // Line 15: {"class":"GST",...,"lat":2.300,"lon":3.500,"alt":4.100}
+    QCOMPARE(e.sigmaLongitude, 3.5);
+    QCOMPARE(epochs[1].pdop, 1.14);
+
+    GpsdJsonReader broken;
+    broken.parse("{\"class\":\"TPV\",\"device\":\"/dev/a\",\"mode\":3,\"time\":\"2019-04-12T00:40:01.000Z\"}\n"
+                 "not json\n"
+                 "{\"mode\":3}\n"
+                 "{\"class\":\"SKY\",\"device\":\"/dev/a\",\"satellites\":[{\"gnssid\":0,\"svid\":3,\"ss\":255}]}\n"
+                 "{\"class\":\"TPV\",\"device\":\"/dev/b\",\"mode\":3,\"time\":\"2019-04-12T00:40:03.000Z\"}\n"
+                 "{\"class\":\"TPV\",\"device\":\"/dev/a\",\"mode\":3,\"status\":4,\"time\":\"2019-04-12T00:40:00.000Z\"}\n"
+                 "{\"class\":\"NEWTHING\"}\n"
+                 "{\"class\":\"TPV\",\"device\":\"/dev/a\",\"mode\":3,\"status\":4,\"time\":\"2019-04-12T00:40:02.000Z\"}\n");
+    QCOMPARE(broken.statistics().reports,
+             (QStringList{QStringLiteral("line 2: no JSON: illegal value at 1"), QStringLiteral("line 3: no class"),
+                          QStringLiteral("line 4: SKY: ss 255 out of range"),
+                          QStringLiteral("line 6: TPV: time goes backwards (2019-04-12T00:40:00.000Z after "
+                                         "2019-04-12T00:40:01.000Z)")}));
+    QCOMPARE(broken.statistics().skippedKinds.value(QStringLiteral("other device")), 1);
+    QCOMPARE(broken.statistics().skippedKinds.value(QStringLiteral("NEWTHING")), 1);
+    const QList<ReceiverEpoch> brokenEpochs = broken.takeEpochs();
+    QCOMPARE(brokenEpochs.size(), 2);
+    QCOMPARE(brokenEpochs[1].fixMode, int(RtkFloat));
+}
 
 
 QTEST_GUILESS_MAIN(TestReceiverFormats)
