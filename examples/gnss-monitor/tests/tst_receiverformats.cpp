@@ -1,5 +1,6 @@
 // Receiver formats: NMEA sentences and gpsd reports of real receivers, checked
 // against what the recordings say when read by eye (quoted next to each check).
+#include "formatdetector.h"
 #include "gnsstime.h"
 #include "gpsdjsonreader.h"
 #include "nmeaparser.h"
@@ -72,6 +73,7 @@ private slots:
     void brokenInputIsCountedAndNeighboursSurvive();
     void datesComeFromTheLogOrTheFallback();
     void gpsdReportsFromGpsfake();
+    void formatIsDetectedByContent();
 };
 
 void TestReceiverFormats::leapSecondsFollowTheTable()
@@ -414,6 +416,17 @@ void TestReceiverFormats::gpsdReportsFromGpsfake()
     QCOMPARE(brokenEpochs[1].fixMode, int(RtkFloat));
 }
 
+void TestReceiverFormats::formatIsDetectedByContent()
+{
+    for (const char* name : {"ublox-zed-f9p-nmea.log", "nmea-rtk.log", "quectelLC79D.log", "telit-he910.log", "ublox-8.log"})
+        QVERIFY2(FormatDetector::detect(recording(name).left(FormatDetector::kHeadBytes)) == ReceiverFormat::Nmea, name);
+    QCOMPARE(FormatDetector::detect(recording("ublox-zed-f9p-gpsd.json").left(FormatDetector::kHeadBytes)),
+             ReceiverFormat::GpsdJson);
+    QFile csv(QStringLiteral(RECEIVER_DATA_DIR "/../replay-sample.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(FormatDetector::detect(csv.read(FormatDetector::kHeadBytes)), ReceiverFormat::MonitorCsv);
+    QCOMPARE(FormatDetector::detect(QByteArray("\xb5\x62\x01\x07\x5c\x00 $GPGGA,1*00\nhello\n", 25)), ReceiverFormat::Unknown);
+}
 
 QTEST_GUILESS_MAIN(TestReceiverFormats)
 #include "tst_receiverformats.moc"
