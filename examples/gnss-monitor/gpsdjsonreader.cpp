@@ -167,7 +167,8 @@ QString GpsdJsonReader::sky(QJsonObject const& object, QList<SignalObservation>&
         const QJsonObject s = value.toObject();
         int gnssid = -1, svid = -1, sigid = -1, prn = -1;
         double ss = 0, el = 0, az = 0;
-        QString error = integer(s, QStringLiteral("gnssid"), 0, 7, gnssid);
+        // Systems gpsd may learn later are skipped below, not broken.
+        QString error = integer(s, QStringLiteral("gnssid"), 0, 255, gnssid);
         if (error.isEmpty())
             error = integer(s, QStringLiteral("svid"), 0, 255, svid);
         if (error.isEmpty())
