@@ -14,7 +14,9 @@ struct Epoch
     QList<QPair<QString, double>> values;
 };
 
-/// Fix modes as the receiver reports them in the series "fixmode".
-enum FixMode { NoFix = 0, Autonomous = 1, Dgnss = 2, RtkFloat = 3, RtkFixed = 4 };
+/// Fix modes as the receiver reports them in the series "fixmode".  Dead
+/// reckoning comes last: receivers with an inertial or odometer input report
+/// it while they bridge a GNSS outage.
+enum FixMode { NoFix = 0, Autonomous = 1, Dgnss = 2, RtkFloat = 3, RtkFixed = 4, DeadReckoning = 5 };
 
 #endif
