@@ -9,7 +9,8 @@ import struct
 
 OPS = ("AppendPoint AppendBurst LeftShift Decimate ReplaceValue SetViewBounds ZoomTo ZoomStep Drag "
        "MousePress MouseMove MouseRelease Wheel EnterLeave Cursor Policy Limits ChangeLook ToggleVisible "
-       "Render Repaint Stream Resize ShowAll TimeAxis Markers LabelsAndLegend PostedEvents ViewportMargin").split()
+       "Render Repaint Stream Resize ShowAll TimeAxis Markers LabelsAndLegend PostedEvents ViewportMargin "
+       "ScrollBar LegendClick Tracking").split()
 
 
 def op(name, *args):

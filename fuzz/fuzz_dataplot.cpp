@@ -13,7 +13,9 @@
 #include <zebplot/zebplot.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -71,6 +73,9 @@ enum Op {
     LabelsAndLegend,  // which, argument
     PostedEvents,
     ViewportMargin,   // four margins
+    ScrollBar,        // which, action or position
+    LegendClick,      // entry
+    Tracking,         // mouse tracking, hit testing, cross-hair
     OpCount
 };
 
@@ -91,6 +96,7 @@ private:
     double nextX(FuzzBytes& in);
     QPointF point(FuzzBytes& in);
     void send(QEvent* event);
+    void sendMouse(Op op, FuzzBytes& in);
 
     std::unique_ptr<TimePlotWidget> timePlot;
     std::unique_ptr<XYPlot> ownPlot;
@@ -154,6 +160,9 @@ Scene::Scene(FuzzBytes& in)
     top->setAttribute(Qt::WA_DontShowOnScreen);
     top->resize(160, 120);
     top->show();
+    // Painted once, as on screen before the user can point at it.
+    canvas->repaint();
+    trace("canvas %dx%d", canvas->width(), canvas->height());
 }
 
 Scene::~Scene()
@@ -216,6 +225,48 @@ QPointF Scene::point(FuzzBytes& in)
 void Scene::send(QEvent* event)
 {
     QCoreApplication::sendEvent(canvas, event);
+}
+
+/// Finite limits with a positive, finite extent in both directions.
+bool isProperView(Bounds const& b)
+{
+    return std::isfinite(b.minX) && std::isfinite(b.maxX) && std::isfinite(b.minY) && std::isfinite(b.maxY)
+           && b.maxX > b.minX && b.maxY > b.minY && std::isfinite(b.maxX - b.minX) && std::isfinite(b.maxY - b.minY);
+}
+
+void Scene::sendMouse(Op op, FuzzBytes& in)
+{
+    const QPointF at = point(in);
+    const Bounds before = canvas->getViewBounds();
+    if (op == Wheel) {
+        const int delta = int16_t(in.byte() << 8 | in.byte());
+        trace("wheel at (%g, %g) by %d", at.x(), at.y(), delta);
+        QWheelEvent event(at, canvas->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        send(&event);
+    } else {
+        const uint8_t b = in.byte();
+        static const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton, Qt::NoButton};
+        const Qt::MouseButton button = buttons[b & 3];
+        // The buttons held during the event: the pressed one, and sometimes another.
+        Qt::MouseButtons held = op == MouseRelease ? Qt::MouseButtons() : Qt::MouseButtons(button);
+        if (b & 4)
+            held |= buttons[b >> 3 & 3];
+        const auto type = op == MousePress     ? QEvent::MouseButtonPress
+                          : op == MouseRelease ? QEvent::MouseButtonRelease
+                                               : QEvent::MouseMove;
+        trace("mouse %s at (%g, %g), button %d, held %d",
+              op == MousePress ? "press" : op == MouseRelease ? "release" : "move", at.x(), at.y(), int(button),
+              int(held));
+        QMouseEvent event(type, at, canvas->mapToGlobal(at), op == MouseMove ? Qt::NoButton : button, held,
+                          Qt::NoModifier);
+        send(&event);
+    }
+    // Whatever the user does with the mouse, a usable view stays usable.
+    const Bounds after = canvas->getViewBounds();
+    FUZZ_CHECK(!isProperView(before) || isProperView(after),
+               "mouse input turned the view x %.17g..%.17g, y %.17g..%.17g into x %.17g..%.17g, y %.17g..%.17g",
+               before.minX, before.maxX, before.minY, before.maxY, after.minX, after.maxX, after.minY, after.maxY);
 }
 
 void Scene::apply(Op op, FuzzBytes& in)
@@ -313,34 +364,10 @@ void Scene::apply(Op op, FuzzBytes& in)
     }
     case MousePress:
     case MouseMove:
-    case MouseRelease: {
-        const QPointF at = point(in);
-        const uint8_t b = in.byte();
-        static const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton, Qt::NoButton};
-        const Qt::MouseButton button = buttons[b & 3];
-        // The buttons held during the event: the pressed one, and sometimes another.
-        Qt::MouseButtons held = op == MouseRelease ? Qt::MouseButtons() : Qt::MouseButtons(button);
-        if (b & 4)
-            held |= buttons[b >> 3 & 3];
-        const auto type = op == MousePress     ? QEvent::MouseButtonPress
-                          : op == MouseRelease ? QEvent::MouseButtonRelease
-                                               : QEvent::MouseMove;
-        trace("mouse %s at (%g, %g), button %d, held %d", op == MousePress ? "press" : op == MouseRelease ? "release" : "move",
-              at.x(), at.y(), int(button), int(held));
-        QMouseEvent event(type, at, canvas->mapToGlobal(at), op == MouseMove ? Qt::NoButton : button, held,
-                          Qt::NoModifier);
-        send(&event);
+    case MouseRelease:
+    case Wheel:
+        sendMouse(op, in);
         return;
-    }
-    case Wheel: {
-        const QPointF at = point(in);
-        const int delta = int16_t(in.byte() << 8 | in.byte());
-        trace("wheel at (%g, %g) by %d", at.x(), at.y(), delta);
-        QWheelEvent event(at, canvas->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
-        send(&event);
-        return;
-    }
     case EnterLeave: {
         if (in.byte() & 1) {
             const QPointF at = point(in);
@@ -386,7 +413,7 @@ void Scene::apply(Op op, FuzzBytes& in)
         XYDataSet* dataSet = pick(in);
         const QColor color = QColor::fromRgb(in.byte() << 16 | in.byte() << 8 | in.byte());
         // Symbols beyond the named ones draw nothing; a host may still store them.
-        const int symbol = in.integer(0, 20);
+        const int symbol = in.integer(0, 15);
         const auto pen = Qt::PenStyle(in.byte() % 7);
         const int thickness = in.integer(0, 6);
         trace("look of %s from here: %s, symbol %d, pen %d, thickness %d", qPrintable(dataSet->name),
@@ -510,6 +537,44 @@ void Scene::apply(Op op, FuzzBytes& in)
             margin = in.integer(0, 40);
         trace("viewport margins %d %d %d %d", margins[0], margins[1], margins[2], margins[3]);
         canvas->setViewportMargin(margins[0], margins[1], margins[2], margins[3]);
+        return;
+    }
+    case ScrollBar: {
+        const uint8_t which = in.byte();
+        QScrollBar* bar = which & 1 ? plot->getVerticalScrollBar() : plot->getHorizontalScrollBar();
+        const uint8_t how = in.byte();
+        if (!bar)
+            return;
+        if (which & 2) {
+            // Steps, pages and the ends, as the arrows, the trough and the keys move it.
+            trace("scroll bar %d action %d", which & 1, 1 + how % 6);
+            bar->triggerAction(QAbstractSlider::SliderAction(1 + how % 6));
+        } else {
+            const int value = bar->minimum() + int(double(how) / 255 * (double(bar->maximum()) - bar->minimum()));
+            trace("scroll bar %d to %d of %d..%d", which & 1, value, bar->minimum(), bar->maximum());
+            bar->setValue(value);
+        }
+        return;
+    }
+    case LegendClick: {
+        const uint8_t entry = in.byte();
+        XYLegend* legend = plot->getLegend();
+        const QList<QCheckBox*> boxes = legend ? legend->findChildren<QCheckBox*>() : QList<QCheckBox*>();
+        if (boxes.isEmpty())
+            return;
+        trace("legend check box %d of %lld clicked", entry % int(boxes.size()), qint64(boxes.size()));
+        boxes[entry % boxes.size()]->click();
+        return;
+    }
+    case Tracking: {
+        const uint8_t flags = in.byte();
+        trace("mouse tracking %d, hit testing %d, cross-hair %d", flags & 1, flags >> 1 & 1, flags >> 2 & 1);
+        plot->enableMouseTracking(flags & 1);
+        canvas->setDefaultMouseOverDataTrackingEnabled(flags & 2);
+        if (flags & 4)
+            canvas->enableMouseMarkers(XYCanvas::Horizontal | XYCanvas::Vertical);
+        else
+            canvas->disableMouseMarkers();
         return;
     }
     case OpCount:
