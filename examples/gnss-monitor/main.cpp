@@ -3,7 +3,7 @@
 // the number of satellites used, the RF spectrum and the code correlation of a
 // simulated receiver, or replays a recording.
 //
-//   gnss-monitor [--replay FILE.csv] [--speed X] [--rate HZ] [--max-points N]
+//   gnss-monitor [--replay FILE.csv [--follow]] [--speed X] [--rate HZ] [--max-points N]
 //                [--decimate] [--render DIR] [--duration SECONDS] [--size WxH] [--seed N]
 //
 // Without a display (no DISPLAY or WAYLAND_DISPLAY) it renders into
@@ -42,10 +42,14 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral(
         "Monitors a GNSS receiver: C/N0, fix mode, position error, satellites, spectrum, correlation.\n"
         "Replay files hold one sample per line: time_ms,series,value (ms since 1980-01-06 00:00:00 GNSS);\n"
-        "series cn0:<sat>, fixmode (0 no fix .. 4 RTK fixed), poserr (m), nsat; other names go to the C/N0 plot."));
+        "series cn0:<sat>, fixmode (0 no fix .. 4 RTK fixed), poserr (m), nsat; other names go to the C/N0 plot.\n"
+        "The replay may be a file, a FIFO or a pipe (--replay /dev/stdin)."));
     QCommandLineOption helpOption = parser.addHelpOption();
     QCommandLineOption replayOption(QStringLiteral("replay"), QStringLiteral("Replay a CSV recording."),
                                     QStringLiteral("file"));
+    QCommandLineOption followOption(QStringLiteral("follow"),
+                                    QStringLiteral("At the end of the replay file, wait for more lines (a recording "
+                                                   "still being written); in the window only."));
     QCommandLineOption speedOption(QStringLiteral("speed"),
                                    QStringLiteral("Data seconds per second in the window, up to 1e6 (0: as fast as "
                                                   "possible; default 1)."),
@@ -71,7 +75,7 @@ int main(int argc, char** argv)
                                   QStringLiteral("WxH"), QStringLiteral("1600x900"));
     QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Seed of the simulator, 0 to 4294967295."),
                                   QStringLiteral("n"), QStringLiteral("20240501"));
-    parser.addOptions({replayOption, speedOption, rateOption, maxPointsOption, decimateOption,
+    parser.addOptions({replayOption, followOption, speedOption, rateOption, maxPointsOption, decimateOption,
                        renderOption, durationOption, sizeOption, seedOption});
 
     // Every mistake on the command line ends here, with exit code 2, before
@@ -115,6 +119,9 @@ int main(int argc, char** argv)
     options.replayFile = parser.value(replayOption);
     if (parser.isSet(replayOption) && options.replayFile.isEmpty())
         usageError(QStringLiteral("--replay needs a file name"));
+    options.follow = parser.isSet(followOption);
+    if (options.follow && options.replayFile.isEmpty())
+        usageError(QStringLiteral("--follow needs --replay"));
     options.speed = number(speedOption, 0.0, 1e6);
     options.rateHz = number(rateOption, 0.1, 1000.0);
     options.maxPoints = int(whole(maxPointsOption, 0, 100000000));
@@ -152,6 +159,9 @@ int main(int argc, char** argv)
     // forever, so the library is told not to show any.
     if (!renderDir.isEmpty())
         zebplotUserInteractionDisabled = true;
+    // A followed file never ends; a headless run reads it to its current end.
+    if (!renderDir.isEmpty())
+        options.follow = false;
 
     MonitorWindow window(options);
     QString error;
@@ -164,6 +174,7 @@ int main(int argc, char** argv)
 
     if (!renderDir.isEmpty()) {
         window.runFor(duration);
+        window.reportSource();
         // Laid out and drawn like on screen, but not shown on a display.
         window.setAttribute(Qt::WA_DontShowOnScreen);
         window.show();
@@ -171,5 +182,7 @@ int main(int argc, char** argv)
     }
     window.show();
     window.startLive();
-    return app.exec();
+    const int status = app.exec();
+    window.reportSource();
+    return status;
 }

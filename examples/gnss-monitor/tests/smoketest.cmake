@@ -1,5 +1,5 @@
 # Runs the monitor headless and checks what it wrote.
-#   cmake -DMONITOR=... -DCHECK=... -DRUN=simulated|decimated|replay|crowded|badargs -DFIXTURE=... -DOUT=...
+#   cmake -DMONITOR=... -DCHECK=... -DRUN=simulated|decimated|replay|piped|crowded|badargs -DFIXTURE=... -DOUT=...
 #         -P smoketest.cmake
 file(REMOVE_RECURSE "${OUT}")
 
@@ -8,7 +8,7 @@ if(RUN STREQUAL "badargs")
   # instead of running forever or quietly doing something else.
   set(cases "--rate|inf" "--rate|1e9" "--rate|nan" "--duration|inf" "--duration|1e12" "--speed|nan"
             "--speed|inf" "--max-points|1e12" "--max-points|-5" "--seed|4294967296" "--size|200x149"
-            "--size|99999x150" "--replay=" "--render=" "stray.csv")
+            "--size|99999x150" "--replay=" "--render=" "stray.csv" "--follow")
   foreach(case IN LISTS cases)
     string(REPLACE "|" ";" args "${case}")
     execute_process(COMMAND "${MONITOR}" --render "${OUT}" ${args}
@@ -45,19 +45,30 @@ elseif(RUN STREQUAL "crowded")
   set(args --replay "${OUT}-crowd.csv" --render "${OUT}" --size 200x150)
   set(files signal-strength fix-mode satellites)
   set(size 200x150)
+elseif(RUN STREQUAL "piped")
+  set(args --replay /dev/stdin --render "${OUT}" --size 1200x700)
+  set(files signal-strength fix-mode satellites window)
 else()
   set(args --replay "${FIXTURE}" --render "${OUT}" --size 1200x700)
   set(files signal-strength fix-mode satellites window)
 endif()
 
-execute_process(COMMAND "${MONITOR}" ${args}
-  OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result TIMEOUT 120)
+if(RUN STREQUAL "piped")
+  # The same recording through a pipe, as a recorder or a converter would
+  # deliver it.
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E cat "${FIXTURE}"
+    COMMAND "${MONITOR}" ${args}
+    OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result TIMEOUT 120)
+else()
+  execute_process(COMMAND "${MONITOR}" ${args}
+    OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result TIMEOUT 120)
+endif()
 message("${output}${errors}")
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "gnss-monitor exited with ${result}")
 endif()
 
-if(RUN STREQUAL "replay")
+if(RUN STREQUAL "replay" OR RUN STREQUAL "piped")
   # The fixture holds exactly four lines that do not parse.
   if(NOT output MATCHES "4 broken lines skipped")
     message(FATAL_ERROR "the broken lines of the fixture were not reported")
