@@ -180,6 +180,8 @@ protected:
     int scrollBarRowHeight() const;
     /// A scroll bar with its "+", "-" and show-all buttons, into layout.
     void createScrollBar(QLayout* layout, Qt::Orientation orientation);
+    /// Puts the scales into the grid layout beside the canvas (see the source).
+    void placeScales();
     /// renderToPixmap with a count of the attempts made so far.
     QPixmap renderToPixmapAttempt(QSize size, PlotRenderSettings_t const& settings, bool withLegend,
                                   bool withXAxisTitle, QString const& title, int attempt);
