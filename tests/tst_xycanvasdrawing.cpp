@@ -308,6 +308,20 @@ void TestXYCanvasDrawing::incrementalDrawingAndTimeBudget()
         image = f.render(100, 100);
         QVERIFY(darkPixels(image.copy(10, 70, 5, 30)) > 0);
     }
+    // An incremental pass leaves the closing line of a data set without new
+    // points as it was: blue, not overdrawn with another pen.
+    {
+        CanvasFixture f;
+        f.addDataSet({0, 50, 100}, {50, 90, 50}, Qt::blue);
+        XYDataSet* red = f.addDataSet({0, 10}, {10, 10}, Qt::red);
+        f.canvas->setConnectFirstLast(true);
+        showAll(f, Bounds(0, 100, 0, 100));
+        const QImage before = f.render(100, 100).copy(0, 40, 100, 20);
+        QVERIFY(!isWhite(before.pixel(50, 9)) && !isWhite(before.pixel(50, 10)));
+        red->append(20, 10);
+        f.canvas->drawNewPointsOnBackGround();
+        QCOMPARE(f.render(100, 100).copy(0, 40, 100, 20), before);
+    }
     // A full redraw that exceeds its budget continues from the event loop;
     // told to finish, the same redraw completes in one call.
     for (bool finish : {false, true}) {

@@ -732,7 +732,10 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
     if (map)
         viewportMapLastEntries.insert(dataSet, lastEntry);
 
-    if (connectFirstLast && ySize > 0 && xData->dataSize() >= ySize) {
+    // A data set without new points already has its closing line on the
+    // background, drawn with its own pen; drawing it again now would use
+    // whatever pen the previous data set left in the painter.
+    if (connectFirstLast && !nothingNew && ySize > 0 && xData->dataSize() >= ySize) {
         QPoint a;
         QPoint b;
         if (convert(0, a) && convert(ySize - 1, b))
