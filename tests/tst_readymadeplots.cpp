@@ -86,6 +86,9 @@ void TestReadyMadePlots::toolBarSignalsReachThePlotAndCoordinatesComeBack()
     toolBar.show();
     QVERIFY(QTest::qWaitForWindowExposed(&toolBar));
     XYCanvas* canvas = plot->getCanvas();
+    // The grids, children of the frame, take no room and no mouse events.
+    for (QPoint corner : {QPoint(2, 2), QPoint(60, 20)})
+        QVERIFY(!qobject_cast<XYAbstractGrid*>(toolBar.childAt(corner)));
 
     emit toolBar.changeCursor(Qt::OpenHandCursor);
     QCOMPARE(canvas->cursor().shape(), Qt::OpenHandCursor);
