@@ -159,11 +159,23 @@ void TestReadyMadePlots::gridsAndHorizontalMarkers()
     frame.showHMarkerOne(false);
     QVERIFY(plot->getMarkers().isEmpty() && !frame.isHorizMarkerOneShown());
 
+    // Both markers together, each with its default label; the flags say what
+    // the plot holds at every step.
+    Marker_t* two = frame.getHorizMarkerTwo();
+    one->label = "N/A";
+    frame.showHMarkerOne(true);
+    frame.showHMarkerTwo(true);
+    QCOMPARE(plot->getMarkers(), (QList<Marker_t*>{one, two}));
+    QVERIFY(frame.isHorizMarkerOneShown() && frame.isHorizMarkerTwoShown());
+    frame.showHMarkerOne(false);
+    QCOMPARE(plot->getMarkers(), QList<Marker_t*>{two});
+    QVERIFY(!frame.isHorizMarkerOneShown() && frame.isHorizMarkerTwoShown());
+    frame.showHMarkerTwo(false);
+    QVERIFY(plot->getMarkers().isEmpty() && !frame.isHorizMarkerTwoShown());
+
     frame.addHorizMarkerTwo("threshold", Qt::DotLine, Qt::magenta);
-    QVERIFY(!frame.isHorizMarkerTwoShown());
     frame.updateHorizMarkerTwo(0.5, QString());
     frame.showHMarkerTwo(true);
-    Marker_t* two = frame.getHorizMarkerTwo();
     QCOMPARE(plot->getMarkers(), QList<Marker_t*>{two});
     QCOMPARE(two->penStyle, int(Qt::DotLine));
 

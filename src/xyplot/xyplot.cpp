@@ -695,6 +695,12 @@ void XYPlot::addMarker(Marker_t* marker)
         markers->append(marker);
 }
 
+void XYPlot::addMarkerSharingLabel(Marker_t* marker)
+{
+    if (marker && !markers->contains(marker))
+        markers->append(marker);
+}
+
 void XYPlot::addEllipseMarker(EllipseMarker_t* marker)
 {
     ellipseMarkers->append(marker);

@@ -115,6 +115,10 @@ public:
     /// Refuses (with a debug message) a marker whose label equals that of a
     /// marker already added.
     void addMarker(Marker_t* marker);
+    /// Adds a marker even when another one carries the same label; the same
+    /// record is still added only once.  For owners of distinct lines that
+    /// start out with one placeholder text.
+    void addMarkerSharingLabel(Marker_t* marker);
     void addEllipseMarker(EllipseMarker_t* marker);
     void addCrossMarker(CrossMarker_t* marker);
     void addBandMarker(BandMarker_t* marker);
