@@ -906,17 +906,12 @@ QPixmap XYPlot::renderToPixmapAttempt(QSize size, PlotRenderSettings_t const& se
         QPainter painter(&canvasPixmap);
         painter.save();
         // Texts inside the plot area (labels in the plot, marker labels) are
-        // written in the canvas's font: the scale font of the settings keeps
-        // them in proportion to the print.
-        const QFont screenFont = canvas->font();
-        const bool fontWasSet = canvas->testAttribute(Qt::WA_SetFont);
-        canvas->setFont(rs->scaleFont);
-        painter.setFont(rs->scaleFont);
+        // written in the canvas's font, as on screen; the scale font belongs
+        // to the scales.  The canvas itself is left alone: changing its font
+        // would repaint it on screen during every export.
+        painter.setFont(canvas->font());
         canvas->setContinueBackgroundDrawingUntilFinished(true);
         canvas->drawCanvas(&painter);
-        canvas->setFont(fontWasSet ? screenFont : QFont());
-        if (!fontWasSet)
-            canvas->setAttribute(Qt::WA_SetFont, false);
         painter.restore();
         painter.drawRect(0, 0, cw - 1, ch - 1);
     }
