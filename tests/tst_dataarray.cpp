@@ -112,6 +112,9 @@ void TestDataArray::decimationCounter()
     Probe none(0);
     none.decimateKeepEven(); // n = 0 contributes (0 - 1) % 2 = -1
     QCOMPARE(none.counter(), -1);
+    for (int i = 0; i < 40; ++i)
+        none.decimateKeepEven(); // doubling a negative count saturates too
+    QCOMPARE(none.counter(), -(1 << 30));
 
     // Decimating a long-lived series again and again saturates instead of overflowing.
     Probe often(1);

@@ -146,10 +146,11 @@ void DataArray::decimateKeepEven()
     // Keep the phase of the incoming samples: the samples offered since the
     // last stored one now count double, and when the last stored value sat at
     // an odd index it has just been dropped, which adds one more.
-    if (decimationCounter < kMaxDecimationFactor)
-        decimationCounter = 2 * decimationCounter + ((n - 1) % 2);
-    else
-        decimationCounter = std::numeric_limits<int>::max();
+    // The count saturates both ways: an empty array adds -1 every time, and
+    // a producer that decimates an empty series again and again must not
+    // overflow it.
+    const qint64 counter = 2 * qint64(decimationCounter) + ((n - 1) % 2);
+    decimationCounter = int(std::clamp<qint64>(counter, -kMaxDecimationFactor, std::numeric_limits<int>::max()));
 
     updateTotalMemoryConsumption();
     emit dataChanged();
