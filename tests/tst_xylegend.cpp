@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QTextDocument>
 
 namespace {
 
@@ -64,6 +65,7 @@ private slots:
     void menuMode();
     void colorBarLegends();
     void pictureLinesFontsAndWarning();
+    void namesArePlainText();
 };
 
 void TestXYLegend::allAndNone()
@@ -250,6 +252,34 @@ void TestXYLegend::pictureLinesFontsAndWarning()
     zebplotUserInteractionDisabled = false;
     QTest::qWait(50);
     QCOMPARE(warnings.size(), 1);
+}
+
+void TestXYLegend::namesArePlainText()
+{
+    // What a reader sees of a text Qt would take for markup.
+    auto shown = [](QString const& text, Qt::TextFormat format = Qt::AutoText) {
+        if (format == Qt::PlainText || !Qt::mightBeRichText(text))
+            return text;
+        QTextDocument document;
+        document.setHtml(text);
+        return document.toPlainText();
+    };
+    const QString name = "<b>G01</b> & <i>L1</i>";
+    DataSets sets;
+    sets.add(makeColorBar(name, {Qt::green}, {"<i>3D</i>"}));
+    XYLegend legend(&sets.list, true, LEGEND_RIGHT, nullptr, 1000, nullptr);
+    auto* label = qobject_cast<QLabel*>(at(legend, 0, 3));
+    QCOMPARE(shown(label->text(), label->textFormat()), name);
+    LookLegend* bar = legend.getColorBarLegend(sets.list[0]);
+    const QList<QLabel*> labels = bar->findChildren<QLabel*>();
+    QCOMPARE(shown(labels.first()->text()), name);
+    QCOMPARE(shown(labels.last()->text(), labels.last()->textFormat()), QString("<i>3D</i>"));
+    QCOMPARE(shown(bar->findChildren<QCheckBox*>().first()->toolTip()),
+             "Check or uncheck to show or hide epochs with " + name + " equal to <i>3D</i>.");
+
+    QMenu menu;
+    XYLegend detached(&sets.list, true, LEGEND_DETACHED, &menu, 1000, nullptr);
+    QCOMPARE(menu.actions().first()->iconText(), name);
 }
 
 QTEST_MAIN(TestXYLegend)

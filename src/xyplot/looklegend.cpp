@@ -12,9 +12,20 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPen>
+#include <QTextDocument>
 
 namespace {
+
 const int kRebuildDelayMs = 200;
+
+// The data set's name and the legend texts are data, shown as they are: a
+// tool tip that would be taken for markup is turned into an equivalent one
+// that shows the text literally.
+QString plainToolTip(QString const& text)
+{
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
+
 } // namespace
 
 LookLegend::LookLegend(XYDataSet* dataSet, QWidget* parent)
@@ -57,7 +68,7 @@ void LookLegend::update()
     int row = 0;
 
     if (!title.isEmpty()) {
-        auto* heading = new QLabel(QStringLiteral("<b><u>") + title + QStringLiteral("</u></b>"), this);
+        auto* heading = new QLabel(QStringLiteral("<b><u>") + title.toHtmlEscaped() + QStringLiteral("</u></b>"), this);
         grid->addWidget(heading, 0, 1, 1, 3, Qt::AlignHCenter);
         row = 1;
     }
@@ -69,13 +80,15 @@ void LookLegend::update()
         const QString text = look->getLookEntryLegendText(entry);
         auto* box = new QCheckBox(this);
         if (title.isEmpty())
-            box->setToolTip(tr("Check or uncheck to show or hide epochs with %1.").arg(text));
+            box->setToolTip(plainToolTip(tr("Check or uncheck to show or hide epochs with %1.").arg(text)));
         else
-            box->setToolTip(tr("Check or uncheck to show or hide epochs with %1 equal to %2.").arg(title, text));
+            box->setToolTip(
+                plainToolTip(tr("Check or uncheck to show or hide epochs with %1 equal to %2.").arg(title, text)));
         auto* picture = new QLabel(this);
         picture->setPixmap(createPixmap(entry, background));
         picture->setAlignment(Qt::AlignLeft);
         auto* label = new QLabel(text, this);
+        label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft);
         grid->addWidget(box, row, 0);
         grid->addWidget(picture, row, 1);
@@ -147,14 +160,15 @@ QString LookLegend::generateTooltipText(Look* look, QString const& title)
 {
     QString html = QStringLiteral("<html><table>");
     if (!title.isEmpty())
-        html += QStringLiteral("<tr><th colspan=\"2\">%1</th></tr>").arg(title);
+        html += QStringLiteral("<tr><th colspan=\"2\">%1</th></tr>").arg(title.toHtmlEscaped());
     if (look) {
         const QList<Look::Entry> entries = look->getLookEntriesForLegend();
         for (const Look::Entry& entry : entries) {
             const QString swatch = QStringLiteral("<div style=\"font-size:small;border-style:solid; "
                                                   "border-color:black;background-color:%1;\"></div>")
                                        .arg(entry.color.name());
-            html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(swatch, look->getLookEntryLegendText(entry));
+            html += QStringLiteral("<tr><td>%1</td><td>%2</td></tr>")
+                        .arg(swatch, look->getLookEntryLegendText(entry).toHtmlEscaped());
         }
     }
     html += QStringLiteral("</table></html>");

@@ -158,7 +158,10 @@ void XYLegend::rebuildMenu()
     const QColor background = palette().color(palette().currentColorGroup(), QPalette::Window);
     for (int i = 0; i < dataSets->size(); ++i) {
         XYDataSet* dataSet = dataSets->at(i);
-        auto* action = new QAction(QIcon(createPixmap(i, background, false)), withoutBarSuffix(dataSet->name), this);
+        // A name is data (from a file or a receiver): an ampersand in it is
+        // text, not the mark of a shortcut.
+        const QString text = withoutBarSuffix(dataSet->name).replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* action = new QAction(QIcon(createPixmap(i, background, false)), text, this);
         if (checkable) {
             action->setCheckable(true);
             action->setChecked(dataSet->visible);
@@ -189,7 +192,7 @@ void XYLegend::rebuildGrid()
     int headerRows = 0;
 
     if (!title.isEmpty()) {
-        auto* heading = new QLabel(QStringLiteral("<center><b><u>%1</u></b></center>").arg(title), frame);
+        auto* heading = new QLabel(QStringLiteral("<center><b><u>%1</u></b></center>").arg(title.toHtmlEscaped()), frame);
         grid->addWidget(heading, 0, 1, 1, 3);
         labels.append(heading);
         headerRows = 1;
@@ -263,6 +266,8 @@ void XYLegend::rebuildGrid()
         picture->setPixmap(createPixmap(listIndex, background, false));
         picture->setAlignment(Qt::AlignLeft);
         auto* name = new QLabel(dataSet->name, frame);
+        // Names come from files and receivers: shown as they are, never as markup.
+        name->setTextFormat(Qt::PlainText);
         name->setAlignment(Qt::AlignLeft);
         grid->addWidget(picture, row, column + 2);
         grid->addWidget(name, row, column + 3);
