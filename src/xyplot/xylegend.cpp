@@ -529,7 +529,7 @@ QPixmap XYLegend::drawLegendToPixmap(QSize size)
     if (!fits) {
         const QDateTime now = QDateTime::currentDateTime();
         const bool quietLongEnough = lastFitFailure.isNull() || lastFitFailure.secsTo(now) >= kWarningPauseSeconds;
-        if (quietLongEnough && !zebplotUserInteractionDisabled) {
+        if (quietLongEnough && !isUserInteractionDisabled()) {
             QMessageBox::warning(this, tr("Timeplot legend does not fit."),
                                  tr("While rendering the time plot, the legend does not fit the attributed space. "
                                     "It will be partly cropped."),
