@@ -104,6 +104,18 @@ void TestXYLegend::allAndNone()
     // Visibility survives a rebuild.
     legend.update();
     QVERIFY(legend.getCheckBoxes().at(0)->isChecked() && !legend.getCheckBoxes().at(1)->isChecked());
+
+    // A rebuild keeps what it can: a new data set adds its row only, and a
+    // kept row shows a new name and appearance.
+    const QList<QCheckBox*> boxes = legend.getCheckBoxes();
+    sets.addPlain(1);
+    sets.list[0]->name = "renamed";
+    sets.list[0]->getLook()->changeFromLast(Qt::red, SYMBOL_NONE, Qt::SolidLine, 3);
+    legend.update();
+    QVERIFY(legend.getCheckBoxes().mid(0, 5) == boxes && legend.getCheckBoxes().size() == 6);
+    QCOMPARE(textAt(legend, 2, 3), QString("renamed"));
+    const QImage picture = qobject_cast<QLabel*>(at(legend, 2, 2))->pixmap().toImage();
+    QCOMPARE(picture.pixelColor(2, picture.height() / 2), QColor(Qt::red));
 }
 
 void TestXYLegend::columnSplit()
