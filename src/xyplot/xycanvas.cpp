@@ -10,6 +10,7 @@
 #include "xyabstractgrid.h"
 #include "xydataset.h"
 #include "look.h"
+#include "pixelrounding.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -146,18 +147,23 @@ void XYCanvas::computeFactors()
     const double height = viewport.height();
     const double xExtent = viewBounds.maxX - viewBounds.minX;
     const double yExtent = viewBounds.maxY - viewBounds.minY;
-    if (xExtent == 0.0 || std::isnan(xExtent)) {
+    // Besides a zero or NaN extent, an infinite one (a view set to infinite
+    // limits) and one so small that the factor overflows map nothing: they
+    // would put every point at NaN or at one edge.
+    const double x = width / xExtent;
+    if (xExtent == 0.0 || !std::isfinite(xExtent) || !std::isfinite(x)) {
         xFactor = kNaN;
         xInverseFactor = kNaN;
     } else {
-        xFactor = width / xExtent;
+        xFactor = x;
         xInverseFactor = 1.0 / xFactor;
     }
-    if (yExtent == 0.0 || std::isnan(yExtent)) {
+    const double y = -height / yExtent;
+    if (yExtent == 0.0 || !std::isfinite(yExtent) || !std::isfinite(y)) {
         yFactor = kNaN;
         yInverseFactor = kNaN;
     } else {
-        yFactor = -height / yExtent;
+        yFactor = y;
         yInverseFactor = 1.0 / yFactor;
     }
 }
@@ -204,7 +210,7 @@ QPoint XYCanvas::convertDataPointToViewport(XYDataSet* dataSet, int index, bool&
     ok = !std::isnan(px) && !std::isnan(py);
     if (!ok)
         return QPoint();
-    return QPoint(qRound(px), qRound(py));
+    return QPoint(roundClamped(px), roundClamped(py));
 }
 
 Bounds XYCanvas::getDataBounds() const
@@ -283,13 +289,15 @@ Bounds XYCanvas::extendWithCustomDataBounds(Bounds const& bounds) const
             hi = std::max(hi, v);
         }
     };
+    // A value that counts for no data set's bounds (NaN, an infinity, a
+    // glitch such as 1e308) counts for none here either.
     for (QList<double>* values : customVerticalDataBoundsVectors)
         for (double v : *values)
-            if (!std::isnan(v))
+            if (DataArray::countsForBounds(v))
                 widen(result.minY, result.maxY, v);
     for (QList<double>* values : customHorizontalDataBoundsVectors)
         for (double v : *values)
-            if (!std::isnan(v))
+            if (DataArray::countsForBounds(v))
                 widen(result.minX, result.maxX, v);
     return result;
 }
