@@ -424,6 +424,29 @@ void TestXYCanvasDrawing::degenerateInput()
 {
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::nan("");
+
+    // An infinite or astronomically large value gives the bounds nothing: the
+    // rest of its series and the other series keep their scale and draw.
+    for (double bad : {inf, -inf, 1e308, -1e308}) {
+        CanvasFixture g;
+        g.canvas->setInitialDataBounds(Bounds(0, 1, 0, 1));
+        g.addDataSet({0, 1, 2, 3, 4}, {1, 2, bad, 2, 1}, Qt::red);
+        g.addDataSet({0, bad, 4}, {1.5, 1.5, 1.5}, Qt::blue);
+        g.canvas->updateBounds();
+        const Bounds b = g.canvas->getDataBounds();
+        QVERIFY2(b.minX == 0 && b.maxX == 4 && b.minY == 1 && b.maxY == 2, qPrintable(QString::number(bad)));
+        const QImage image = g.render(200, 100);
+        int red = 0;
+        int blue = 0;
+        for (int x = 0; x < 200; ++x) {
+            for (int y = 0; y < 100; ++y) {
+                const QColor c = image.pixelColor(x, y);
+                red += c.red() > c.blue() + 60;
+                blue += c.blue() > c.red() + 60;
+            }
+        }
+        QVERIFY2(red > 120 && blue > 190, qPrintable(QString::number(bad)));
+    }
     CanvasFixture f;
     f.addDataSet({0, 1e300, -1e300, inf, nan, 5}, {inf, -inf, nan, 1e308, 0, 1});
     f.addDataSet({}, {});
@@ -435,6 +458,18 @@ void TestXYCanvasDrawing::degenerateInput()
         f.canvas->setBounds(view, view, true);
         f.render(300, 200);
     }
+    // An infinite view maps nothing (rather than every point onto one edge);
+    // in a finite view a point at an infinity lies far beyond the edge it
+    // goes towards.
+    bool ok = true;
+    f.canvas->setBounds(Bounds(0, inf, 0, inf), Bounds(0, inf, 0, inf), true);
+    f.render(300, 200);
+    f.canvas->convertDataPointToViewport(f.dataSets[0], 5, ok, true);
+    QVERIFY(!ok);
+    f.canvas->setBounds(Bounds(0, 10, 0, 10), Bounds(0, 10, 0, 10), true);
+    f.render(300, 200);
+    const QPoint up = f.canvas->convertDataPointToViewport(f.dataSets[0], 0, ok, true);
+    QVERIFY(ok && up.y() > 1000);
     f.render(1, 1);
 }
 

@@ -453,6 +453,22 @@ void TestXYPlot::renderGeometrySettingsTitlesCaptionAndLegend()
     QVERIFY(right >= 800 && right < 1190 && darkBox(image, QRect(right + 2, 0, 1200, 800)).isValid());
     QCOMPARE(darkBox(image, QRect(right, 0, 1, 800 - xScaleH)).height(), 800 - xScaleH);
 
+    // Extreme sizes and a legend that cannot fit return at once, at the size
+    // asked for: on a platform without a display nobody is asked, flag or not.
+    fixture.add(makeDataSet(QString(300, 'x'), 5));
+    zebplotUserInteractionDisabled = false;
+    int boxes = 0;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = QApplication::activeModalWidget())
+            boxes += box->close();
+    });
+    closer.start(10);
+    for (const QSize size : {QSize(1, 1), QSize(5, 3000), QSize(60000, 1)})
+        QCOMPARE(fixture.render(size, settings, true, true, "caption").size(), size);
+    zebplotUserInteractionDisabled = true;
+    QCOMPARE(boxes, 0);
+
     // A layout that never settles is rendered after a bounded number of attempts.
     GrowingLabelGrid grid(HORIZONTAL, nullptr);
     plot.getCanvas()->setGrid(HORIZONTAL, &grid, false);

@@ -7,6 +7,7 @@
 #include "dataarray.h"
 #include "dataarraytemplate.h"
 #include "look.h"
+#include "pixelrounding.h"
 #include "plotrendersettings.h"
 #include "xyabstractgrid.h"
 #include "xydataset.h"
@@ -29,20 +30,6 @@
 #include <typeinfo>
 
 namespace {
-
-// Drawing works in int pixels.  Points far outside the view (deep zoom into
-// long series) are clamped so that pixel arithmetic can never overflow; the
-// clamp lies far beyond any real viewport.
-constexpr double kCoordinateLimit = double(1 << 29);
-
-int roundClamped(double v)
-{
-    if (v > kCoordinateLimit)
-        return int(kCoordinateLimit);
-    if (v < -kCoordinateLimit)
-        return -int(kCoordinateLimit);
-    return qRound(v);
-}
 
 // Time budget of one drawing call before it returns to the event loop.
 constexpr qint64 kDrawingBudgetMs = 250;

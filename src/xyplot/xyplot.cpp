@@ -578,38 +578,46 @@ void XYPlot::repositionAutopositionedDataSets(int forgedCanvasHeight)
 void XYPlot::addLegend(bool checkable, E_LEGEND_POSITION position, QMenu* menu)
 {
     if (legend) {
+        // Hosts call this after every series they add.  The data sets are
+        // connected already (addDataSet connects every new one), so only the
+        // legend has to catch up, which costs about the new rows.
         legend->update();
-    } else {
-        legend = new XYLegend(dataSets, checkable, position, menu, minimumHeight(), nullptr);
-        // The host may delete a legend it received in its own layout.
-        connect(legend, &QObject::destroyed, this, [this](QObject* gone) {
-            if (gone == legend)
-                legend = nullptr;
-        });
-        const bool colorBarShown = std::any_of(dataSets->cbegin(), dataSets->cend(), [](XYDataSet* dataSet) {
-            return dataSet->visible && dataSet->getLook()->isColorBar();
-        });
-        if (colorBarShown) {
-            legend->title = tr("Datasets");
-            // The legend built itself before it had a title.
-            legend->updateLater();
-        }
-        legendPosition = position;
-        if (legendParentLayout)
-            legendParentLayout->addWidget(legend);
-        else if (position == LEGEND_BOTTOM)
-            mainLayout->addWidget(legend);
-        else if (position == LEGEND_RIGHT)
-            rowLayout->addWidget(legend);
-        connect(legend, &XYLegend::dataSetVisibilityChanged, this, &XYPlot::redrawCanvasWithoutInterruption);
-        setLegendVisible(legendVisible);
+        return;
     }
-    for (XYDataSet* dataSet : std::as_const(*dataSets)) {
-        disconnect(dataSet, &XYDataSet::lastAppearanceChanged, legend, &XYLegend::updateLater);
-        disconnect(dataSet, &XYDataSet::yDataNoLongerEmpty, legend, &XYLegend::updateLater);
-        connect(dataSet, &XYDataSet::lastAppearanceChanged, legend, &XYLegend::updateLater);
-        connect(dataSet, &XYDataSet::yDataNoLongerEmpty, legend, &XYLegend::updateLater);
+    legend = new XYLegend(dataSets, checkable, position, menu, minimumHeight(), nullptr);
+    // The host may delete a legend it received in its own layout.
+    connect(legend, &QObject::destroyed, this, [this](QObject* gone) {
+        if (gone == legend)
+            legend = nullptr;
+    });
+    const bool colorBarShown = std::any_of(dataSets->cbegin(), dataSets->cend(), [](XYDataSet* dataSet) {
+        return dataSet->visible && dataSet->getLook()->isColorBar();
+    });
+    if (colorBarShown) {
+        legend->title = tr("Datasets");
+        // The legend built itself before it had a title.
+        legend->updateLater();
     }
+    legendPosition = position;
+    if (legendParentLayout)
+        legendParentLayout->addWidget(legend);
+    else if (position == LEGEND_BOTTOM)
+        mainLayout->addWidget(legend);
+    else if (position == LEGEND_RIGHT)
+        rowLayout->addWidget(legend);
+    connect(legend, &XYLegend::dataSetVisibilityChanged, this, &XYPlot::redrawCanvasWithoutInterruption);
+    setLegendVisible(legendVisible);
+    for (XYDataSet* dataSet : std::as_const(*dataSets))
+        connectToLegend(dataSet);
+}
+
+void XYPlot::connectToLegend(XYDataSet* dataSet)
+{
+    // Exactly one connection of each kind: a new appearance, and the first
+    // value of a data set added empty, both bring the legend up to date.
+    disconnect(dataSet, nullptr, legend, nullptr);
+    connect(dataSet, &XYDataSet::lastAppearanceChanged, legend, &XYLegend::updateLater);
+    connect(dataSet, &XYDataSet::yDataNoLongerEmpty, legend, &XYLegend::updateLater);
 }
 
 void XYPlot::removeLegend()
@@ -657,10 +665,8 @@ void XYPlot::addDataSet(XYDataSet* dataSet)
     dataSets->append(dataSet);
     disconnect(dataSet, nullptr, this, nullptr);
     connect(dataSet, &XYDataSet::yDataNoLongerEmpty, this, &XYPlot::redrawCanvas);
-    if (legend) {
-        disconnect(dataSet, nullptr, legend, nullptr);
-        connect(dataSet, &XYDataSet::lastAppearanceChanged, legend, &XYLegend::updateLater);
-    }
+    if (legend)
+        connectToLegend(dataSet);
     QTimer::singleShot(kDeferredUpdateMs, Qt::PreciseTimer, this, &XYPlot::redrawCanvas);
 }
 

@@ -191,6 +191,8 @@ protected:
                                   bool withXAxisTitle, QString const& title, int attempt);
     /// Back to the on-screen sizes, hidden intervals and fixed labels.
     void restoreOnScreenLayout();
+    /// Connects the data set's appearance and first-value signals to the legend.
+    void connectToLegend(XYDataSet* dataSet);
 
     QList<Marker_t*>* markers;
     QVBoxLayout* mainLayout;
