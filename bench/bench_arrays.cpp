@@ -205,4 +205,7 @@ BENCHMARK(BM_CompressedAppend)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
+// Runs unattended: no message box may wait for an answer.
+[[maybe_unused]] static const bool unattended = (zebplotUserInteractionDisabled = true);
+
 BENCHMARK_MAIN();

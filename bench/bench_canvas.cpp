@@ -761,6 +761,8 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Runs unattended: no message box may wait for an answer.
+    zebplotUserInteractionDisabled = true;
     // --quick: fewer repetitions and frames; --only=WORD: only the workloads
     // whose key is WORD (keys: memory, floor, full1M, full1Mlast, full1Mpoint,
     // full10M, full10Mlast, stream100k, stream100klast, stream1M,

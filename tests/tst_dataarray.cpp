@@ -34,6 +34,7 @@ private slots:
     void initTestCase();
     void throttledVariance();
     void decimationCounter();
+    void extremesForBounds();
     void memoryAccountingAndReferences();
     void randomOperationsAgainstModel_data();
     void randomOperationsAgainstModel();
@@ -112,6 +113,9 @@ void TestDataArray::decimationCounter()
     Probe none(0);
     none.decimateKeepEven(); // n = 0 contributes (0 - 1) % 2 = -1
     QCOMPARE(none.counter(), -1);
+    for (int i = 0; i < 40; ++i)
+        none.decimateKeepEven(); // doubling a negative count saturates too
+    QCOMPARE(none.counter(), -(1 << 30));
 
     // Decimating a long-lived series again and again saturates instead of overflowing.
     Probe often(1);
@@ -121,6 +125,25 @@ void TestDataArray::decimationCounter()
     }
     QCOMPARE(often.getCurrentDecimationFactor(), 1 << 30);
     QVERIFY(often.counter() >= 0);
+}
+
+void TestDataArray::extremesForBounds()
+{
+    // Infinities and glitches such as 1e308 are values, but give bounds nothing;
+    // the extremes for bounds follow replacements, left shifts and appends.
+    DataArrayTemplate<double> a;
+    for (double v : {3.0, 1e308, -std::numeric_limits<double>::infinity(), 1.0, 7.0})
+        a.append(v);
+    QVERIFY(a.getMaximum() == 1e308 && a.getMinimumForBounds() == 1 && a.getMaximumForBounds() == 7);
+    a.replace(4, 2);
+    QCOMPARE(a.getMaximumForBounds(), 3.0);
+    a.leftshift(4);
+    QVERIFY(a.getMinimumForBounds() == 2 && a.getMaximumForBounds() == 2);
+    a.leftshift(1);
+    a.append(-1e301);
+    QVERIFY(a.hasValidValues() && std::isnan(a.getMinimumForBounds()) && std::isnan(a.getMaximumForBounds()));
+    a.append(5);
+    QVERIFY(a.getMinimumForBounds() == 5 && a.getMaximumForBounds() == 5);
 }
 
 void TestDataArray::memoryAccountingAndReferences()

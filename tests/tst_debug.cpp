@@ -312,7 +312,7 @@ void TestDebug::environmentConfiguration()
         QCOMPARE(dbg_SubModActive("zebplot", f.sub), f.active);
     }
 
-    // Time window in seconds against a clock in microseconds; a fixed time wins.
+    // Time window in seconds against a clock in milliseconds; a fixed time wins.
     restart({{"ZEB_STARTTIME", "10"}, {"ZEB_STOPTIME", "20"}});
     QList<int> active;
     for (unsigned long long t : {9999ULL, 10000ULL, 20000ULL, 20001ULL})
@@ -323,6 +323,19 @@ void TestDebug::environmentConfiguration()
     restart({});
     clockValue = ~0ULL;
     QCOMPARE(dbg_TimeActive(), 1); // no stop time: unlimited
+
+    // The stand-in's clock runs in the same unit: a window ending an hour from
+    // now is active, and the time piece of the header is now in seconds.
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const std::string stop = std::to_string(now + 3600);
+    testRecord.time = getCallBackFunctions()->time;
+    restart({{"ZEB_STOPTIME", stop}, {"ZEB_TRACEINFO", "TIME"}});
+    const int windowActive = dbg_TimeActive();
+    dbg_Trace(4, "zebplot", "Look", "apply", "look.cpp", 42, "now");
+    testRecord.time = &timeFn;
+    QCOMPARE(windowActive, 1);
+    const QByteArray line = delivered.back().first;
+    QVERIFY2(line.at(10) == ' ' && std::abs(line.left(10).trimmed().toLongLong() - now) <= 2, line.constData());
 }
 
 void TestDebug::initTerminateAndLogFile()

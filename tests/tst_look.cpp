@@ -77,6 +77,10 @@ void TestLook::signalsAndDefaults()
     f.look->multiLineCount = 1;
     f.look->setColorBar(5);
     QVERIFY(!f.look->isFixedSingleColor());
+
+    // Symbols beyond the named ones are the host's to pass; they read back as stored.
+    f.look->changeFromLast(Entry(Qt::red, E_SYMBOL(20), Qt::SolidLine, 1));
+    QCOMPARE(int(f.look->getSymbol(3)), 20);
 }
 
 void TestLook::presentEntriesAndLegendTexts()

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <ctime>
+#include <limits>
 
 namespace {
 
@@ -91,6 +92,12 @@ void TestTimePlotWidget::axisTitleFollowsTheTimeType()
     plot.setUtcOffset(-9.75f);
     plot.updateTimeAxisTitle();
     QCOMPARE(title(), QString("Local Time: UTC-9:45 (h:mm:ss)"));
+    plot.setUtcOffset(-std::numeric_limits<float>::infinity());
+    plot.updateTimeAxisTitle();
+    QCOMPARE(title(), QString("Local Time (h:mm:ss)"));
+    plot.setUtcOffset(1e20f);
+    plot.updateTimeAxisTitle();
+    QCOMPARE(title(), QString("Local Time: UTC+100000002004087734272 (h:mm:ss)"));
 
     // Without a set offset the system zone's offset at the GNSS origin is
     // used, in whole hours.

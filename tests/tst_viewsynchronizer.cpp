@@ -87,7 +87,7 @@ private slots:
     void init() { organizer()->enableScope(Sync::WindowScope); }
     void userNavigationSpreadsInTheEnabledDirections();
     void policySwitches();
-    void enablingAlignsToTheFirstCanvas();
+    void enablingAlignsToTheCanvasChangedLast();
     void removedAndDeletedCanvases();
     void organizerScopesAndActions();
     void settingsRoundTrip();
@@ -161,21 +161,34 @@ void TestViewSynchronizer::policySwitches()
     QVERIFY(hasX(c[1], 100, 200) && hasY(c[1], 0, 10));
 }
 
-void TestViewSynchronizer::enablingAlignsToTheFirstCanvas()
+void TestViewSynchronizer::enablingAlignsToTheCanvasChangedLast()
 {
+    // Views zoomed by hand while the synchronizer was off: enabling gives
+    // every canvas the view changed last.
+    for (int last : {0, 1}) {
+        Canvases c(3);
+        Sync sync(nullptr, Sync::FileScope, true, true);
+        c.addTo(sync);
+        c[1 - last]->zoomTo(Bounds(100, 300, 1, 2));
+        c[last]->zoomTo(Bounds(600, 900, 3, 4));
+        QSignalSpy enabled(&sync, SIGNAL(enabledChanged(bool)));
+        organizer()->enableScope(Sync::FileScope);
+        QVERIFY(enabled.count() == 1 && enabled.takeFirst().at(0).toBool());
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(hasX(c[i], 600, 900) && hasY(c[i], 3, 4));
+        organizer()->enableScope(Sync::WindowScope);
+    }
+    // A canvas switched to following last: the others follow and take its x range.
     Canvases c(3);
     Sync sync(nullptr, Sync::FileScope, true, false);
     c.addTo(sync);
     for (int i = 0; i < 3; ++i)
         c[i]->zoomTo(Bounds(100 * i, 100 * i + 50, i, i + 2));
-    XYCanvas* first = *sync.getCanvasses().cbegin();
-    const Bounds firstView = first->getViewBounds();
-    first->setHorizontalViewBoundsUpdatePolicy(XYCanvas::FollowViewBounds, false);
-    QSignalSpy enabled(&sync, SIGNAL(enabledChanged(bool)));
+    c[1]->setHorizontalViewBoundsUpdatePolicy(XYCanvas::FollowViewBounds, false);
+    const Bounds view = c[1]->getViewBounds();
     organizer()->enableScope(Sync::FileScope);
-    QVERIFY(enabled.count() == 1 && enabled.takeFirst().at(0).toBool());
     for (int i = 0; i < 3; ++i)
-        QVERIFY(hasX(c[i], firstView.minX, firstView.maxX) && hasY(c[i], i, i + 2)
+        QVERIFY(hasX(c[i], view.minX, view.maxX) && hasY(c[i], i, i + 2)
                 && c[i]->getHorizontalViewBoundsUpdatePolicy() == XYCanvas::FollowViewBounds);
     organizer()->enableScope(Sync::WindowScope);
 }

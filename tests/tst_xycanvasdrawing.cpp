@@ -60,6 +60,7 @@ private slots:
     void clipping();
     void colorBarsAndSymbols();
     void markerLayers();
+    void ellipsesAtAnyAspectRatio();
     void incrementalDrawingAndTimeBudget();
     void viewportMapAndVisibleRange();
     void degenerateInput();
@@ -286,6 +287,44 @@ void TestXYCanvasDrawing::markerLayers()
     QVERIFY(isWhite(image.pixel(57, 80)) && isWhite(image.pixel(57, 79)));
 }
 
+// Ellipses keep their world shape whatever the units of the axes (a time
+// plot's milliseconds over days against a y extent of 0.01 included), and an
+// outline far larger than the canvas shows its visible part.
+void TestXYCanvasDrawing::ellipsesAtAnyAspectRatio()
+{
+    const double day = 8.64e7;
+    const struct { Bounds view; EllipseMarker_t ellipse; QList<QPoint> red; QList<QPoint> white; } cases[] = {
+        {Bounds(0, 100, 0, 1), {50, 0.5, 0.5, 20, 0, Qt::red, Qt::SolidLine, 1},
+         {{160, 150}, {240, 150}, {200, 75}, {200, 225}}, {{200, 150}, {150, 150}}},
+        {Bounds(0, 3 * day, 0, 0.01), {1.5 * day, 0.005, 0.005, day, 0, Qt::red, Qt::SolidLine, 1},
+         {{133, 150}, {267, 150}, {200, 75}, {200, 225}}, {{200, 150}, {125, 150}}},
+        {Bounds(0, 3 * day, 0, 0.01), {1.5 * day, 0.005, 0.005, day, 90, Qt::red, Qt::SolidLine, 1},
+         {{200, 5}, {200, 150}, {200, 295}}, {{210, 150}}},
+        {Bounds(0, 100, 0, 100), {50, 50, 60, 10, 45, Qt::red, Qt::DashLine, 2}, // first axis up and right
+         {{285, 86}, {115, 214}}, {{115, 86}, {285, 214}}},
+        {Bounds(0, 100, 0, 1), {50, -10, 21, 1e6, 0, Qt::red, Qt::SolidLine, 1},
+         {{3, 150}, {200, 150}, {396, 150}}, {{200, 100}, {200, 200}}},
+    };
+    for (auto const& c : cases) {
+        CanvasFixture f;
+        EllipseMarker_t ellipse = c.ellipse;
+        f.ellipses << &ellipse;
+        showAll(f, c.view);
+        const QImage image = f.render(400, 300);
+        auto redNear = [&](QPoint p) {
+            for (int y = p.y() - 1; y <= p.y() + 1; ++y)
+                for (int x = p.x() - 1; x <= p.x() + 1; ++x)
+                    if (qRed(image.pixel(x, y)) > 200 && qGreen(image.pixel(x, y)) < 100)
+                        return true;
+            return false;
+        };
+        for (QPoint p : c.red)
+            QVERIFY2(redNear(p), qPrintable(QString("angle %1, (%2, %3)").arg(ellipse.angle).arg(p.x()).arg(p.y())));
+        for (QPoint p : c.white)
+            QVERIFY(isWhite(image.pixel(p)));
+    }
+}
+
 void TestXYCanvasDrawing::incrementalDrawingAndTimeBudget()
 {
     {
@@ -307,6 +346,20 @@ void TestXYCanvasDrawing::incrementalDrawingAndTimeBudget()
         // The new points reach the screen with the next paint.
         image = f.render(100, 100);
         QVERIFY(darkPixels(image.copy(10, 70, 5, 30)) > 0);
+    }
+    // An incremental pass leaves the closing line of a data set without new
+    // points as it was: blue, not overdrawn with another pen.
+    {
+        CanvasFixture f;
+        f.addDataSet({0, 50, 100}, {50, 90, 50}, Qt::blue);
+        XYDataSet* red = f.addDataSet({0, 10}, {10, 10}, Qt::red);
+        f.canvas->setConnectFirstLast(true);
+        showAll(f, Bounds(0, 100, 0, 100));
+        const QImage before = f.render(100, 100).copy(0, 40, 100, 20);
+        QVERIFY(!isWhite(before.pixel(50, 9)) && !isWhite(before.pixel(50, 10)));
+        red->append(20, 10);
+        f.canvas->drawNewPointsOnBackGround();
+        QCOMPARE(f.render(100, 100).copy(0, 40, 100, 20), before);
     }
     // A full redraw that exceeds its budget continues from the event loop;
     // told to finish, the same redraw completes in one call.
@@ -371,6 +424,29 @@ void TestXYCanvasDrawing::degenerateInput()
 {
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::nan("");
+
+    // An infinite or astronomically large value gives the bounds nothing: the
+    // rest of its series and the other series keep their scale and draw.
+    for (double bad : {inf, -inf, 1e308, -1e308}) {
+        CanvasFixture g;
+        g.canvas->setInitialDataBounds(Bounds(0, 1, 0, 1));
+        g.addDataSet({0, 1, 2, 3, 4}, {1, 2, bad, 2, 1}, Qt::red);
+        g.addDataSet({0, bad, 4}, {1.5, 1.5, 1.5}, Qt::blue);
+        g.canvas->updateBounds();
+        const Bounds b = g.canvas->getDataBounds();
+        QVERIFY2(b.minX == 0 && b.maxX == 4 && b.minY == 1 && b.maxY == 2, qPrintable(QString::number(bad)));
+        const QImage image = g.render(200, 100);
+        int red = 0;
+        int blue = 0;
+        for (int x = 0; x < 200; ++x) {
+            for (int y = 0; y < 100; ++y) {
+                const QColor c = image.pixelColor(x, y);
+                red += c.red() > c.blue() + 60;
+                blue += c.blue() > c.red() + 60;
+            }
+        }
+        QVERIFY2(red > 120 && blue > 190, qPrintable(QString::number(bad)));
+    }
     CanvasFixture f;
     f.addDataSet({0, 1e300, -1e300, inf, nan, 5}, {inf, -inf, nan, 1e308, 0, 1});
     f.addDataSet({}, {});
@@ -382,6 +458,18 @@ void TestXYCanvasDrawing::degenerateInput()
         f.canvas->setBounds(view, view, true);
         f.render(300, 200);
     }
+    // An infinite view maps nothing (rather than every point onto one edge);
+    // in a finite view a point at an infinity lies far beyond the edge it
+    // goes towards.
+    bool ok = true;
+    f.canvas->setBounds(Bounds(0, inf, 0, inf), Bounds(0, inf, 0, inf), true);
+    f.render(300, 200);
+    f.canvas->convertDataPointToViewport(f.dataSets[0], 5, ok, true);
+    QVERIFY(!ok);
+    f.canvas->setBounds(Bounds(0, 10, 0, 10), Bounds(0, 10, 0, 10), true);
+    f.render(300, 200);
+    const QPoint up = f.canvas->convertDataPointToViewport(f.dataSets[0], 0, ok, true);
+    QVERIFY(ok && up.y() > 1000);
     f.render(1, 1);
 }
 

@@ -8,6 +8,7 @@
 
 #include "memleaktracer.h"
 
+#include <QBitArray>
 #include <QtTest>
 
 #include <cmath>
@@ -18,11 +19,18 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-class SilentListener : public XYDataSetDrawListener
+// Notes the points the canvas tells it about.
+class RecordingListener : public XYDataSetDrawListener
 {
 public:
-    explicit SilentListener(XYDataSet* dataSet) : XYDataSetDrawListener(dataSet, nullptr) {}
-    void drawingDataPoint(int, int) override {}
+    explicit RecordingListener(XYDataSet* dataSet) : XYDataSetDrawListener(dataSet, nullptr) {}
+    void drawingDataPoint(int index, int) override
+    {
+        if (index >= told.size())
+            told.resize(index + 1);
+        told.setBit(index);
+    }
+    QBitArray told;
 };
 
 struct Series
@@ -72,7 +80,7 @@ struct Pair
                 dataSet->append(s.x[i], s.y[i]);
             }
             if (f == &slow)
-                dataSet->setDrawListener(new SilentListener(dataSet));
+                dataSet->setDrawListener(new RecordingListener(dataSet));
         }
     }
     void setView(Bounds const& view)
@@ -182,10 +190,19 @@ void TestXYCanvasFastPath::columnsMatchPointByPoint()
                     pair.add(s, Qt::black, thickness, lineCount);
                     pair.fast.canvas->setHorizontalDisconnectionThreshold(gap);
                     pair.slow.canvas->setHorizontalDisconnectionThreshold(gap);
+                    auto* listener =
+                        static_cast<RecordingListener*>(pair.slow.dataSets.first()->getDrawListener());
                     for (Bounds const& view : views) {
                         pair.setView(view);
+                        listener->told = QBitArray(n);
                         const QImage fast = pair.fast.render(width, height);
                         const QImage slow = pair.slow.render(width, height);
+                        // The listener is told about every usable point in view.
+                        int missed = 0;
+                        for (int i = 0; i < n; ++i)
+                            missed += s.x[i] >= view.minX && s.x[i] <= view.maxX && !std::isnan(s.y[i])
+                                && !listener->told.testBit(i);
+                        QCOMPARE(missed, 0);
                         const QString diff = difference(fast, slow);
                         QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("n %1, NaN rate %2, thickness %3, gap %4, "
                                                                            "view %5..%6: %7").arg(n).arg(nanRate)

@@ -141,6 +141,19 @@ void TestXYCanvasMouse::rubberBandZoom()
     QCOMPARE(QList<double>({zoomed.minX, zoomed.maxX, zoomed.minY, zoomed.maxY}), QList<double>({100, 200, 150, 250}));
     QVERIFY(f.canvas->getVerticalViewBoundsUpdatePolicy() == XYCanvas::ManualViewBounds
             && f.canvas->findChildren<QRubberBand*>().isEmpty());
+
+    // Dragged out and back, or two pixels wide: no zoom in that direction.
+    f.render(400, 300);
+    send(f.canvas.get(), QEvent::MouseButtonPress, QPointF(150, 150));
+    move(f.canvas.get(), QPointF(250, 250), Qt::LeftButton);
+    move(f.canvas.get(), QPointF(150, 150), Qt::LeftButton);
+    send(f.canvas.get(), QEvent::MouseButtonRelease, QPointF(150, 150));
+    QCOMPARE(view.count(), 1);
+    send(f.canvas.get(), QEvent::MouseButtonPress, QPointF(150, 100));
+    move(f.canvas.get(), QPointF(152, 300), Qt::LeftButton);
+    send(f.canvas.get(), QEvent::MouseButtonRelease, QPointF(152, 300));
+    const Bounds narrow = f.canvas->getViewBounds();
+    QVERIFY(view.count() == 2 && narrow.minX == 100 && narrow.maxX == 200 && narrow.maxY < zoomed.maxY);
 }
 
 void TestXYCanvasMouse::panning()

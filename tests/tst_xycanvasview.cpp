@@ -255,6 +255,24 @@ void TestXYCanvasView::zoomAndDrag()
     f.canvas->zoomToHorizontal(100, 200);
     QVERIFY(f.canvas->getViewBounds().minX == 100.0
             && f.canvas->getHorizontalViewBoundsUpdatePolicy() == XYCanvas::ManualViewBounds);
+
+    // However often it is zoomed in, a view keeps the width doubles resolve at
+    // its position (1e-12 of it): the zoom-in button gives up there, zooming
+    // out gets away, and a zoom to one value gives no zero-width view.
+    for (int i = 0; i < 60; ++i)
+        f.canvas->zoomIn(Bounds::Horizontal, true);
+    Bounds v = f.canvas->getViewBounds();
+    QVERIFY(v.maxX - v.minX >= 150 * 1e-12 && v.maxX - v.minX < 1e-9);
+    bool in = true;
+    bool out = false;
+    bool all = false;
+    f.canvas->determineZoomButtonsEnablement(Bounds::Horizontal, in, out, all);
+    QVERIFY(!in && out);
+    f.canvas->zoomOut(Bounds::Horizontal, true);
+    QVERIFY(f.canvas->getViewBounds().maxX - f.canvas->getViewBounds().minX > 1.9 * (v.maxX - v.minX));
+    f.canvas->zoomToHorizontal(500, 500);
+    v = f.canvas->getViewBounds();
+    QVERIFY(v.minX < 500 && v.maxX > 500);
 }
 
 void TestXYCanvasView::wheelKeepsPointUnderMouse()

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QTextDocument>
 
 namespace {
 
@@ -64,6 +65,7 @@ private slots:
     void menuMode();
     void colorBarLegends();
     void pictureLinesFontsAndWarning();
+    void namesArePlainText();
 };
 
 void TestXYLegend::allAndNone()
@@ -102,6 +104,18 @@ void TestXYLegend::allAndNone()
     // Visibility survives a rebuild.
     legend.update();
     QVERIFY(legend.getCheckBoxes().at(0)->isChecked() && !legend.getCheckBoxes().at(1)->isChecked());
+
+    // A rebuild keeps what it can: a new data set adds its row only, and a
+    // kept row shows a new name and appearance.
+    const QList<QCheckBox*> boxes = legend.getCheckBoxes();
+    sets.addPlain(1);
+    sets.list[0]->name = "renamed";
+    sets.list[0]->getLook()->changeFromLast(Qt::red, SYMBOL_NONE, Qt::SolidLine, 3);
+    legend.update();
+    QVERIFY(legend.getCheckBoxes().mid(0, 5) == boxes && legend.getCheckBoxes().size() == 6);
+    QCOMPARE(textAt(legend, 2, 3), QString("renamed"));
+    const QImage picture = qobject_cast<QLabel*>(at(legend, 2, 2))->pixmap().toImage();
+    QCOMPARE(picture.pixelColor(2, picture.height() / 2), QColor(Qt::red));
 }
 
 void TestXYLegend::columnSplit()
@@ -230,8 +244,10 @@ void TestXYLegend::pictureLinesFontsAndWarning()
         --fitted;
     QCOMPARE(legend.drawLegendToPixmap(QSize(1000, 12 * s16 - 10)).height(), 12 * lineSpacingAt(fitted));
 
-    // Not even at 4 points: cropped, and one warning per minute at most, none
-    // while user interaction is disabled.
+    // Not even at 4 points: cropped, and one warning per minute at most where
+    // someone could answer it (not here: headless, and the tests set the flag).
+    zebplotUserInteractionDisabled = false;
+    zebplotHeadlessDisablesUserInteraction = false;
     QStringList warnings;
     QTimer closer;
     connect(&closer, &QTimer::timeout, [&] {
@@ -245,11 +261,39 @@ void TestXYLegend::pictureLinesFontsAndWarning()
     QVERIFY(cropped.height() == 50 && cropped.width() <= 60);
     QCOMPARE(warnings, QStringList{"Timeplot legend does not fit."});
     legend.drawLegendToPixmap(QSize(60, 50));
-    zebplotUserInteractionDisabled = true;
-    legend.drawLegendToPixmap(QSize(60, 50));
-    zebplotUserInteractionDisabled = false;
     QTest::qWait(50);
     QCOMPARE(warnings.size(), 1);
+    zebplotHeadlessDisablesUserInteraction = true;
+    QVERIFY(isUserInteractionDisabled());
+    zebplotUserInteractionDisabled = true;
+}
+
+void TestXYLegend::namesArePlainText()
+{
+    // What a reader sees of a text Qt would take for markup.
+    auto shown = [](QString const& text, Qt::TextFormat format = Qt::AutoText) {
+        if (format == Qt::PlainText || !Qt::mightBeRichText(text))
+            return text;
+        QTextDocument document;
+        document.setHtml(text);
+        return document.toPlainText();
+    };
+    const QString name = "<b>G01</b> & <i>L1</i>";
+    DataSets sets;
+    sets.add(makeColorBar(name, {Qt::green}, {"<i>3D</i>"}));
+    XYLegend legend(&sets.list, true, LEGEND_RIGHT, nullptr, 1000, nullptr);
+    auto* label = qobject_cast<QLabel*>(at(legend, 0, 3));
+    QCOMPARE(shown(label->text(), label->textFormat()), name);
+    LookLegend* bar = legend.getColorBarLegend(sets.list[0]);
+    const QList<QLabel*> labels = bar->findChildren<QLabel*>();
+    QCOMPARE(shown(labels.first()->text()), name);
+    QCOMPARE(shown(labels.last()->text(), labels.last()->textFormat()), QString("<i>3D</i>"));
+    QCOMPARE(shown(bar->findChildren<QCheckBox*>().first()->toolTip()),
+             "Check or uncheck to show or hide epochs with " + name + " equal to <i>3D</i>.");
+
+    QMenu menu;
+    XYLegend detached(&sets.list, true, LEGEND_DETACHED, &menu, 1000, nullptr);
+    QCOMPARE(menu.actions().first()->iconText(), name);
 }
 
 QTEST_MAIN(TestXYLegend)

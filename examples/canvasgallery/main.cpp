@@ -14,6 +14,8 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Writes PNGs and exits: nobody is there to answer a message box.
+    zebplotUserInteractionDisabled = true;
     const QString output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("canvasgallery.png");
     const int width = argc > 2 ? std::atoi(argv[2]) : 1000;
     const int height = argc > 3 ? std::atoi(argv[3]) : 600;

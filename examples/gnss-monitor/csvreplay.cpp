@@ -1,122 +1,121 @@
 #include "csvreplay.h"
 
-#include <QFile>
-#include <QLocale>
-
+#include <charconv>
 #include <cmath>
 #include <limits>
 
 namespace {
 
-constexpr int kMaxReports = 10;
+constexpr qsizetype kMaxNames = 4096;
 
-bool parseNumber(QString text, double& value)
+// A decimal number in C notation, the whole field; "nan" in any case is a gap.
+bool parseNumber(QByteArrayView text, double& value)
 {
     text = text.trimmed();
-    if (text.compare(QLatin1String("nan"), Qt::CaseInsensitive) == 0) {
+    if (text.startsWith('+'))
+        text = text.sliced(1);
+    if (text.isEmpty())
+        return false;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return false;
+    if (std::isnan(value))
         value = std::numeric_limits<double>::quiet_NaN();
-        return true;
-    }
-    bool ok = false;
-    value = QLocale::c().toDouble(text, &ok);
-    return ok && std::isfinite(value);
+    return !std::isinf(value);
 }
 
 } // namespace
 
-bool CsvReplay::load(QString const& fileName, QString* error)
+void CsvReplay::feed(QByteArrayView data)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        if (error)
-            *error = file.errorString();
-        return false;
+    lines.feed(data);
+    LineReader::Line line;
+    while (lines.next(line))
+        parse(line);
+}
+
+void CsvReplay::finish()
+{
+    lines.finish();
+    LineReader::Line line;
+    while (lines.next(line))
+        parse(line);
+    completeEpoch();
+}
+
+void CsvReplay::completeEpoch()
+{
+    if (collecting)
+        deliver(std::move(current));
+    current = Epoch{};
+    collecting = false;
+}
+
+QString CsvReplay::seriesName(QByteArrayView text)
+{
+    const QByteArray key = QByteArray::fromRawData(text.data(), text.size());
+    const auto known = names.constFind(key);
+    if (known != names.constEnd())
+        return *known;
+    if (names.size() >= kMaxNames)
+        names.clear();
+    const QString name = QString::fromUtf8(text);
+    names.insert(QByteArray(text.data(), text.size()), name);
+    return name;
+}
+
+void CsvReplay::parse(LineReader::Line const& line)
+{
+    auto broken = [&](QString const& reason) { problem(QStringLiteral("line %1").arg(line.number), reason); };
+    if (line.tooLong) {
+        broken(QStringLiteral("longer than %1 bytes").arg(LineReader::kDefaultMaxLength));
+        return;
     }
-    read(file);
-    return true;
-}
-
-void CsvReplay::broken(int lineNumber, QString const& reason)
-{
-    ++brokenLines;
-    if (reports.size() < kMaxReports)
-        reports.append(QStringLiteral("line %1: %2").arg(lineNumber).arg(reason));
-}
-
-void CsvReplay::read(QIODevice& device)
-{
-    int lineNumber = 0;
-    double lastTime = -std::numeric_limits<double>::infinity();
-    while (!device.atEnd()) {
-        const QString line = QString::fromUtf8(device.readLine()).trimmed();
-        ++lineNumber;
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1String("time_ms")))
-            continue;
-        const QStringList fields = line.split(QLatin1Char(','));
-        if (fields.size() != 3) {
-            broken(lineNumber, QStringLiteral("expected 3 fields, found %1").arg(fields.size()));
-            continue;
-        }
-        double time = 0.0;
-        double value = 0.0;
-        const QString series = fields[1].trimmed();
-        if (!parseNumber(fields[0], time) || std::isnan(time)) {
-            broken(lineNumber, QStringLiteral("time is not a number"));
-            continue;
-        }
-        if (series.isEmpty()) {
-            broken(lineNumber, QStringLiteral("no series name"));
-            continue;
-        }
-        if (!parseNumber(fields[2], value)) {
-            broken(lineNumber, QStringLiteral("value is not a number"));
-            continue;
-        }
-        // The plots need non-decreasing time.
-        if (time < lastTime) {
-            broken(lineNumber, QStringLiteral("time goes backwards"));
-            continue;
-        }
-        if (epochs.isEmpty() || time != lastTime) {
-            epochs.append(Epoch{time, {}});
-            lastTime = time;
-        }
-        epochs.last().values.append({series, value});
-        ++samples;
+    const QByteArrayView text = line.text.trimmed();
+    if (text.isEmpty() || text.startsWith('#'))
+        return;
+    const qsizetype commas = text.count(',');
+    if (commas != 2) {
+        broken(QStringLiteral("expected 3 fields, found %1").arg(commas + 1));
+        return;
     }
-}
+    const qsizetype first = text.indexOf(',');
+    const qsizetype second = text.indexOf(',', first + 1);
+    const QByteArrayView timeField = text.first(first).trimmed();
+    const QByteArrayView seriesField = text.sliced(first + 1, second - first - 1).trimmed();
+    const QByteArrayView valueField = text.sliced(second + 1).trimmed();
+    if (timeField == "time_ms" && seriesField == "series" && valueField == "value")
+        return;
 
-int CsvReplay::brokenLineCount() const
-{
-    return brokenLines;
-}
-
-QStringList const& CsvReplay::brokenLineReports() const
-{
-    return reports;
-}
-
-int CsvReplay::sampleCount() const
-{
-    return samples;
-}
-
-int CsvReplay::epochCount() const
-{
-    return epochs.size();
-}
-
-bool CsvReplay::atEnd() const
-{
-    return position >= epochs.size();
-}
-
-double CsvReplay::nextTime() const
-{
-    return atEnd() ? std::numeric_limits<double>::quiet_NaN() : epochs[position].timeMs;
-}
-
-Epoch CsvReplay::next()
-{
-    return atEnd() ? Epoch{} : epochs[position++];
+    double time = 0.0;
+    double value = 0.0;
+    if (!parseNumber(timeField, time) || std::isnan(time)) {
+        broken(QStringLiteral("time is not a number"));
+        return;
+    }
+    if (!(time >= 0.0 && time < kLatestTimeMs)) {
+        broken(QStringLiteral("time out of range (1980 to 2299)"));
+        return;
+    }
+    if (seriesField.isEmpty()) {
+        broken(QStringLiteral("no series name"));
+        return;
+    }
+    if (!parseNumber(valueField, value)) {
+        broken(QStringLiteral("value is not a number"));
+        return;
+    }
+    // The plots need non-decreasing time.
+    if (time < lastTime) {
+        broken(QStringLiteral("time goes backwards"));
+        return;
+    }
+    if (collecting && (time != current.timeMs || current.values.size() >= kMaxValuesPerEpoch))
+        completeEpoch();
+    if (!collecting) {
+        current.timeMs = time;
+        collecting = true;
+    }
+    lastTime = time;
+    current.values.append({seriesName(seriesField), value});
 }

@@ -3,6 +3,7 @@
 #include "csvreplay.h"
 #include "monitormodel.h"
 #include "monitortoolbar.h"
+#include "replaysource.h"
 #include "simulatedreceiver.h"
 
 #include <zebplot/zebplot.h>
@@ -82,10 +83,15 @@ MonitorWindow::MonitorWindow(MonitorOptions const& opts, QWidget* parent)
 {
     setWindowTitle(tr("GNSS Monitor"));
     setWindowIcon(QIcon(QStringLiteral(":/pic/timeplot_big.png")));
-    if (options.replayFile.isEmpty())
-        receiver = std::make_unique<SimulatedReceiver>(options.rateHz, options.seed);
-    else
-        replay = std::make_unique<CsvReplay>();
+    if (options.replayFile.isEmpty()) {
+        auto simulator = std::make_unique<SimulatedReceiver>(options.rateHz, options.seed);
+        receiver = simulator.get();
+        source = std::move(simulator);
+    } else {
+        auto file = std::make_unique<ReplaySource>(options.replayFile, std::make_unique<CsvReplay>(), options.follow);
+        replay = file.get();
+        source = std::move(file);
+    }
 
     toolBar = new MonitorToolBar(this);
     addToolBar(Qt::TopToolBarArea, toolBar);
@@ -260,51 +266,44 @@ void MonitorWindow::buildSpectrumAndCorrelation()
 
 bool MonitorWindow::openSource(QString* error)
 {
-    if (!replay)
-        return true;
-    if (!replay->load(options.replayFile, error))
+    if (replay && !replay->open(error))
         return false;
-    std::printf("replay: %s: %d samples in %d epochs, %d broken lines skipped\n",
-                qPrintable(options.replayFile), replay->sampleCount(), replay->epochCount(),
-                replay->brokenLineCount());
-    for (QString const& report : replay->brokenLineReports())
-        std::fprintf(stderr, "replay: %s: %s\n", qPrintable(options.replayFile), qPrintable(report));
-    std::fflush(stdout);
     updateStatus();
     return true;
 }
 
+void MonitorWindow::reportSource() const
+{
+    const QString summary = source->summary();
+    if (summary.isEmpty())
+        return;
+    const QString name = replay ? options.replayFile : source->description();
+    std::printf("replay: %s: %s\n", qPrintable(name), qPrintable(summary));
+    std::fflush(stdout);
+    for (QString const& report : source->problemReports())
+        std::fprintf(stderr, "replay: %s: %s\n", qPrintable(name), qPrintable(report));
+}
+
 int MonitorWindow::brokenLineCount() const
 {
-    return replay ? replay->brokenLineCount() : 0;
+    return int(std::min<qint64>(source->problemCount(), std::numeric_limits<int>::max()));
 }
 
-bool MonitorWindow::hasMoreData() const
+bool MonitorWindow::hasMoreData()
 {
-    return receiver ? true : !replay->atEnd();
+    sourceState = source->poll();
+    return sourceState == EpochSource::State::Ready;
 }
 
-double MonitorWindow::nextDataTime() const
-{
-    return receiver ? receiver->nextTime() : replay->nextTime();
-}
-
-Epoch MonitorWindow::nextEpoch()
-{
-    return receiver ? receiver->next() : replay->next();
-}
-
-bool MonitorWindow::feed(Epoch const& epoch)
+void MonitorWindow::feed(Epoch const& epoch)
 {
     model->add(epoch);
     lastDataMs = epoch.timeMs;
-    return true;
 }
 
 void MonitorWindow::startLive()
 {
-    liveStartDataMs = hasMoreData() ? nextDataTime() : 0.0;
-    wallClock.start();
+    paced = false;
     // A tick per simulated epoch, but not faster than 100 per second.
     const double interval = receiver ? 1000.0 / std::max(options.rateHz, 0.1) : 50.0;
     timer->start(int(std::clamp(interval, 10.0, 1000.0)));
@@ -312,30 +311,47 @@ void MonitorWindow::startLive()
 
 void MonitorWindow::tick()
 {
-    const double target = options.speed > 0.0 ? liveStartDataMs + double(wallClock.elapsed()) * options.speed
-                                               : std::numeric_limits<double>::infinity();
+    // The pace counts from the first epoch, which a pipe may deliver late.
+    if (!paced && hasMoreData()) {
+        liveStartDataMs = source->nextTime();
+        wallClock.start();
+        paced = true;
+    }
+    const double target = options.speed > 0.0 && paced
+        ? liveStartDataMs + double(wallClock.elapsed()) * options.speed
+        : std::numeric_limits<double>::infinity();
     QElapsedTimer budget;
     budget.start();
     int fed = 0;
     // Feed what is due, but return to the event loop in time to stay responsive.
-    while (hasMoreData() && nextDataTime() <= target && budget.elapsed() < 40) {
-        feed(nextEpoch());
+    while (budget.elapsed() < 40 && hasMoreData() && source->nextTime() <= target) {
+        feed(source->next());
         ++fed;
     }
     if (fed > 0)
         refreshPlots();
-    if (!hasMoreData())
+    if (sourceState == EpochSource::State::Finished)
         timer->stop();
     updateStatus();
 }
 
 void MonitorWindow::runFor(double seconds)
 {
-    if (!hasMoreData())
-        return;
-    const double end = nextDataTime() + seconds * 1000.0;
-    while (hasMoreData() && nextDataTime() < end)
-        feed(nextEpoch());
+    double end = std::numeric_limits<double>::quiet_NaN();
+    for (;;) {
+        sourceState = source->poll();
+        if (sourceState == EpochSource::State::Finished)
+            break;
+        if (sourceState == EpochSource::State::Waiting) {
+            source->waitForInput(100);
+            continue;
+        }
+        if (std::isnan(end))
+            end = source->nextTime() + seconds * 1000.0;
+        if (source->nextTime() >= end)
+            break;
+        feed(source->next());
+    }
     if (receiver)
         refreshSpectrumAndCorrelation();
     refreshPlots();
@@ -380,14 +396,13 @@ void MonitorWindow::refreshSpectrumAndCorrelation()
 
 void MonitorWindow::updateStatus()
 {
-    QString source;
-    if (receiver) {
-        source = tr("Simulated receiver, %1 Hz").arg(options.rateHz);
-    } else {
-        source = tr("Replay of %1").arg(QFileInfo(options.replayFile).fileName());
-        if (!hasMoreData())
-            source += tr(" (finished)");
-    }
+    QString origin = source->description();
+    if (sourceState == EpochSource::State::Finished)
+        origin += tr(" (finished)");
+    else if (sourceState == EpochSource::State::Waiting)
+        origin += tr(" (waiting for data)");
+    if (const qint64 problems = source->problemCount())
+        origin += tr(", %1 broken lines").arg(problems);
     const DataArray* satellites = model->satelliteCount()->yData;
     const DataArray* fix = model->fixModeBar()->yData;
     QString state;
@@ -399,7 +414,7 @@ void MonitorWindow::updateStatus()
                     .arg(mode >= 0 && mode < names.size() ? names[mode] : QStringLiteral("?"));
     }
     sourceLabel->setText(tr("%1%2 | %3 epochs | %4 kB in arrays")
-                             .arg(state, source)
+                             .arg(state, origin)
                              .arg(model->epochCount())
                              .arg(DataArray::getTotalVectorMemoryConsumption() / 1024));
 }

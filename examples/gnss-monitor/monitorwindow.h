@@ -1,6 +1,8 @@
 #ifndef GNSSMONITOR_MONITORWINDOW_H
 #define GNSSMONITOR_MONITORWINDOW_H
 
+#include "epochsource.h"
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
@@ -10,7 +12,6 @@
 #include <memory>
 
 class CorrelationPlotWidget;
-class CsvReplay;
 class DataArray;
 class MonitorModel;
 class MonitorToolBar;
@@ -18,13 +19,13 @@ class QLabel;
 class QSplitter;
 class QTabWidget;
 class QTimer;
+class ReplaySource;
 class SimulatedReceiver;
 class SpectrumPlotWidget;
 class TimePlotWidget;
 class ViewSynchronizer;
 class XYDataSet;
 class XYPlot;
-struct Epoch;
 
 struct MonitorOptions
 {
@@ -33,6 +34,7 @@ struct MonitorOptions
     double speed = 1.0;      ///< data seconds per wall-clock second; 0: as fast as possible
     int maxPoints = 20000;   ///< per plot; 0: unbounded
     bool decimate = false;   ///< halve the density instead of dropping old samples
+    bool follow = false;     ///< at the end of the replay file, wait for it to grow
     unsigned int seed = 20240501u;
     QString settingsFile;    ///< where the synchronization scope is kept
 };
@@ -45,12 +47,16 @@ public:
     explicit MonitorWindow(MonitorOptions const& options, QWidget* parent = nullptr);
     ~MonitorWindow() override;
 
-    /// Loads the replay file, if any; false with a message if it cannot be read.
+    /// Opens the replay file, if any; false with a message if it cannot be read.
     bool openSource(QString* error);
     /// Feeds the plots in real time (scaled by the speed) from a timer.
     void startLive();
-    /// Feeds `seconds` of data time at once, without drawing in between.
+    /// Feeds `seconds` of data time at once, without drawing in between;
+    /// waits for input that has not arrived yet.
     void runFor(double seconds);
+    /// Prints what the source read and skipped (stdout) and the first
+    /// reasons (stderr).
+    void reportSource() const;
     /// Writes every plot (renderToPixmap at print settings) and a grab of the
     /// window into directory; prints one line per file.  False if one failed.
     bool renderAll(QString const& directory, QSize size);
@@ -65,10 +71,8 @@ protected:
 private:
     void buildTimePlots();
     void buildSpectrumAndCorrelation();
-    bool feed(Epoch const& epoch);
-    bool hasMoreData() const;
-    double nextDataTime() const;
-    Epoch nextEpoch();
+    void feed(Epoch const& epoch);
+    bool hasMoreData();
     void tick();
     void refreshPlots();
     void refreshSpectrumAndCorrelation();
@@ -84,8 +88,11 @@ private:
 
     MonitorOptions options;
     std::unique_ptr<MonitorModel> model;
-    std::unique_ptr<SimulatedReceiver> receiver;
-    std::unique_ptr<CsvReplay> replay;
+    std::unique_ptr<EpochSource> source;
+    EpochSource::State sourceState = EpochSource::State::Waiting;
+    // The source again when it is one of these; null otherwise.
+    SimulatedReceiver* receiver = nullptr;
+    ReplaySource* replay = nullptr;
 
     MonitorToolBar* toolBar;
     QTabWidget* tabs;
@@ -108,6 +115,7 @@ private:
 
     QTimer* timer;
     QElapsedTimer wallClock;
+    bool paced = false; ///< wallClock and liveStartDataMs are set
     double liveStartDataMs = 0.0;
     double lastDataMs = 0.0;
     QLabel* coordinatesLabel;

@@ -63,6 +63,21 @@ SimulatedReceiver::SimulatedReceiver(double rateHz, unsigned int seed, double st
     }
 }
 
+EpochSource::State SimulatedReceiver::poll()
+{
+    return State::Ready;
+}
+
+void SimulatedReceiver::waitForInput(int)
+{
+    // Nothing to wait for.
+}
+
+QString SimulatedReceiver::description() const
+{
+    return QStringLiteral("Simulated receiver, %1 Hz").arg(1000.0 / intervalMs);
+}
+
 double SimulatedReceiver::nextTime() const
 {
     return startMs + double(index) * intervalMs;

@@ -1,7 +1,7 @@
 #ifndef GNSSMONITOR_SIMULATEDRECEIVER_H
 #define GNSSMONITOR_SIMULATEDRECEIVER_H
 
-#include "epoch.h"
+#include "epochsource.h"
 
 #include <QVector>
 
@@ -18,7 +18,7 @@
 ///
 /// Series per epoch: "cn0:<satellite>" for every satellite (NaN while it is
 /// not tracked), "fixmode", "poserr" (metres, NaN without fix) and "nsat".
-class SimulatedReceiver
+class SimulatedReceiver : public EpochSource
 {
 public:
     /// 2024-05-01 00:00:00 GNSS time, in ms since the GNSS origin.
@@ -27,8 +27,13 @@ public:
     explicit SimulatedReceiver(double rateHz = 10.0, unsigned int seed = 20240501u,
                                double startMs = kDefaultStartMs);
 
-    double nextTime() const;
-    Epoch next();
+    /// Epochs are computed when asked for: always ready, never finished.
+    State poll() override;
+    double nextTime() const override;
+    Epoch next() override;
+    void waitForInput(int msecs) override;
+    QString description() const override;
+
     int satelliteCount() const;
     bool inOutage() const;
 

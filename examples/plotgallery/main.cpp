@@ -72,6 +72,8 @@ bool save(const QPixmap& pixmap, const QString& path)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Writes PNGs and exits: nobody is there to answer a message box.
+    zebplotUserInteractionDisabled = true;
     const QDir directory(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     if (!directory.exists() && !QDir().mkpath(directory.path())) {
         std::printf("cannot create %s\n", qPrintable(directory.path()));

@@ -45,6 +45,8 @@ constexpr double kStartMs = (2345.0 * 7 * 86400 + 2 * 86400 + 14 * 3600) * 1000.
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Writes PNGs and exits: nobody is there to answer a message box.
+    zebplotUserInteractionDisabled = true;
     QDir const directory(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     if (!directory.exists() && !QDir().mkpath(directory.path())) {
         std::printf("cannot create %s\n", qPrintable(directory.path()));

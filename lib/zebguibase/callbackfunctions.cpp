@@ -42,7 +42,7 @@ unsigned long long currentTime()
 {
     using namespace std::chrono;
     return static_cast<unsigned long long>(
-        duration_cast<microseconds>(system_clock::now().time_since_epoch()).count());
+        duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
 }
 
 void writeLine(const char* text, int)

@@ -17,7 +17,7 @@ struct DbgCallbackFunctions_t
     void* reserved1;                        ///< not used by the diagnostics layer
     void* reserved2;                        ///< not used by the diagnostics layer
     void* reserved3;                        ///< not used by the diagnostics layer
-    unsigned long long (*time)();           ///< current time, when no fixed time is set
+    unsigned long long (*time)();           ///< current time in milliseconds, when no fixed time is set
     void (*dump)(int value);                ///< called on a failed assertion with the dump value
     void (*logFileOpened)(FILE* stream);    ///< told which stream initialisation chose
     void (*output)(const char* text, int stream); ///< every formatted line; 1 = errors, 2 = others
@@ -26,7 +26,7 @@ struct DbgCallbackFunctions_t
 };
 
 /// The process-wide callback record: output to standard error, lock and unlock
-/// on a mutex, the time in microseconds since the epoch, the thread's name,
+/// on a mutex, the time in milliseconds since the epoch, the thread's name,
 /// the runtime's getenv.  Dump, log-file and abort callbacks are null.
 ZEBGUIBASE_EXPORT DbgCallbackFunctions_t* getCallBackFunctions();
 

@@ -94,11 +94,15 @@ void TimePlotWidget::updateTimeAxisTitle()
     case eSHOW_LOCAL: {
         title = tr("Local Time");
         double const offset = timeGrid->getLocalTimeOffsetHours(0);
+        // An offset that is no number names no zone (the labels then read
+        // Local N/A); any finite one is written out without integer casts.
+        if (!std::isfinite(offset))
+            break;
         double const magnitude = std::fabs(offset);
         double const hours = std::floor(magnitude);
         title += tr(": UTC");
         title += offset < 0 ? QStringLiteral("-") : QStringLiteral("+");
-        title += QString::number(static_cast<long long>(hours));
+        title += QString::number(hours, 'f', 0);
         if (magnitude - hours > 0.01) {
             int const minutes = static_cast<int>((magnitude - hours) * 60.0);
             title += QStringLiteral(":%1").arg(minutes, 2, 10, QLatin1Char('0'));

@@ -41,10 +41,8 @@ ToolBarPlotWidget::~ToolBarPlotWidget()
     // A plot that outlives this part (it is deleted with the child widgets
     // after this destructor body) must not paint markers that are gone.
     if (xyPlot) {
-        if (horizMarkerOneShown)
-            xyPlot->removeMarker(horizMarkerOne);
-        if (horizMarkerTwoShown)
-            xyPlot->removeMarker(horizMarkerTwo);
+        xyPlot->removeMarker(horizMarkerOne);
+        xyPlot->removeMarker(horizMarkerTwo);
         xyPlot->removeMarker(verticalMarker);
     }
     delete verticalMarker;
@@ -167,34 +165,40 @@ Marker_t* ToolBarPlotWidget::getHorizMarkerTwo() const
 
 bool ToolBarPlotWidget::isHorizMarkerOneShown() const
 {
-    return horizMarkerOneShown;
+    return plotHolds(horizMarkerOne);
 }
 
 bool ToolBarPlotWidget::isHorizMarkerTwoShown() const
 {
-    return horizMarkerTwoShown;
+    return plotHolds(horizMarkerTwo);
 }
 
-void ToolBarPlotWidget::showHorizMarker(Marker_t* marker, bool& shown, bool show)
+bool ToolBarPlotWidget::plotHolds(Marker_t* marker) const
 {
-    if (show && !shown) {
-        xyPlot->addMarker(marker);
-        shown = true;
-    } else if (!show && shown) {
+    // Asked of the plot itself, so that the answer cannot drift from what it draws.
+    return xyPlot && xyPlot->getMarkers().contains(marker);
+}
+
+void ToolBarPlotWidget::showHorizMarker(Marker_t* marker, bool show)
+{
+    // The two horizontal markers are distinct lines of this widget, whose
+    // labels may well be equal (both start as "N/A"): the plot's refusal of
+    // a second marker with a label already present must not hide one of them.
+    if (show)
+        xyPlot->addMarkerSharingLabel(marker);
+    else
         xyPlot->removeMarker(marker);
-        shown = false;
-    }
     xyPlot->redrawCanvas();
 }
 
 void ToolBarPlotWidget::showHMarkerOne(bool show)
 {
-    showHorizMarker(horizMarkerOne, horizMarkerOneShown, show);
+    showHorizMarker(horizMarkerOne, show);
 }
 
 void ToolBarPlotWidget::showHMarkerTwo(bool show)
 {
-    showHorizMarker(horizMarkerTwo, horizMarkerTwoShown, show);
+    showHorizMarker(horizMarkerTwo, show);
 }
 
 void ToolBarPlotWidget::redrawCanvas()

@@ -62,6 +62,8 @@ public:
 public slots:
     /// Showing adds the marker to the plot once, hiding removes it once;
     /// repeated calls change nothing but the plot is redrawn every time.
+    /// Both markers can be shown together, also while their labels are equal
+    /// (both start as "N/A").
     void showHMarkerOne(bool show);
     void showHMarkerTwo(bool show);
     void redrawCanvas();
@@ -70,7 +72,8 @@ protected:
     /// Common set-up of the plots without time axis: 400 × 600 minimum size,
     /// red vertical marker, titles, x scale below, zoom limits 0.2 and 10.
     void setUpPlainAxesPlot(QString yAxisTitle, QString xAxisTitle);
-    void showHorizMarker(Marker_t* marker, bool& shown, bool show);
+    void showHorizMarker(Marker_t* marker, bool show);
+    bool plotHolds(Marker_t* marker) const;
 
     QWidget* toolBar;
     short deltaLS;
@@ -79,8 +82,6 @@ protected:
     Marker_t* verticalMarker;
     Marker_t* horizMarkerOne;
     Marker_t* horizMarkerTwo;
-    bool horizMarkerOneShown = false;
-    bool horizMarkerTwoShown = false;
 
 private:
     Q_DISABLE_COPY(ToolBarPlotWidget)

@@ -49,6 +49,8 @@ bool queryUnusable(const DataArray& array, double v)
 DataArray::DataArray()
     : minimum(kNaN)
     , maximum(kNaN)
+    , minimumForBounds(kNaN)
+    , maximumForBounds(kNaN)
     , variance(kNaN)
     , skewness(kNaN)
 {
@@ -146,10 +148,11 @@ void DataArray::decimateKeepEven()
     // Keep the phase of the incoming samples: the samples offered since the
     // last stored one now count double, and when the last stored value sat at
     // an odd index it has just been dropped, which adds one more.
-    if (decimationCounter < kMaxDecimationFactor)
-        decimationCounter = 2 * decimationCounter + ((n - 1) % 2);
-    else
-        decimationCounter = std::numeric_limits<int>::max();
+    // The count saturates both ways: an empty array adds -1 every time, and
+    // a producer that decimates an empty series again and again must not
+    // overflow it.
+    const qint64 counter = 2 * qint64(decimationCounter) + ((n - 1) % 2);
+    decimationCounter = int(std::clamp<qint64>(counter, -kMaxDecimationFactor, std::numeric_limits<int>::max()));
 
     updateTotalMemoryConsumption();
     emit dataChanged();
@@ -188,10 +191,19 @@ void DataArray::includeInStatistics(double value)
 
     if (first) {
         minimum = maximum = value;
+        minimumForBounds = maximumForBounds = kNaN;
         minMaxValid = true;
     } else if (minMaxValid) {
         minimum = minimum < value ? minimum : value;
         maximum = value <= maximum ? maximum : value;
+    }
+    if (minMaxValid && countsForBounds(value)) {
+        if (std::isnan(minimumForBounds)) {
+            minimumForBounds = maximumForBounds = value;
+        } else {
+            minimumForBounds = minimumForBounds < value ? minimumForBounds : value;
+            maximumForBounds = value <= maximumForBounds ? maximumForBounds : value;
+        }
     }
 
     // The sorted list exists only after a percentile was asked for; keep it
@@ -210,7 +222,7 @@ void DataArray::removeFromStatistics(double value)
     --nrOfValidValues;
     sum -= value;
     varianceUptodate = false;
-    if (value == minimum || value == maximum)
+    if (value == minimum || value == maximum || value == minimumForBounds || value == maximumForBounds)
         minMaxValid = false;
     sortedValues.clear();
 }
@@ -227,6 +239,7 @@ void DataArray::resetStatistics()
     sum = 0.0;
     nrOfValidValues = 0;
     minimum = maximum = kNaN;
+    minimumForBounds = maximumForBounds = kNaN;
     variance = skewness = kNaN;
     minMaxValid = true;
     varianceUptodate = true;
@@ -264,14 +277,39 @@ double DataArray::getMaximum() const
     return maximum;
 }
 
+double DataArray::getMinimumForBounds() const
+{
+    if (!minMaxValid)
+        determineMinimumMaximum();
+    return minimumForBounds;
+}
+
+double DataArray::getMaximumForBounds() const
+{
+    if (!minMaxValid)
+        determineMinimumMaximum();
+    return maximumForBounds;
+}
+
 void DataArray::determineMinimumMaximum() const
 {
     minimum = maximum = kNaN;
+    minimumForBounds = maximumForBounds = kNaN;
     bool found = false;
+    bool foundForBounds = false;
     for (int i = dataSize() - 1; i >= 0; --i) {
         const double v = getValue(i);
         if (equalsDoNotUseValue(v))
             continue;
+        if (countsForBounds(v)) {
+            if (!foundForBounds) {
+                minimumForBounds = maximumForBounds = v;
+                foundForBounds = true;
+            } else {
+                minimumForBounds = std::min(minimumForBounds, v);
+                maximumForBounds = std::max(maximumForBounds, v);
+            }
+        }
         if (!found) {
             minimum = maximum = v;
             found = true;

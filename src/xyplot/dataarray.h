@@ -7,6 +7,8 @@
 #include <QList>
 #include <QObject>
 
+#include <cmath>
+
 /// Abstract base of every numeric series: a growing sequence of values with
 /// running statistics, searches, decimation, left shift, an intrusive reference
 /// count and a library-wide memory account.  How values are stored is left to
@@ -60,6 +62,20 @@ public:
     double getMinimum() const;
     double getMaximum() const;
     void determineMinimumMaximum() const;
+
+    /// The largest magnitude a value may have to count for data bounds.  An
+    /// infinity, or a value so large that a plot's extents and pixel factors
+    /// would overflow around it (a glitch such as 1e308), would leave no room
+    /// for the rest of the data: such a value is drawn towards the edge of the
+    /// view but gives the bounds nothing, like a NaN.
+    static constexpr double kLargestBoundedMagnitude = 1e300;
+    /// Whether a value counts for data bounds: a number of magnitude at most
+    /// kLargestBoundedMagnitude (NaN and infinities do not).
+    static bool countsForBounds(double value) { return std::fabs(value) <= kLargestBoundedMagnitude; }
+    /// Smallest and largest usable value that counts for bounds; NaN when
+    /// there is none.  Kept up to date with the minimum and maximum.
+    double getMinimumForBounds() const;
+    double getMaximumForBounds() const;
     double getVariance() const;
     double getSkewness() const;
     bool hasUptodateVarianceSkewness() const;
@@ -121,6 +137,8 @@ protected:
     int nrOfValidValues = 0;
     mutable double minimum;
     mutable double maximum;
+    mutable double minimumForBounds;
+    mutable double maximumForBounds;
     mutable bool minMaxValid = true;
     double variance;
     double skewness;

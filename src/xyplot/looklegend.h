@@ -6,6 +6,7 @@
 #include "look.h"
 
 #include <QColor>
+#include <QList>
 #include <QFrame>
 #include <QMap>
 #include <QPixmap>
@@ -13,7 +14,9 @@
 #include <QTimer>
 
 class ColorBarDrawListener;
+class LegendGrid;
 class QCheckBox;
+class QLabel;
 class XYDataSet;
 
 /// The legend of one data set's appearance entries: a row per entry the look
@@ -35,6 +38,9 @@ public:
     LookLegend(XYDataSet* dataSet, QWidget* parent);
     ~LookLegend() override;
 
+    LookLegend(LookLegend const&) = delete;
+    LookLegend& operator=(LookLegend const&) = delete;
+
     Look* getLook();
 
     /// The symbol picture of one entry: legendIconSize + legendIconMargin wide,
@@ -52,8 +58,10 @@ signals:
 
 public slots:
     /// Rebuilds the widget from the look's legend entries; the check states
-    /// come back from the listener.  Hides QWidget::update on purpose: a
-    /// legend "update" is a rebuild.
+    /// come back from the listener.  The row of an entry lives on from one
+    /// rebuild to the next (its text and picture are refreshed when they
+    /// changed), so that an appearance turning up costs one row.  Hides
+    /// QWidget::update on purpose: a legend "update" is a rebuild.
     void update();
     /// Rebuilds 200 ms after the last of a burst of calls.
     void updateLater();
@@ -61,11 +69,31 @@ public slots:
     void toggled(bool checked);
 
 protected:
+    /// The widgets of one entry's row and what they show.
+    struct Row
+    {
+        Look::Entry entry;
+        QCheckBox* box = nullptr;
+        QLabel* picture = nullptr;
+        QLabel* label = nullptr;
+        QString text;
+        bool connected = false;
+        bool hidden = false;
+        // What the picture was drawn for, besides the entry.
+        int pictureWidth = 0;
+        int pictureHeight = 0;
+        int penWidth = -1;
+        QRgb background = 0;
+    };
+
     Look* look;
     QString title;
     ColorBarDrawListener* listener;
     QMap<QCheckBox*, Look::Entry> entryMap;
     QTimer timer;
+    LegendGrid* grid = nullptr;
+    QLabel* heading = nullptr;
+    QList<Row> rows;
 };
 
 #endif

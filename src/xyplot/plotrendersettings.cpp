@@ -1,7 +1,10 @@
 #include "plotrendersettings.h"
 
+#include <QGuiApplication>
+
 QList<PlotRenderSettings_t> plotRenderSettings;
 bool zebplotUserInteractionDisabled = false;
+bool zebplotHeadlessDisablesUserInteraction = true;
 int refDialogOpen = 0;
 
 PlotRenderSettings_t getDefaultPlotRenderSettings()
@@ -32,4 +35,14 @@ PlotRenderSettings_t* getPlotRenderSettings()
         plotRenderSettings.append(getDefaultPlotRenderSettings());
     // last() on a non-const list detaches, so the pointer refers to our own storage.
     return &plotRenderSettings.last();
+}
+
+bool isUserInteractionDisabled()
+{
+    if (zebplotUserInteractionDisabled)
+        return true;
+    if (!zebplotHeadlessDisablesUserInteraction)
+        return false;
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }

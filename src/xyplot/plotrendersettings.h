@@ -31,12 +31,23 @@ struct ZEBPLOT_EXPORT PlotRenderSettings_t
 ZEBPLOT_EXPORT extern QList<PlotRenderSettings_t> plotRenderSettings;
 /// While true, the legend shows no warning box when it does not fit into a pixmap.
 ZEBPLOT_EXPORT extern bool zebplotUserInteractionDisabled;
+/// While true (the default), a platform without a display ("offscreen",
+/// "minimal") counts as user interaction disabled too: nobody could answer a
+/// message box there, and a modal one would wait for ever.  Hosts that render
+/// headless need not remember the flag above; set this to false only to see
+/// the boxes of such a platform (a test that closes them itself).
+ZEBPLOT_EXPORT extern bool zebplotHeadlessDisablesUserInteraction;
 /// Kept for the host; the library neither reads nor writes it.
 ZEBPLOT_EXPORT extern int refDialogOpen;
 
 /// The default record: application fonts, a bold underlined 16-point legend
 /// title, 16-point legend entries, fixed labels at 80 % of the application font.
 ZEBPLOT_EXPORT PlotRenderSettings_t getDefaultPlotRenderSettings();
+/// Whether a box that waits for the user must be left out: the flag is set,
+/// or the platform has no display and zebplotHeadlessDisablesUserInteraction
+/// is set.
+ZEBPLOT_EXPORT bool isUserInteractionDisabled();
+
 /// The record in force.  An empty stack first receives the default record.
 /// Do not keep the pointer across a push or pop.
 ZEBPLOT_EXPORT PlotRenderSettings_t* getPlotRenderSettings();

@@ -15,8 +15,10 @@ enum E_ORIENTATION_TYPE {
     HORIZONTAL = 1
 };
 
-/// Symbol drawn at a data point.  Values outside 1..10 draw nothing.
-enum E_SYMBOL {
+/// Symbol drawn at a data point.  Values outside 1..10 draw nothing.  The
+/// type is int-sized explicitly, so that any int a caller stores in it is a
+/// value of the type (the symbols 11 and up are free for hosts to pass).
+enum E_SYMBOL : int {
     SYMBOL_NONE = 0,
     SYMBOL_DOT = 1,
     SYMBOL_PLUS = 2,

@@ -114,6 +114,8 @@ void ViewSynchronizer::removeCanvas(XYCanvas* canvas)
     canvasses.remove(canvas);
     if (policyCanvas == canvas)
         policyCanvas = nullptr;
+    if (lastTouchedCanvas == canvas)
+        lastTouchedCanvas = nullptr;
     disconnect(canvas, nullptr, this, nullptr);
 }
 
@@ -127,6 +129,8 @@ void ViewSynchronizer::reactToCanvasDestroyed()
         if (static_cast<QObject*>(*it) == gone) {
             if (policyCanvas == *it)
                 policyCanvas = nullptr;
+            if (lastTouchedCanvas == *it)
+                lastTouchedCanvas = nullptr;
             canvasses.erase(it);
             disconnect(gone, nullptr, this, nullptr);
             return;
@@ -140,18 +144,39 @@ void ViewSynchronizer::setEnabled(bool enable)
         return;
     enabled = enable;
     emit enabledChanged(enable);
-    // Align everything to one canvas: it announces its policies and its view as
-    // if they had just changed, and the handlers spread them.
-    if (enabled && !canvasses.isEmpty())
-        (*canvasses.cbegin())->forceEmitViewTransformSignals();
+    if (!enabled || canvasses.isEmpty())
+        return;
+    // Align everything to the canvas the user changed last: its view is the
+    // one in mind when synchronization is asked for.  It announces its policies
+    // and its view as if they had just changed, and the handlers spread them:
+    // a policy of following or showing everything, and the view of a canvas
+    // that follows its data.  A view set by hand has not changed since it was
+    // last announced, so the handler would not pass it on; it is copied here.
+    XYCanvas* source = canvasses.contains(lastTouchedCanvas) ? lastTouchedCanvas : *canvasses.cbegin();
+    source->forceEmitViewTransformSignals();
+    if (!enabled || !canvasses.contains(source))
+        return;
+    const Bounds view = source->getViewBounds();
+    // A canvas showing everything keeps doing so: each shows all of its own data.
+    busy = true;
+    copyView(source,
+             horizontal && rangeValid(view.minX, view.maxX)
+                 && source->getHorizontalViewBoundsUpdatePolicy() != XYCanvas::FullViewBounds,
+             vertical && rangeValid(view.minY, view.maxY)
+                 && source->getVerticalViewBoundsUpdatePolicy() != XYCanvas::FullViewBounds);
+    busy = false;
 }
 
 void ViewSynchronizer::processViewBoundsChange()
 {
-    if (!enabled || busy)
+    if (busy)
         return;
     XYCanvas* source = senderCanvas();
     if (!source)
+        return;
+    if (!source->viewBoundsChangeCausedByPolicy())
+        lastTouchedCanvas = source;
+    if (!enabled)
         return;
     busy = true;
 
@@ -171,29 +196,37 @@ void ViewSynchronizer::processViewBoundsChange()
         && ((byUser && rangeDiffers(view.minY, view.maxY, previous.minY, previous.maxY))
             || (justStartedFollowing && verticalPolicy == XYCanvas::FollowViewBounds));
 
-    if (shareHorizontally || shareVertically) {
-        // A copy: nothing below may change the set, but a canvas could in
-        // principle be removed by a slot connected to its signals.
-        const QSet<XYCanvas*> targets = canvasses;
-        for (XYCanvas* target : targets) {
-            if (target == source || !canvasses.contains(target))
-                continue;
-            if (shareHorizontally && shareVertically)
-                target->zoomTo(view);
-            else if (shareHorizontally)
-                target->zoomToHorizontal(view.minX, view.maxX);
-            else
-                target->zoomToVertical(view.minY, view.maxY);
-            // zoomTo made the target manual; a following source keeps it following.
-            if (horizontalPolicy == XYCanvas::FollowViewBounds)
-                target->setHorizontalViewBoundsUpdatePolicy(XYCanvas::FollowViewBounds, false);
-            if (verticalPolicy == XYCanvas::FollowViewBounds)
-                target->setVerticalViewBoundsUpdatePolicy(XYCanvas::FollowViewBounds, false);
-        }
-    }
+    copyView(source, shareHorizontally, shareVertically);
 
     policyCanvas = nullptr;
     busy = false;
+}
+
+void ViewSynchronizer::copyView(XYCanvas* source, bool horizontally, bool vertically)
+{
+    if (!horizontally && !vertically)
+        return;
+    const Bounds view = source->getViewBounds();
+    const XYCanvas::ViewBoundsUpdatePolicy horizontalPolicy = source->getHorizontalViewBoundsUpdatePolicy();
+    const XYCanvas::ViewBoundsUpdatePolicy verticalPolicy = source->getVerticalViewBoundsUpdatePolicy();
+    // A copy: nothing below may change the set, but a canvas could in
+    // principle be removed by a slot connected to its signals.
+    const QSet<XYCanvas*> targets = canvasses;
+    for (XYCanvas* target : targets) {
+        if (target == source || !canvasses.contains(target))
+            continue;
+        if (horizontally && vertically)
+            target->zoomTo(view);
+        else if (horizontally)
+            target->zoomToHorizontal(view.minX, view.maxX);
+        else
+            target->zoomToVertical(view.minY, view.maxY);
+        // zoomTo made the target manual; a following source keeps it following.
+        if (horizontalPolicy == XYCanvas::FollowViewBounds)
+            target->setHorizontalViewBoundsUpdatePolicy(XYCanvas::FollowViewBounds, false);
+        if (verticalPolicy == XYCanvas::FollowViewBounds)
+            target->setVerticalViewBoundsUpdatePolicy(XYCanvas::FollowViewBounds, false);
+    }
 }
 
 void ViewSynchronizer::processHorizontalViewBoundsUpdatePolicyChange()
@@ -208,10 +241,13 @@ void ViewSynchronizer::processVerticalViewBoundsUpdatePolicyChange()
 
 void ViewSynchronizer::spreadPolicyChange(Bounds::Direction direction)
 {
-    if (!enabled || busy || !(direction == Bounds::Horizontal ? horizontal : vertical))
+    if (busy || !(direction == Bounds::Horizontal ? horizontal : vertical))
         return;
     XYCanvas* source = senderCanvas();
     if (!source)
+        return;
+    lastTouchedCanvas = source;
+    if (!enabled)
         return;
 
     policyCanvas = nullptr;

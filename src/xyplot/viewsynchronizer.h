@@ -60,7 +60,8 @@ signals:
 
 public slots:
     void reactToCanvasDestroyed();
-    /// Enabling a synchronizer aligns all its canvases to one of them.
+    /// Enabling a synchronizer aligns all its canvases to the one the user
+    /// changed last (the first of the set when there is none).
     void setEnabled(bool enable);
     void processViewBoundsChange();
     void processHorizontalViewBoundsUpdatePolicyChange();
@@ -78,12 +79,19 @@ protected:
     /// The canvas whose update policy was last switched to following; its next
     /// view change is copied even if its range did not change.
     XYCanvas* policyCanvas = nullptr;
+    /// The canvas the user navigated or switched the policy of last (changes
+    /// made by a synchronizer or by following data do not count), remembered
+    /// also while disabled: enabling aligns the others to it.
+    XYCanvas* lastTouchedCanvas = nullptr;
 
 private:
     // The canvas that sent the signal being handled, or null for other senders.
     XYCanvas* senderCanvas() const;
     // Copies a switch to following or showing everything to the other canvases.
     void spreadPolicyChange(Bounds::Direction direction);
+    // Gives the other canvases the source's view in the chosen directions,
+    // keeping them following where the source follows.
+    void copyView(XYCanvas* source, bool horizontally, bool vertically);
 
     Q_DISABLE_COPY(ViewSynchronizer)
 };

@@ -7,6 +7,11 @@ XYAbstractGrid::XYAbstractGrid(E_ORIENTATION_TYPE orientation, QWidget* parent)
     : QWidget(parent), orientation(orientation)
 {
     MemLeakTracer::getInstance()->doAllocateObject("XYAbstractGrid");
+    // A grid paints only through the painter the canvas hands it.  Shown as a
+    // widget of its own it would sit, empty, over its parent's top-left corner
+    // and take the mouse events meant for what lies beneath.
+    hide();
+    setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 XYAbstractGrid::~XYAbstractGrid()

@@ -10,6 +10,7 @@
 #include "xyabstractgrid.h"
 #include "xydataset.h"
 #include "look.h"
+#include "pixelrounding.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -53,6 +54,47 @@ bool sameBounds(Bounds const& a, Bounds const& b)
 {
     return a.minX == b.minX && a.maxX == b.maxX && a.minY == b.minY && a.maxY == b.maxY;
 }
+
+// How narrow a view may get at its position.  A double near x resolves 2^52
+// steps per power of two; a view narrower than 1e-12 of its position (some
+// 4500 of those steps) has no distinct positions left for its pixels, and
+// one of zero width maps nothing at all (NaN factors).  Near zero the floor
+// stays where pixels per unit remain finite.
+constexpr double kRelativeResolution = 1e-12;
+constexpr double kSmallestExtent = 1e-290;
+
+double resolutionFloor(double lo, double hi)
+{
+    return std::max(std::max(std::fabs(lo), std::fabs(hi)) * kRelativeResolution, kSmallestExtent);
+}
+
+// The smallest extent zooming may leave in a direction.  A zoom limit of 0
+// does not mean "down to zero width" here but "as far as doubles resolve at
+// the view's position": otherwise some 54 zoom-ins (or a zoom to a single
+// value) left a view of width 0, then NaN, which only "show all" could undo.
+// A limit that is NaN keeps its effect (none).
+double smallestZoomExtent(double limit, double lo, double hi)
+{
+    return std::isnan(limit) ? limit : std::max(limit, resolutionFloor(lo, hi));
+}
+
+// Widens a valid pair of a view that is narrower than its position can
+// resolve, about its centre: a scroll bar or a drag may move a very narrow
+// view far away from zero.
+void keepResolvable(Bounds& view, Bounds::Direction d)
+{
+    double& lo = d == Bounds::Horizontal ? view.minX : view.minY;
+    double& hi = d == Bounds::Horizontal ? view.maxX : view.maxY;
+    if (std::isnan(lo) || std::isnan(hi))
+        return;
+    const double floor = resolutionFloor(lo, hi);
+    if (hi - lo < floor) {
+        const double centre = lo / 2 + hi / 2;
+        lo = centre - floor / 2;
+        hi = centre + floor / 2;
+    }
+}
+
 // Index of a (direction, end) side into the four-value member arrays; -1 for
 // selectors that name nothing.
 int sideIndex(Bounds::Direction d, Bounds::End end)
@@ -146,18 +188,23 @@ void XYCanvas::computeFactors()
     const double height = viewport.height();
     const double xExtent = viewBounds.maxX - viewBounds.minX;
     const double yExtent = viewBounds.maxY - viewBounds.minY;
-    if (xExtent == 0.0 || std::isnan(xExtent)) {
+    // Besides a zero or NaN extent, an infinite one (a view set to infinite
+    // limits) and one so small that the factor overflows map nothing: they
+    // would put every point at NaN or at one edge.
+    const double x = width / xExtent;
+    if (xExtent == 0.0 || !std::isfinite(xExtent) || !std::isfinite(x)) {
         xFactor = kNaN;
         xInverseFactor = kNaN;
     } else {
-        xFactor = width / xExtent;
+        xFactor = x;
         xInverseFactor = 1.0 / xFactor;
     }
-    if (yExtent == 0.0 || std::isnan(yExtent)) {
+    const double y = -height / yExtent;
+    if (yExtent == 0.0 || !std::isfinite(yExtent) || !std::isfinite(y)) {
         yFactor = kNaN;
         yInverseFactor = kNaN;
     } else {
-        yFactor = -height / yExtent;
+        yFactor = y;
         yInverseFactor = 1.0 / yFactor;
     }
 }
@@ -204,7 +251,7 @@ QPoint XYCanvas::convertDataPointToViewport(XYDataSet* dataSet, int index, bool&
     ok = !std::isnan(px) && !std::isnan(py);
     if (!ok)
         return QPoint();
-    return QPoint(qRound(px), qRound(py));
+    return QPoint(roundClamped(px), roundClamped(py));
 }
 
 Bounds XYCanvas::getDataBounds() const
@@ -283,13 +330,15 @@ Bounds XYCanvas::extendWithCustomDataBounds(Bounds const& bounds) const
             hi = std::max(hi, v);
         }
     };
+    // A value that counts for no data set's bounds (NaN, an infinity, a
+    // glitch such as 1e308) counts for none here either.
     for (QList<double>* values : customVerticalDataBoundsVectors)
         for (double v : *values)
-            if (!std::isnan(v))
+            if (DataArray::countsForBounds(v))
                 widen(result.minY, result.maxY, v);
     for (QList<double>* values : customHorizontalDataBoundsVectors)
         for (double v : *values)
-            if (!std::isnan(v))
+            if (DataArray::countsForBounds(v))
                 widen(result.minX, result.maxX, v);
     return result;
 }
@@ -353,11 +402,13 @@ void XYCanvas::applyBufferingToDataBounds(Bounds::Direction d, Bounds& b)
         lo = iLo;
         hi = iHi;
     }
-    const double limit = getZoomLimitMinimumExtent(d);
-    if (hi - lo < limit && !std::isnan(lo) && !std::isnan(hi)) {
-        const double centre = (lo + hi) / 2;
-        lo = centre - limit / 2;
-        hi = centre + limit / 2;
+    if (!std::isnan(lo) && !std::isnan(hi)) {
+        const double limit = smallestZoomExtent(getZoomLimitMinimumExtent(d), lo, hi);
+        if (hi - lo < limit) {
+            const double centre = (lo + hi) / 2;
+            lo = centre - limit / 2;
+            hi = centre + limit / 2;
+        }
     }
 }
 
@@ -752,26 +803,31 @@ void XYCanvas::zoomIn(Bounds::Direction d, bool emitNow)
     const double hi = upperOf(viewBounds, d);
     const double extent = hi - lo;
     const bool valid = pairValid(viewBounds, d);
-    double factor = 0.5;
-    if (valid && extent > 0)
-        factor = std::max(getZoomLimitMinimumExtent(d) / extent, 0.5); // never below the zoom limit
+    // Half the extent, never below the zoom limit; a view that is already
+    // narrower (zero wide, say) grows to it.
+    double target = 0.5 * extent;
+    if (valid) {
+        const double smallest = smallestZoomExtent(getZoomLimitMinimumExtent(d), lo, hi);
+        if (smallest > target)
+            target = smallest;
+    }
 
     const ViewBoundsUpdatePolicy policy = getViewBoundsUpdatePolicy(d);
     if (policy == FollowViewBounds) {
         // Zooming in at the followed end keeps following it.
         if (isAutoFollowMax(d) && hi == upperOf(dataBounds, d)) {
-            lowerOf(next, d) = hi - factor * extent;
+            lowerOf(next, d) = hi - target;
             setBounds(dataBounds, next, emitNow);
             return;
         }
         if (isAutoFollowMin(d) && lo == lowerOf(dataBounds, d)) {
-            upperOf(next, d) = lo + factor * extent;
+            upperOf(next, d) = lo + target;
             setBounds(dataBounds, next, emitNow);
             return;
         }
     }
     if (valid) {
-        const double s = (factor - 1) * extent * 0.5;
+        const double s = (target - extent) * 0.5;
         upperOf(next, d) = hi + s;
         lowerOf(next, d) = lo - s;
     }
@@ -784,7 +840,11 @@ void XYCanvas::zoomOut(Bounds::Direction d, bool emitNow)
 {
     Bounds next = viewBounds;
     if (pairValid(viewBounds, d)) {
-        const double extent = upperOf(viewBounds, d) - lowerOf(viewBounds, d);
+        // A view narrower than its position resolves (set explicitly) widens
+        // from what it could be, so that zooming out always gets away from it.
+        const double lo = lowerOf(viewBounds, d);
+        const double hi = upperOf(viewBounds, d);
+        const double extent = std::max(hi - lo, resolutionFloor(lo, hi));
         upperOf(next, d) += 0.5 * extent;
         lowerOf(next, d) -= 0.5 * extent;
     }
@@ -811,7 +871,7 @@ void XYCanvas::zoomTo(Bounds::Direction d, double min, double max, bool emitNow)
         double hi = max;
         if (std::isnan(lo) || std::isnan(hi))
             lo = hi = kNaN;
-        const double limit = getZoomLimitMinimumExtent(d);
+        const double limit = std::isnan(lo) ? kNaN : smallestZoomExtent(getZoomLimitMinimumExtent(d), lo, hi);
         if (!std::isnan(lo) && limit > hi - lo) {
             const double centre = (lo + hi) / 2;
             lo = centre - limit / 2;
@@ -860,6 +920,7 @@ void XYCanvas::dragViewBounds(Bounds::Direction d, double delta, bool emitNow)
         lowerOf(next, d) += delta;
         upperOf(next, d) += delta;
         next.shiftAndClip(d, dataBounds);
+        keepResolvable(next, d);
         // Dragging back to the newest data resumes following it.
         if ((upperOf(next, d) == upperOf(dataBounds, d) && isAutoFollowMax(d))
             || (lowerOf(next, d) == lowerOf(dataBounds, d) && isAutoFollowMin(d)))
@@ -1094,6 +1155,7 @@ void XYCanvas::reflectScrollBarState(Bounds::Direction d)
     }
     if (value != minimum && value != maximum && getViewBoundsUpdatePolicy(d) == FollowViewBounds)
         changePolicy(d, ManualViewBounds);
+    keepResolvable(next, d);
     setBounds(dataBounds, next, true);
 }
 
@@ -1102,7 +1164,8 @@ void XYCanvas::determineZoomButtonsEnablement(Bounds::Direction d, bool& zoomIn,
     if (pairValid(dataBounds, d) && pairValid(viewBounds, d) && getViewBoundsUpdatePolicy(d) != LockedViewBounds) {
         const double viewExtent = upperOf(viewBounds, d) - lowerOf(viewBounds, d);
         const double dataExtent = upperOf(dataBounds, d) - lowerOf(dataBounds, d);
-        zoomIn = viewExtent > 1.01 * getZoomLimitMinimumExtent(d);
+        zoomIn = viewExtent
+            > 1.01 * smallestZoomExtent(getZoomLimitMinimumExtent(d), lowerOf(viewBounds, d), upperOf(viewBounds, d));
         zoomOut = zoomFull = dataExtent > viewExtent;
     } else {
         zoomIn = zoomOut = zoomFull = false;

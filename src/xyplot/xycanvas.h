@@ -116,6 +116,10 @@ public:
     /// a Look's own non-negative threshold takes precedence.
     void setHorizontalDisconnectionThreshold(double threshold);
     double getHorizontalDisconnectionThreshold() const;
+    /// Smallest view extent zooming leaves, in world units (0 by default).
+    /// Zooming never goes below what doubles resolve at the view's position
+    /// (1e-12 of it) either, so that 0 means "as far as that", not a view of
+    /// zero width.
     void setHorizontalZoomLimit(double limit);
     void setVerticalZoomLimit(double limit);
 

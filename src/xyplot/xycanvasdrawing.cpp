@@ -7,6 +7,7 @@
 #include "dataarray.h"
 #include "dataarraytemplate.h"
 #include "look.h"
+#include "pixelrounding.h"
 #include "plotrendersettings.h"
 #include "xyabstractgrid.h"
 #include "xydataset.h"
@@ -18,6 +19,7 @@
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPolygonF>
 #include <QTimer>
 #include <QVarLengthArray>
 
@@ -28,20 +30,6 @@
 #include <typeinfo>
 
 namespace {
-
-// Drawing works in int pixels.  Points far outside the view (deep zoom into
-// long series) are clamped so that pixel arithmetic can never overflow; the
-// clamp lies far beyond any real viewport.
-constexpr double kCoordinateLimit = double(1 << 29);
-
-int roundClamped(double v)
-{
-    if (v > kCoordinateLimit)
-        return int(kCoordinateLimit);
-    if (v < -kCoordinateLimit)
-        return -int(kCoordinateLimit);
-    return qRound(v);
-}
 
 // Time budget of one drawing call before it returns to the event loop.
 constexpr qint64 kDrawingBudgetMs = 250;
@@ -179,6 +167,60 @@ QPen markerPen(QColor const& color, int width, int penStyle)
 QPen labelPen()
 {
     return QPen(QBrush(QColor(100, 100, 100), Qt::SolidPattern), 3, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+}
+
+// The outline of the ellipse centre + a cos t + b sin t, as polylines through
+// the parts that lie inside the rectangle.  The outline crosses each edge of
+// the rectangle where a cos t + b sin t = d in one coordinate, that is where
+// r cos(t - phi) = d; between two neighbouring crossings it is either wholly
+// inside or wholly outside.  The inside parts are followed in steps that keep
+// the polyline within a fifth of a pixel of the curve, so a huge ellipse of
+// which only a small arc shows costs no more than that arc.
+QList<QPolygonF> ellipseArcsNear(QPointF centre, QPointF a, QPointF b, QRectF const& area)
+{
+    QList<QPolygonF> arcs;
+    for (double v : {centre.x(), centre.y(), a.x(), a.y(), b.x(), b.y()})
+        if (!std::isfinite(v))
+            return arcs;
+    auto at = [&](double t) { return centre + a * std::cos(t) + b * std::sin(t); };
+    const double twoPi = 2 * M_PI;
+    QVarLengthArray<double, 12> cuts{0.0, twoPi};
+    auto addCrossings = [&](double ca, double cb, double d) {
+        const double r = std::hypot(ca, cb);
+        if (!(r > 0) || std::abs(d) > r)
+            return;
+        const double phi = std::atan2(cb, ca);
+        const double delta = std::acos(d / r);
+        for (double t : {phi + delta, phi - delta})
+            cuts.append(t - twoPi * std::floor(t / twoPi));
+    };
+    addCrossings(a.x(), b.x(), area.left() - centre.x());
+    addCrossings(a.x(), b.x(), area.right() - centre.x());
+    addCrossings(a.y(), b.y(), area.top() - centre.y());
+    addCrossings(a.y(), b.y(), area.bottom() - centre.y());
+    std::sort(cuts.begin(), cuts.end());
+
+    const double curvature = std::hypot(a.x(), a.y()) + std::hypot(b.x(), b.y());
+    const double step = curvature > 0 ? std::sqrt(8 * 0.2 / curvature) : twoPi;
+    constexpr double kMaxPointsPerArc = 100000;
+    bool continuing = false;
+    for (int i = 0; i + 1 < cuts.size(); ++i) {
+        const double t0 = cuts[i];
+        const double t1 = cuts[i + 1];
+        if (!(t1 > t0))
+            continue;
+        if (!area.contains(at((t0 + t1) / 2))) {
+            continuing = false;
+            continue;
+        }
+        if (!continuing)
+            arcs.append(QPolygonF{at(t0)});
+        const int n = int(std::clamp(std::ceil((t1 - t0) / step), 2.0, kMaxPointsPerArc));
+        for (int k = 1; k <= n; ++k)
+            arcs.last().append(at(t0 + (t1 - t0) * k / n));
+        continuing = true;
+    }
+    return arcs;
 }
 
 } // namespace
@@ -732,7 +774,10 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
     if (map)
         viewportMapLastEntries.insert(dataSet, lastEntry);
 
-    if (connectFirstLast && ySize > 0 && xData->dataSize() >= ySize) {
+    // A data set without new points already has its closing line on the
+    // background, drawn with its own pen; drawing it again now would use
+    // whatever pen the previous data set left in the painter.
+    if (connectFirstLast && !nothingNew && ySize > 0 && xData->dataSize() >= ySize) {
         QPoint a;
         QPoint b;
         if (convert(0, a) && convert(ySize - 1, b))
@@ -1210,69 +1255,40 @@ void XYCanvas::drawEllipsoidalMarkers(QPainter* painter)
 {
     if (!ellipseMarkers || ellipseMarkers->isEmpty())
         return;
-    const double minX = viewBounds.minX;
-    const double minY = viewBounds.minY;
-    const double ex = viewBounds.maxX - minX;
-    const double ey = viewBounds.maxY - minY;
-    if (!(ex > 0) || !(ey > 0) || !std::isfinite(ex) || !std::isfinite(ey))
+    const int w = viewport.width();
+    const int h = viewport.height();
+    const double ex = viewBounds.maxX - viewBounds.minX;
+    const double ey = viewBounds.maxY - viewBounds.minY;
+    if (w <= 0 || h <= 0 || !(ex > 0) || !(ey > 0) || !std::isfinite(ex) || !std::isfinite(ey))
         return;
-    // A logical system in which one unit is the same world length in x and y,
-    // so that rotated ellipses keep their world proportions.
-    double logicalW = 10000;
-    double logicalH = 10000;
-    if (ey <= ex)
-        logicalW = std::trunc(ex * 10000 / ey);
-    else
-        logicalH = std::trunc(ey * 10000 / ex);
-    if (logicalW > kCoordinateLimit || logicalH > kCoordinateLimit)
-        return; // aspect ratio beyond what the painter can address
-    const int W = int(logicalW);
-    const int H = int(logicalH);
-    const QRect savedWindow = painter->window();
-    painter->setWindow(QRect(0, H, W, -H));
-    const double sx = W / ex;
-    const double sy = H / ey;
-    QPainterPath area;
-    area.addRect(QRectF(0, 0, W, H));
+    // World units map to pixels with different scales in x and y (a time plot
+    // easily has milliseconds against decibels, a ratio of 10^10 and more).
+    // An affine map turns an ellipse into an ellipse: its centre and its two
+    // half-axis vectors are mapped to upward pixels here, in double precision,
+    // and only the parts of the outline near the viewport are handed to the
+    // painter, whose own coordinates could not hold the rest.
+    const double sx = w / ex;
+    const double sy = h / ey;
+    painter->save();
+    painter->setWindow(QRect(0, h, w, -h));
     for (EllipseMarker_t* ellipse : std::as_const(*ellipseMarkers)) {
         if (!ellipse)
             continue;
         const double theta = ellipse->angle * M_PI / 180.0;
-        const QPointF m(ellipse->x - minX, ellipse->y - minY);
-        const QPointF va(std::sin(theta) * ellipse->axisA / 2, std::cos(theta) * ellipse->axisA / 2);
-        const QPointF vb(-std::cos(theta) * ellipse->axisB / 2, std::sin(theta) * ellipse->axisB / 2);
-        auto scaled = [&](QPointF p) { return QPointF(p.x() * sx, p.y() * sy); };
-        auto triangle = [&](QPointF a, QPointF b, QPointF c) {
-            QPainterPath path(scaled(a));
-            path.lineTo(scaled(b));
-            path.lineTo(scaled(c));
-            path.closeSubpath();
-            return path;
-        };
-        const QPainterPath corners[4] = {
-            triangle(m + va + vb, m + va, m + vb),
-            triangle(m + vb, m - va, m - va + vb),
-            triangle(m - vb, m - va - vb, m - va),
-            triangle(m - vb, m + va, m + va - vb),
-        };
-        bool touches = false;
-        for (QPainterPath const& corner : corners)
-            touches = touches || corner.intersects(area);
-        if (!touches)
-            continue;
-        // The logical system is scaled far below pixels; a cosmetic pen keeps
-        // the outline width in pixels instead of shrinking it to a hairline.
+        // At angle 0 the first axis points along +y, the second along +x.
+        const QPointF centre((ellipse->x - viewBounds.minX) * sx, (ellipse->y - viewBounds.minY) * sy);
+        const QPointF a(std::sin(theta) * ellipse->axisA / 2 * sx, std::cos(theta) * ellipse->axisA / 2 * sy);
+        const QPointF b(-std::cos(theta) * ellipse->axisB / 2 * sx, std::sin(theta) * ellipse->axisB / 2 * sy);
         QPen pen = markerPen(ellipse->color, ellipse->width, ellipse->penStyle);
+        // The outline width is in pixels, whatever the painter's transform.
         pen.setCosmetic(true);
         painter->setPen(pen);
-        painter->save();
-        painter->translate(roundClamped(m.x() * sx), roundClamped(m.y() * sy));
-        painter->rotate(-ellipse->angle);
-        const QPoint corner(roundClamped(ellipse->axisB / 2 * sx), roundClamped(ellipse->axisA / 2 * sy));
-        painter->drawEllipse(QRect(-corner, corner));
-        painter->restore();
+        const double margin = ellipse->width + 2.0;
+        for (QPolygonF const& arc : ellipseArcsNear(centre, a, b, QRectF(-margin, -margin, w + 2 * margin,
+                                                                         h + 2 * margin)))
+            painter->drawPolyline(arc);
     }
-    painter->setWindow(savedWindow);
+    painter->restore();
 }
 
 void XYCanvas::drawCrossMarkers(QPainter* painter)

@@ -22,6 +22,10 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
+// The least span, in pixels between its left and right (top and bottom)
+// columns, with which a zoom rectangle zooms in that direction.
+constexpr int kMinimumZoomPixels = 3;
+
 Marker_t* newForegroundMarker(int orientation, QColor const& color, int width)
 {
     Marker_t* marker = new Marker_t;
@@ -168,16 +172,24 @@ void XYCanvas::mouseReleaseEvent(QMouseEvent* event)
     if (cursor().shape() == Qt::ClosedHandCursor) {
         setCursor(Qt::OpenHandCursor);
     } else if (rubberBand) {
-        // A click without movement does not zoom.
+        // A click without movement does not zoom.  Nor does a rectangle in a
+        // direction in which it spans fewer than kMinimumZoomPixels: a click
+        // that slipped, or a rectangle dragged out and back to where it
+        // started, would zoom that direction to a sliver or to zero width.
         if (movedSincePress) {
             rubberBand->hide();
             const QRect r = rubberBand->geometry().normalized();
-            const double x1 = r.left() * xInverseFactor + viewBounds.minX;
-            const double x2 = r.right() * xInverseFactor + viewBounds.minX;
-            const double y1 = r.top() * yInverseFactor + viewBounds.maxY;
-            const double y2 = r.bottom() * yInverseFactor + viewBounds.maxY;
-            zoomTo(Bounds::Horizontal, std::min(x1, x2), std::max(x1, x2), false);
-            zoomTo(Bounds::Vertical, std::min(y1, y2), std::max(y1, y2), true);
+            if (r.right() - r.left() >= kMinimumZoomPixels) {
+                const double x1 = r.left() * xInverseFactor + viewBounds.minX;
+                const double x2 = r.right() * xInverseFactor + viewBounds.minX;
+                zoomTo(Bounds::Horizontal, std::min(x1, x2), std::max(x1, x2), false);
+            }
+            if (r.bottom() - r.top() >= kMinimumZoomPixels) {
+                const double y1 = r.top() * yInverseFactor + viewBounds.maxY;
+                const double y2 = r.bottom() * yInverseFactor + viewBounds.maxY;
+                zoomTo(Bounds::Vertical, std::min(y1, y2), std::max(y1, y2), false);
+            }
+            emitPendingEmits();
             movedSincePress = false;
         }
         delete rubberBand;

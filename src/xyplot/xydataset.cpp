@@ -59,16 +59,18 @@ void XYDataSet::append(double x, double y)
 Bounds XYDataSet::getBounds() const
 {
     Bounds bounds;
+    // Values beyond what bounds can hold (infinities, glitches such as 1e308)
+    // count for nothing, like NaN: the rest of the data keeps its scale.
     if (!hasFixedYPixelPosition()) {
-        const double yMin = yData->getMinimum();
-        const double yMax = yData->getMaximum();
+        const double yMin = yData->getMinimumForBounds();
+        const double yMax = yData->getMaximumForBounds();
         if (!std::isnan(yMin) && !std::isnan(yMax)) {
             bounds.minY = yMin;
             bounds.maxY = yMax;
         }
     }
-    const double xMin = xData->getMinimum();
-    const double xMax = xData->getMaximum();
+    const double xMin = xData->getMinimumForBounds();
+    const double xMax = xData->getMaximumForBounds();
     if (!std::isnan(xMin) && !std::isnan(xMax)) {
         bounds.minX = xMin;
         bounds.maxX = xMax;
@@ -96,7 +98,7 @@ void XYDataSet::includeLastInBounds(Bounds& bounds) const
 
     // One unset limit means the pair has no meaning yet: start it afresh.
     auto widen = [](double& lo, double& hi, double value) {
-        if (std::isnan(value))
+        if (!DataArray::countsForBounds(value))
             return;
         if (!std::isnan(lo) && !std::isnan(hi)) {
             lo = std::min(lo, value);

@@ -1,6 +1,7 @@
 #include "xylegend.h"
 
 #include "dataarray.h"
+#include "legendgrid.h"
 #include "look.h"
 #include "looklegend.h"
 #include "memleaktracer.h"
@@ -21,6 +22,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
+#include <QSignalBlocker>
 #include <QSignalMapper>
 
 #include <algorithm>
@@ -93,6 +95,7 @@ XYLegend::~XYLegend()
 {
     MemLeakTracer::getInstance()->doDeallocateObject("XYLegend");
     delete frame;
+    delete grid;
     qDeleteAll(actions);
     delete signalMapper;
 }
@@ -158,7 +161,10 @@ void XYLegend::rebuildMenu()
     const QColor background = palette().color(palette().currentColorGroup(), QPalette::Window);
     for (int i = 0; i < dataSets->size(); ++i) {
         XYDataSet* dataSet = dataSets->at(i);
-        auto* action = new QAction(QIcon(createPixmap(i, background, false)), withoutBarSuffix(dataSet->name), this);
+        // A name is data (from a file or a receiver): an ampersand in it is
+        // text, not the mark of a shortcut.
+        const QString text = withoutBarSuffix(dataSet->name).replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* action = new QAction(QIcon(createPixmap(i, background, false)), text, this);
         if (checkable) {
             action->setCheckable(true);
             action->setChecked(dataSet->visible);
@@ -170,29 +176,85 @@ void XYLegend::rebuildMenu()
     }
 }
 
+void XYLegend::deleteRow(Row const& row)
+{
+    delete row.spacer;
+    delete row.box;
+    delete row.picture;
+    delete row.name;
+}
+
+bool XYLegend::Picture::operator==(Picture const& other) const
+{
+    return color == other.color && symbol == other.symbol && thickness == other.thickness
+        && penStyle == other.penStyle && halfSize == other.halfSize && symbolWidth == other.symbolWidth
+        && textGap == other.textGap && height == other.height && background == other.background;
+}
+
+XYLegend::Picture XYLegend::pictureOf(XYDataSet* dataSet, int height, QColor background)
+{
+    Look* look = dataSet->getLook();
+    const PlotRenderSettings_t* settings = getPlotRenderSettings();
+    const int n = dataSet->yData->dataSize();
+    Picture picture;
+    const E_SYMBOL symbol = n < 1 ? look->getDefaultSymbol() : look->getSymbol(n - 1);
+    int thickness = n < 1 ? look->getDefaultLineThickness() : look->getLineThickness(n - 1);
+    thickness *= look->isColorBar() ? settings->colorBarWidthFactor : settings->lineWidthFactor;
+    const QColor color = (n < 1 || look->useDefaultColorInLegend()) ? look->getDefaultColor() : look->getColor(n - 1);
+    picture.color = color.rgba();
+    picture.symbol = symbol;
+    picture.thickness = thickness;
+    picture.penStyle = n < 1 ? look->getDefaultPenStyle() : look->getPenStyle(n - 1);
+    if (symbol >= SYMBOL_PLUS && symbol <= SYMBOL_DIAMOND)
+        picture.halfSize = look->getSymbolSize() / 2;
+    else if (symbol == SYMBOL_DOT)
+        picture.halfSize = thickness;
+    picture.symbolWidth = settings->legendIconSize;
+    picture.textGap = settings->legendIconMargin;
+    picture.height = height;
+    picture.background = background.rgba();
+    return picture;
+}
+
 void XYLegend::rebuildGrid()
 {
-    delete frame;
-    frame = nullptr;
-    allCheckBox = nullptr;
-    noneCheckBox = nullptr;
-    checkBoxes.clear();
-    labels.clear();
     indexMap.clear();
-    if (!dataSets)
+    if (!dataSets) {
+        delete frame;
+        delete grid;
+        frame = nullptr;
+        grid = nullptr;
+        heading = nullptr;
+        allCheckBox = noneCheckBox = nullptr;
+        rows.clear();
+        checkBoxes.clear();
         return;
-
-    frame = new QFrame(this);
-    auto* grid = new QGridLayout(frame);
-    grid->setSpacing(0);
-    grid->setContentsMargins(0, 0, 0, 0);
+    }
+    if (!frame) {
+        frame = new QFrame(this);
+        grid = new LegendGrid(frame, 0, 0, 0);
+        // A legend given more width than it needs (aligned with the legends of
+        // other plots, say) keeps its entries packed to the left.
+        entryBox->addWidget(frame, 0, Qt::AlignLeft);
+        frame->setFrameShadow(QFrame::Raised);
+        const int count = outerBox->count();
+        if (count == 0 || !outerBox->itemAt(count - 1)->spacerItem())
+            outerBox->addStretch();
+    }
+    std::vector<LegendGrid::Cell> cells;
     int headerRows = 0;
 
     if (!title.isEmpty()) {
-        auto* heading = new QLabel(QStringLiteral("<center><b><u>%1</u></b></center>").arg(title), frame);
-        grid->addWidget(heading, 0, 1, 1, 3);
-        labels.append(heading);
+        const QString text = QStringLiteral("<center><b><u>%1</u></b></center>").arg(title.toHtmlEscaped());
+        if (!heading)
+            heading = new QLabel(frame);
+        if (heading->text() != text)
+            heading->setText(text);
+        cells.push_back({heading, 0, 1, 1, 3});
         headerRows = 1;
+    } else {
+        delete heading;
+        heading = nullptr;
     }
 
     QList<int> shown;
@@ -204,13 +266,20 @@ void XYLegend::rebuildGrid()
     }
 
     if (shown.size() >= 4 && checkable) {
-        allCheckBox = new QCheckBox(tr("All"), frame);
-        noneCheckBox = new QCheckBox(tr("None"), frame);
-        grid->addWidget(allCheckBox, headerRows, 1, 1, 3);
-        grid->addWidget(noneCheckBox, headerRows + 1, 1, 1, 3);
-        connect(allCheckBox, &QCheckBox::stateChanged, this, &XYLegend::allOrNoneCBToggled);
-        connect(noneCheckBox, &QCheckBox::stateChanged, this, &XYLegend::allOrNoneCBToggled);
+        if (!allCheckBox) {
+            allCheckBox = new QCheckBox(tr("All"), frame);
+            noneCheckBox = new QCheckBox(tr("None"), frame);
+            connect(allCheckBox, &QCheckBox::stateChanged, this, &XYLegend::allOrNoneCBToggled);
+            connect(noneCheckBox, &QCheckBox::stateChanged, this, &XYLegend::allOrNoneCBToggled);
+        }
+        cells.push_back({allCheckBox, headerRows, 1, 1, 3});
+        cells.push_back({noneCheckBox, headerRows + 1, 1, 1, 3});
         headerRows += 2;
+    } else {
+        delete allCheckBox;
+        delete noneCheckBox;
+        allCheckBox = nullptr;
+        noneCheckBox = nullptr;
     }
 
     // Column split: as few column groups as keep every column within the
@@ -236,7 +305,38 @@ void XYLegend::rebuildGrid()
         }
     }
 
+    // The rows of the last rebuild are taken over by their data sets: in the
+    // same order as before as a rule (series are added at the end), by a
+    // look-up otherwise (a data set may be listed twice).
+    QMultiHash<XYDataSet*, qsizetype> previous;
+    qsizetype inOrder = 0;
+    QList<bool> reused(rows.size(), false);
+    auto takeRow = [&](XYDataSet* dataSet) -> qsizetype {
+        if (inOrder < rows.size() && rows.at(inOrder).dataSet == dataSet && !reused.at(inOrder))
+            return inOrder++;
+        if (previous.isEmpty()) {
+            for (qsizetype k = rows.size() - 1; k >= 0; --k) {
+                if (!reused.at(k))
+                    previous.insert(rows.at(k).dataSet, k);
+            }
+        }
+        while (true) {
+            const auto found = previous.find(dataSet);
+            if (found == previous.end())
+                return -1;
+            const qsizetype k = found.value();
+            previous.erase(found);
+            if (!reused.at(k))
+                return k;
+        }
+    };
+    QList<Row> next;
+    next.reserve(shown.size());
+    cells.reserve(cells.size() + 4 * shown.size());
+    checkBoxes.clear();
+
     const QColor background = palette().color(palette().currentColorGroup(), QPalette::Window);
+    const int pictureHeight = QFontMetrics(font()).height();
     int row = headerRows;
     int column = 0;
     for (int j = 0; j < shown.size(); ++j) {
@@ -246,39 +346,69 @@ void XYLegend::rebuildGrid()
         }
         const int listIndex = shown.at(j);
         XYDataSet* dataSet = dataSets->at(listIndex);
+        Row entry;
+        const qsizetype k = takeRow(dataSet);
+        if (k >= 0) {
+            entry = rows.at(k);
+            reused[k] = true;
+        } else {
+            entry.dataSet = dataSet;
+            if (checkable) {
+                entry.box = new QCheckBox(frame);
+                entry.box->setChecked(dataSet->visible);
+                entry.shownVisible = dataSet->visible;
+                connect(entry.box, &QCheckBox::toggled, signalMapper, qOverload<>(&QSignalMapper::map));
+            }
+            entry.picture = new QLabel(frame);
+            entry.picture->setAlignment(Qt::AlignLeft);
+            entry.name = new QLabel(frame);
+            // Names come from files and receivers: shown as they are, never as markup.
+            entry.name->setTextFormat(Qt::PlainText);
+            entry.name->setAlignment(Qt::AlignLeft);
+        }
+        if (entry.box) {
+            if (entry.listIndex != listIndex)
+                signalMapper->setMapping(entry.box, listIndex);
+            if (entry.shownVisible != dataSet->visible) {
+                // The host changed the flag itself: show it, report nothing.
+                const QSignalBlocker blocker(entry.box);
+                entry.box->setChecked(dataSet->visible);
+                entry.shownVisible = dataSet->visible;
+            }
+            checkBoxes.append(entry.box);
+        }
+        entry.listIndex = listIndex;
+        if (entry.shownName != dataSet->name || entry.shownName.isNull()) {
+            entry.name->setText(dataSet->name);
+            entry.shownName = dataSet->name;
+        }
+        const Picture picture = pictureOf(dataSet, pictureHeight, background);
+        if (!(picture == entry.shown)) {
+            entry.picture->setPixmap(createPixmap(listIndex, background, false));
+            entry.shown = picture;
+        }
+
         if (column > 0) {
-            auto* spacer = new QLabel(kSpacerText, frame);
-            grid->addWidget(spacer, row, column);
-            labels.append(spacer);
+            if (!entry.spacer)
+                entry.spacer = new QLabel(kSpacerText, frame);
+            cells.push_back({entry.spacer, row, column});
+        } else {
+            delete entry.spacer;
+            entry.spacer = nullptr;
         }
-        if (checkable) {
-            auto* box = new QCheckBox(frame);
-            box->setChecked(dataSet->visible);
-            connect(box, &QCheckBox::toggled, signalMapper, qOverload<>(&QSignalMapper::map));
-            signalMapper->setMapping(box, listIndex);
-            grid->addWidget(box, row, column + 1);
-            checkBoxes.append(box);
-        }
-        auto* picture = new QLabel(frame);
-        picture->setPixmap(createPixmap(listIndex, background, false));
-        picture->setAlignment(Qt::AlignLeft);
-        auto* name = new QLabel(dataSet->name, frame);
-        name->setAlignment(Qt::AlignLeft);
-        grid->addWidget(picture, row, column + 2);
-        grid->addWidget(name, row, column + 3);
-        labels.append(picture);
-        labels.append(name);
+        if (entry.box)
+            cells.push_back({entry.box, row, column + 1});
+        cells.push_back({entry.picture, row, column + 2});
+        cells.push_back({entry.name, row, column + 3});
+        next.append(entry);
         ++row;
     }
-
-    // A legend given more width than it needs (aligned with the legends of
-    // other plots, say) keeps its entries packed to the left.
-    entryBox->addWidget(frame, 0, Qt::AlignLeft);
-    frame->setFrameShadow(QFrame::Raised);
-    // One stretch at the end of the outer box, not one per rebuild.
-    const int count = outerBox->count();
-    if (count == 0 || !outerBox->itemAt(count - 1)->spacerItem())
-        outerBox->addStretch();
+    for (qsizetype k = 0; k < rows.size(); ++k) {
+        if (!reused.at(k))
+            deleteRow(rows.at(k));
+    }
+    rows = std::move(next);
+    grid->place(cells);
 
     if (allCheckBox && noneCheckBox)
         toggled(2);
@@ -296,6 +426,8 @@ void XYLegend::toggled(int dataSetIndex)
             && dataSetIndex < dataSets->size()) {
             XYDataSet* dataSet = dataSets->at(dataSetIndex);
             dataSet->visible = checkBoxes.at(found.value())->isChecked();
+            if (found.value() < rows.size())
+                rows[found.value()].shownVisible = dataSet->visible;
             if (dataSet->getLook()->isColorBar())
                 updateColorBarLegends();
         }
@@ -381,49 +513,31 @@ QPixmap XYLegend::createPixmap(int dataSetIndex, QColor background, bool withTex
     if (!dataSets || dataSetIndex < 0 || dataSetIndex >= dataSets->size())
         return QPixmap();
     XYDataSet* dataSet = dataSets->at(dataSetIndex);
-    Look* look = dataSet->getLook();
-    const PlotRenderSettings_t* settings = getPlotRenderSettings();
     const QFontMetrics metrics(font());
-    // The legend shows the appearance of the newest point.
-    const int n = dataSet->yData->dataSize();
-    const int symbolWidth = settings->legendIconSize;
-    const int textGap = settings->legendIconMargin;
+    const Picture parts = pictureOf(dataSet, metrics.height(), background);
     const int textWidth = withText ? metrics.horizontalAdvance(dataSet->name) : 0;
-    const int height = metrics.height();
-    QPixmap pixmap(symbolWidth + textWidth + textGap, height);
+    QPixmap pixmap(parts.symbolWidth + textWidth + parts.textGap, parts.height);
     pixmap.fill(background);
 
-    const E_SYMBOL symbol = n < 1 ? look->getDefaultSymbol() : look->getSymbol(n - 1);
-    int thickness = n < 1 ? look->getDefaultLineThickness() : look->getLineThickness(n - 1);
-    thickness *= look->isColorBar() ? settings->colorBarWidthFactor : settings->lineWidthFactor;
-    const QColor color = (n < 1 || look->useDefaultColorInLegend()) ? look->getDefaultColor() : look->getColor(n - 1);
-    const Qt::PenStyle penStyle = n < 1 ? look->getDefaultPenStyle() : look->getPenStyle(n - 1);
-
-    QPen pen(QBrush(color, Qt::SolidPattern), thickness);
-    if (penStyle == Qt::NoPen) {
+    QPen pen(QBrush(QColor::fromRgba(parts.color), Qt::SolidPattern), parts.thickness);
+    if (parts.penStyle == Qt::NoPen) {
         pen.setStyle(Qt::SolidLine);
         pen.setCapStyle(Qt::SquareCap);
     } else {
-        pen.setStyle(penStyle);
+        pen.setStyle(Qt::PenStyle(parts.penStyle));
         pen.setCapStyle(Qt::FlatCap);
     }
     pen.setJoinStyle(Qt::BevelJoin);
 
-    int halfSize = 0;
-    if (symbol >= SYMBOL_PLUS && symbol <= SYMBOL_DIAMOND)
-        halfSize = look->getSymbolSize() / 2;
-    else if (symbol == SYMBOL_DOT)
-        halfSize = thickness;
-
     QPainter painter(&pixmap);
     painter.setPen(pen);
-    const QPoint centre(symbolWidth / 2, height / 2);
-    drawLegendSymbol(&painter, symbol, centre, halfSize);
-    painter.drawLine(0, centre.y(), symbolWidth, centre.y());
+    const QPoint centre(parts.symbolWidth / 2, parts.height / 2);
+    drawLegendSymbol(&painter, parts.symbol, centre, parts.halfSize);
+    painter.drawLine(0, centre.y(), parts.symbolWidth, centre.y());
     if (withText) {
         painter.setPen(palette().color(palette().currentColorGroup(), QPalette::WindowText));
         painter.setFont(font());
-        painter.drawText(symbolWidth + textGap, height - metrics.descent(), dataSet->name);
+        painter.drawText(parts.symbolWidth + parts.textGap, parts.height - metrics.descent(), dataSet->name);
     }
     painter.end();
     return pixmap;
@@ -438,9 +552,14 @@ void XYLegend::updateColorBarLegends()
         if (dataSet->visible && (dataSet->getLook()->isColorBar() || dataSet->name == kOverallQuality))
             collected.append(dataSet);
     }
-    qDeleteAll(findChildren<LookLegend*>());
+    // The legend keeps its own list: a search through all its descendants
+    // would cost as much as the whole legend on every rebuild.
+    for (LookLegend* lookLegend : std::as_const(colorBarLegends))
+        delete lookLegend;
+    colorBarLegends.clear();
     for (XYDataSet* dataSet : std::as_const(collected)) {
         auto* lookLegend = new LookLegend(dataSet, nullptr);
+        colorBarLegends.append(lookLegend);
         // Compact at the top, not stretched to the height of the entry list.
         colorBarBox->addWidget(lookLegend, 0, Qt::AlignTop | Qt::AlignLeft);
         connect(lookLegend, &LookLegend::filterChanged, this, &XYLegend::dataSetVisibilityChanged);
@@ -452,9 +571,8 @@ LookLegend* XYLegend::getColorBarLegend(XYDataSet* dataSet)
     if (!dataSet)
         return nullptr;
     Look* look = dataSet->getLook();
-    const QList<LookLegend*> lookLegends = findChildren<LookLegend*>();
-    for (LookLegend* lookLegend : lookLegends) {
-        if (lookLegend->getLook() == look)
+    for (LookLegend* lookLegend : std::as_const(colorBarLegends)) {
+        if (lookLegend && lookLegend->getLook() == look)
             return lookLegend;
     }
     return nullptr;
@@ -509,13 +627,18 @@ QPixmap XYLegend::drawLegendToPixmap(QSize size)
         const QFontMetrics headingMetrics(headingFont);
         const QFontMetrics entryMetrics(entryFont);
         spacing = entryMetrics.lineSpacing();
-        width = 0;
-        for (const QString& heading : std::as_const(headings))
-            width = std::max(width, headingMetrics.horizontalAdvance(heading) + 2 * spacing);
-        for (const QString& entry : std::as_const(entries))
-            width = std::max(width, entryMetrics.horizontalAdvance(entry) + 2 * spacing + symbolWidth + textGap);
         height = spacing * (lines + 1);
-        fits = width <= size.width() && height <= size.height();
+        const bool heightFits = height <= size.height();
+        // Measuring every text is what costs with many entries: only where
+        // the height fits, or at the last size, which gives the width.
+        if (heightFits || pointSize <= kSmallestPointSize) {
+            width = 0;
+            for (const QString& heading : std::as_const(headings))
+                width = std::max(width, headingMetrics.horizontalAdvance(heading) + 2 * spacing);
+            for (const QString& entry : std::as_const(entries))
+                width = std::max(width, entryMetrics.horizontalAdvance(entry) + 2 * spacing + symbolWidth + textGap);
+        }
+        fits = heightFits && width <= size.width();
         if (fits || pointSize <= kSmallestPointSize)
             break;
         --pointSize;
@@ -524,7 +647,7 @@ QPixmap XYLegend::drawLegendToPixmap(QSize size)
     if (!fits) {
         const QDateTime now = QDateTime::currentDateTime();
         const bool quietLongEnough = lastFitFailure.isNull() || lastFitFailure.secsTo(now) >= kWarningPauseSeconds;
-        if (quietLongEnough && !zebplotUserInteractionDisabled) {
+        if (quietLongEnough && !isUserInteractionDisabled()) {
             QMessageBox::warning(this, tr("Timeplot legend does not fit."),
                                  tr("While rendering the time plot, the legend does not fit the attributed space. "
                                     "It will be partly cropped."),

@@ -10,11 +10,13 @@
 #include <QList>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 
+class LegendGrid;
 class LookLegend;
 class QAction;
 class QBoxLayout;
@@ -37,8 +39,11 @@ class XYDataSet;
 /// actions of a menu the host supplies (menu mode).
 ///
 /// The legend reads the plot's list through a pointer and never owns the data
-/// sets.  It is rebuilt as a whole by update(); check states come from the
-/// data sets' visibility flags, so they survive rebuilds.
+/// sets.  update() brings it in step with the list; check states come from the
+/// data sets' visibility flags, so they survive rebuilds.  The row widgets of
+/// a data set live on from one rebuild to the next (only its picture and name
+/// are refreshed when they changed), so that adding a series to a legend of
+/// a thousand costs about one row, not a thousand.
 class ZEBPLOT_EXPORT XYLegend : public QWidget
 {
     Q_OBJECT
@@ -67,13 +72,14 @@ public:
 
     E_LEGEND_POSITION getPosition() const;
     bool isCheckable() const;
-    /// Entry check boxes of the last grid-mode rebuild, in display order.
+    /// Entry check boxes of the last grid-mode rebuild, in display order.  A
+    /// data set keeps its box across rebuilds.
     QList<QCheckBox*> getCheckBoxes() const;
     /// Actions of the last menu-mode rebuild; action i belongs to data set i.
     QList<QAction*> getActions() const;
     QCheckBox* getAllCheckBox() const;
     QCheckBox* getNoneCheckBox() const;
-    /// The frame holding the entry widgets of the last grid-mode rebuild.
+    /// The frame holding the entry widgets in grid mode.
     QFrame* getFrame() const;
 
     /// Heading of the legend; empty for none.  The owning plot writes it
@@ -96,8 +102,43 @@ public slots:
     void allOrNoneCBToggled();
 
 protected:
+    /// What the symbol picture of a data set shows: the appearance of its
+    /// newest point (the look's defaults while it is empty) in the current
+    /// settings, on a background.
+    struct Picture
+    {
+        QRgb color = 0;
+        int symbol = -1;
+        int thickness = 0;
+        int penStyle = 0;
+        int halfSize = 0;
+        int symbolWidth = 0;
+        int textGap = 0;
+        int height = 0;
+        QRgb background = 0;
+        bool operator==(Picture const& other) const;
+    };
+    /// The widgets of one data set's row in grid mode, and what they show.
+    struct Row
+    {
+        XYDataSet* dataSet = nullptr;
+        int listIndex = -1;
+        QLabel* spacer = nullptr;
+        QCheckBox* box = nullptr;
+        QLabel* picture = nullptr;
+        QLabel* name = nullptr;
+        // What the widgets show, kept here so that a rebuild need not ask them.
+        QString shownName;
+        bool shownVisible = false;
+        Picture shown;
+    };
+
     void rebuildMenu();
     void rebuildGrid();
+    /// The picture of the data set for a legend font of the given height.
+    static Picture pictureOf(XYDataSet* dataSet, int height, QColor background);
+    /// Deletes the widgets of a row.
+    static void deleteRow(Row const& row);
 
     QList<XYDataSet*>* dataSets;
     bool checkable;
@@ -108,12 +149,15 @@ protected:
     QBoxLayout* entryBox = nullptr;
     QBoxLayout* colorBarBox = nullptr;
     QFrame* frame = nullptr;
+    LegendGrid* grid = nullptr;
+    QLabel* heading = nullptr;
+    QList<Row> rows;
     QList<QCheckBox*> checkBoxes;
-    QList<QLabel*> labels;
     QList<QAction*> actions;
     QCheckBox* allCheckBox = nullptr;
     QCheckBox* noneCheckBox = nullptr;
     bool synchronizeAllNone = true;
+    QList<QPointer<LookLegend>> colorBarLegends;
     QSignalMapper* signalMapper;
     QHash<int, int> indexMap;
     QTimer timer;

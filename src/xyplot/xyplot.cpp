@@ -115,10 +115,6 @@ XYPlot::XYPlot(bool withScrollBars, bool xAxisTitleOnTop, bool skipBackwardLines
         corner->setFixedSize(e, e);
         canvas->connectAsZoomFullBothButton(corner);
         frameLayout->addWidget(corner, 1, 1);
-    } else {
-        // No scroll-bar row in the frame: the y-axis scale reaches into grid
-        // row 3 instead (see addScale), which is kept as high as that row.
-        gridLayout->setRowMinimumHeight(3, scrollBarRowHeight());
     }
 
     xAxisTitleLabel = new QLabel(QString());
@@ -129,6 +125,9 @@ XYPlot::XYPlot(bool withScrollBars, bool xAxisTitleOnTop, bool skipBackwardLines
 
     gridLayout->addWidget(yAxisTitleLabel, 2, 0);
     gridLayout->addWidget(canvasFrame, 2, 2);
+    // All the room that titles, scales and scroll bars leave goes to the canvas.
+    gridLayout->setRowStretch(2, 1);
+    gridLayout->setColumnStretch(2, 1);
     gridLayout->addWidget(xAxisTitleLabel, xAxisTitleOnTop ? 0 : 10, 2);
     rowLayout->addLayout(gridLayout);
     mainLayout->addLayout(rowLayout);
@@ -319,11 +318,7 @@ void XYPlot::addScale(E_ORIENTATION_TYPE orientation, bool onTop)
         verticalScale = new XYScale(VERTICAL, grid->getLabelType(), onTop, nullptr);
         grid->setScale(verticalScale);
         updateVerticalScaleHeight();
-        if (onTop || horizontalScrollBar)
-            gridLayout->addWidget(verticalScale, onTop ? 1 : 8, 2);
-        else
-            // Right under the canvas, beside the y-axis scale's lower end in row 3.
-            gridLayout->addWidget(verticalScale, 3, 2, 6, 1, Qt::AlignTop);
+        placeScales();
         QTimer::singleShot(kDeferredUpdateMs, Qt::PreciseTimer, this,
                            [this] { setupYScaleForFixedPositionedDatasets(0, -1); });
     } else {
@@ -334,9 +329,7 @@ void XYPlot::addScale(E_ORIENTATION_TYPE orientation, bool onTop)
         horizontalScale = new XYScale(HORIZONTAL, grid->getLabelType(), true, nullptr);
         grid->setScale(horizontalScale);
         setHorizontalScaleWidth(calculateHorizontalScaleWidth(true), true);
-        // Without scroll bars the scale reaches into row 3, as high as the
-        // scroll-bar row it would otherwise stand beside.
-        gridLayout->addWidget(horizontalScale, 2, 1, horizontalScrollBar ? 1 : 2, 1);
+        placeScales();
         connect(grid, &XYAbstractGrid::numberOfDecimalsChanged, this, &XYPlot::updateHorizontalScaleWidth);
         connect(canvas, &XYCanvas::viewBoundsChanged, this, &XYPlot::updateHorizontalScaleWidth);
     }
@@ -357,6 +350,7 @@ void XYPlot::removeScale(E_ORIENTATION_TYPE orientation)
         gridLayout->removeWidget(horizontalScale);
         delete horizontalScale;
         horizontalScale = nullptr;
+        placeScales();
     } else {
         if (!verticalScale)
             return;
@@ -366,6 +360,7 @@ void XYPlot::removeScale(E_ORIENTATION_TYPE orientation)
         gridLayout->removeWidget(verticalScale);
         delete verticalScale;
         verticalScale = nullptr;
+        placeScales();
     }
 }
 
@@ -454,6 +449,35 @@ void XYPlot::updateVerticalScaleHeight()
     if (scale->minimumHeight() != height) {
         scale->setMinimumHeight(height);
         scale->setMaximumHeight(height);
+        if (scale == verticalScale)
+            placeScales();
+    }
+}
+
+void XYPlot::placeScales()
+{
+    // The y-axis scale reaches kScaleExtraLength pixels below the canvas, or
+    // its ticks would miss the grid lines.  With scroll bars it stands beside
+    // the canvas frame, whose scroll-bar row is that high.  Without them, row 3
+    // under the canvas is kept exactly that high for it; an x-axis scale below
+    // the canvas starts in that row and reaches on into row 8 as far as its
+    // own height needs, so no height is lost where it is the taller of the two.
+    const bool tailRow = horizontalScale && !horizontalScrollBar;
+    const int xScaleBelowHeight = verticalScale && !verticalScale->isOnTop() ? verticalScale->minimumHeight() : 0;
+    gridLayout->setRowMinimumHeight(3, tailRow ? kScaleExtraLength : 0);
+    gridLayout->setRowMinimumHeight(8, tailRow ? std::max(0, xScaleBelowHeight - kScaleExtraLength) : 0);
+    if (horizontalScale) {
+        gridLayout->removeWidget(horizontalScale);
+        gridLayout->addWidget(horizontalScale, 2, 1, tailRow ? 2 : 1, 1);
+    }
+    if (verticalScale) {
+        gridLayout->removeWidget(verticalScale);
+        if (verticalScale->isOnTop())
+            gridLayout->addWidget(verticalScale, 1, 2);
+        else if (tailRow)
+            gridLayout->addWidget(verticalScale, 3, 2, 6, 1, Qt::AlignTop);
+        else
+            gridLayout->addWidget(verticalScale, 8, 2);
     }
 }
 
@@ -554,38 +578,46 @@ void XYPlot::repositionAutopositionedDataSets(int forgedCanvasHeight)
 void XYPlot::addLegend(bool checkable, E_LEGEND_POSITION position, QMenu* menu)
 {
     if (legend) {
+        // Hosts call this after every series they add.  The data sets are
+        // connected already (addDataSet connects every new one), so only the
+        // legend has to catch up, which costs about the new rows.
         legend->update();
-    } else {
-        legend = new XYLegend(dataSets, checkable, position, menu, minimumHeight(), nullptr);
-        // The host may delete a legend it received in its own layout.
-        connect(legend, &QObject::destroyed, this, [this](QObject* gone) {
-            if (gone == legend)
-                legend = nullptr;
-        });
-        const bool colorBarShown = std::any_of(dataSets->cbegin(), dataSets->cend(), [](XYDataSet* dataSet) {
-            return dataSet->visible && dataSet->getLook()->isColorBar();
-        });
-        if (colorBarShown) {
-            legend->title = tr("Datasets");
-            // The legend built itself before it had a title.
-            legend->updateLater();
-        }
-        legendPosition = position;
-        if (legendParentLayout)
-            legendParentLayout->addWidget(legend);
-        else if (position == LEGEND_BOTTOM)
-            mainLayout->addWidget(legend);
-        else if (position == LEGEND_RIGHT)
-            rowLayout->addWidget(legend);
-        connect(legend, &XYLegend::dataSetVisibilityChanged, this, &XYPlot::redrawCanvasWithoutInterruption);
-        setLegendVisible(legendVisible);
+        return;
     }
-    for (XYDataSet* dataSet : std::as_const(*dataSets)) {
-        disconnect(dataSet, &XYDataSet::lastAppearanceChanged, legend, &XYLegend::updateLater);
-        disconnect(dataSet, &XYDataSet::yDataNoLongerEmpty, legend, &XYLegend::updateLater);
-        connect(dataSet, &XYDataSet::lastAppearanceChanged, legend, &XYLegend::updateLater);
-        connect(dataSet, &XYDataSet::yDataNoLongerEmpty, legend, &XYLegend::updateLater);
+    legend = new XYLegend(dataSets, checkable, position, menu, minimumHeight(), nullptr);
+    // The host may delete a legend it received in its own layout.
+    connect(legend, &QObject::destroyed, this, [this](QObject* gone) {
+        if (gone == legend)
+            legend = nullptr;
+    });
+    const bool colorBarShown = std::any_of(dataSets->cbegin(), dataSets->cend(), [](XYDataSet* dataSet) {
+        return dataSet->visible && dataSet->getLook()->isColorBar();
+    });
+    if (colorBarShown) {
+        legend->title = tr("Datasets");
+        // The legend built itself before it had a title.
+        legend->updateLater();
     }
+    legendPosition = position;
+    if (legendParentLayout)
+        legendParentLayout->addWidget(legend);
+    else if (position == LEGEND_BOTTOM)
+        mainLayout->addWidget(legend);
+    else if (position == LEGEND_RIGHT)
+        rowLayout->addWidget(legend);
+    connect(legend, &XYLegend::dataSetVisibilityChanged, this, &XYPlot::redrawCanvasWithoutInterruption);
+    setLegendVisible(legendVisible);
+    for (XYDataSet* dataSet : std::as_const(*dataSets))
+        connectToLegend(dataSet);
+}
+
+void XYPlot::connectToLegend(XYDataSet* dataSet)
+{
+    // Exactly one connection of each kind: a new appearance, and the first
+    // value of a data set added empty, both bring the legend up to date.
+    disconnect(dataSet, nullptr, legend, nullptr);
+    connect(dataSet, &XYDataSet::lastAppearanceChanged, legend, &XYLegend::updateLater);
+    connect(dataSet, &XYDataSet::yDataNoLongerEmpty, legend, &XYLegend::updateLater);
 }
 
 void XYPlot::removeLegend()
@@ -633,10 +665,8 @@ void XYPlot::addDataSet(XYDataSet* dataSet)
     dataSets->append(dataSet);
     disconnect(dataSet, nullptr, this, nullptr);
     connect(dataSet, &XYDataSet::yDataNoLongerEmpty, this, &XYPlot::redrawCanvas);
-    if (legend) {
-        disconnect(dataSet, nullptr, legend, nullptr);
-        connect(dataSet, &XYDataSet::lastAppearanceChanged, legend, &XYLegend::updateLater);
-    }
+    if (legend)
+        connectToLegend(dataSet);
     QTimer::singleShot(kDeferredUpdateMs, Qt::PreciseTimer, this, &XYPlot::redrawCanvas);
 }
 
@@ -668,6 +698,12 @@ void XYPlot::addMarker(Marker_t* marker)
         }
     }
     if (duplicates == 0)
+        markers->append(marker);
+}
+
+void XYPlot::addMarkerSharingLabel(Marker_t* marker)
+{
+    if (marker && !markers->contains(marker))
         markers->append(marker);
 }
 
@@ -876,17 +912,12 @@ QPixmap XYPlot::renderToPixmapAttempt(QSize size, PlotRenderSettings_t const& se
         QPainter painter(&canvasPixmap);
         painter.save();
         // Texts inside the plot area (labels in the plot, marker labels) are
-        // written in the canvas's font: the scale font of the settings keeps
-        // them in proportion to the print.
-        const QFont screenFont = canvas->font();
-        const bool fontWasSet = canvas->testAttribute(Qt::WA_SetFont);
-        canvas->setFont(rs->scaleFont);
-        painter.setFont(rs->scaleFont);
+        // written in the canvas's font, as on screen; the scale font belongs
+        // to the scales.  The canvas itself is left alone: changing its font
+        // would repaint it on screen during every export.
+        painter.setFont(canvas->font());
         canvas->setContinueBackgroundDrawingUntilFinished(true);
         canvas->drawCanvas(&painter);
-        canvas->setFont(fontWasSet ? screenFont : QFont());
-        if (!fontWasSet)
-            canvas->setAttribute(Qt::WA_SetFont, false);
         painter.restore();
         painter.drawRect(0, 0, cw - 1, ch - 1);
     }

@@ -115,6 +115,10 @@ public:
     /// Refuses (with a debug message) a marker whose label equals that of a
     /// marker already added.
     void addMarker(Marker_t* marker);
+    /// Adds a marker even when another one carries the same label; the same
+    /// record is still added only once.  For owners of distinct lines that
+    /// start out with one placeholder text.
+    void addMarkerSharingLabel(Marker_t* marker);
     void addEllipseMarker(EllipseMarker_t* marker);
     void addCrossMarker(CrossMarker_t* marker);
     void addBandMarker(BandMarker_t* marker);
@@ -180,11 +184,15 @@ protected:
     int scrollBarRowHeight() const;
     /// A scroll bar with its "+", "-" and show-all buttons, into layout.
     void createScrollBar(QLayout* layout, Qt::Orientation orientation);
+    /// Puts the scales into the grid layout beside the canvas (see the source).
+    void placeScales();
     /// renderToPixmap with a count of the attempts made so far.
     QPixmap renderToPixmapAttempt(QSize size, PlotRenderSettings_t const& settings, bool withLegend,
                                   bool withXAxisTitle, QString const& title, int attempt);
     /// Back to the on-screen sizes, hidden intervals and fixed labels.
     void restoreOnScreenLayout();
+    /// Connects the data set's appearance and first-value signals to the legend.
+    void connectToLegend(XYDataSet* dataSet);
 
     QList<Marker_t*>* markers;
     QVBoxLayout* mainLayout;

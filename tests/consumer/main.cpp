@@ -50,6 +50,8 @@ bool streamIntoTimePlot(QWidget* toolBar)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Runs unattended: no message box may wait for an answer.
+    zebplotUserInteractionDisabled = true;
     Bounds bounds(0, 10, 0, 1);
     bounds.shiftAndClip(Bounds::Horizontal, Bounds(2, 5, 0, 1));
     if (bounds.minX != 2 || bounds.maxX != 5) {

@@ -1,6 +1,24 @@
 # Runs the monitor headless and checks what it wrote.
-#   cmake -DMONITOR=... -DCHECK=... -DRUN=simulated|decimated|replay -DFIXTURE=... -DOUT=... -P smoketest.cmake
+#   cmake -DMONITOR=... -DCHECK=... -DRUN=simulated|decimated|replay|piped|crowded|badargs -DFIXTURE=... -DOUT=...
+#         -P smoketest.cmake
 file(REMOVE_RECURSE "${OUT}")
+
+if(RUN STREQUAL "badargs")
+  # Each mistake ends at once with exit code 2 and says what is wrong,
+  # instead of running forever or quietly doing something else.
+  set(cases "--rate|inf" "--rate|1e9" "--rate|nan" "--duration|inf" "--duration|1e12" "--speed|nan"
+            "--speed|inf" "--max-points|1e12" "--max-points|-5" "--seed|4294967296" "--size|200x149"
+            "--size|99999x150" "--replay=" "--render=" "stray.csv" "--follow")
+  foreach(case IN LISTS cases)
+    string(REPLACE "|" ";" args "${case}")
+    execute_process(COMMAND "${MONITOR}" --render "${OUT}" ${args}
+      OUTPUT_QUIET ERROR_VARIABLE errors RESULT_VARIABLE result TIMEOUT 20)
+    if(NOT result STREQUAL "2" OR NOT errors MATCHES "gnss-monitor: ")
+      message(FATAL_ERROR "${args}: exit ${result}, expected 2 with a message; stderr: ${errors}")
+    endif()
+  endforeach()
+  return()
+endif()
 
 if(RUN STREQUAL "simulated")
   # Three minutes of data with a small point limit, so that the oldest
@@ -12,19 +30,45 @@ elseif(RUN STREQUAL "decimated")
   # more than six seconds apart and must still be joined into curves.
   set(args --render "${OUT}" --duration 600 --max-points 150 --decimate --size 1200x700)
   set(files signal-strength fix-mode satellites)
+elseif(RUN STREQUAL "crowded")
+  # More series than a legend can show at the smallest size, one with a very
+  # long name: the legend cannot fit, and nothing may wait for an answer.
+  string(REPEAT "W" 400 long)
+  set(crowd "")
+  foreach(second RANGE 5)
+    foreach(k RANGE 1 160)
+      string(APPEND crowd "139855680${second}000,cn0:S${k},${k}\n")
+    endforeach()
+    string(APPEND crowd "139855680${second}000,cn0:${long},40\n")
+  endforeach()
+  file(WRITE "${OUT}-crowd.csv" "${crowd}")
+  set(args --replay "${OUT}-crowd.csv" --render "${OUT}" --size 200x150)
+  set(files signal-strength fix-mode satellites)
+  set(size 200x150)
+elseif(RUN STREQUAL "piped")
+  set(args --replay /dev/stdin --render "${OUT}" --size 1200x700)
+  set(files signal-strength fix-mode satellites window)
 else()
   set(args --replay "${FIXTURE}" --render "${OUT}" --size 1200x700)
   set(files signal-strength fix-mode satellites window)
 endif()
 
-execute_process(COMMAND "${MONITOR}" ${args}
-  OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result TIMEOUT 240)
+if(RUN STREQUAL "piped")
+  # The same recording through a pipe, as a recorder or a converter would
+  # deliver it.
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E cat "${FIXTURE}"
+    COMMAND "${MONITOR}" ${args}
+    OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result TIMEOUT 120)
+else()
+  execute_process(COMMAND "${MONITOR}" ${args}
+    OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result TIMEOUT 120)
+endif()
 message("${output}${errors}")
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "gnss-monitor exited with ${result}")
 endif()
 
-if(RUN STREQUAL "replay")
+if(RUN STREQUAL "replay" OR RUN STREQUAL "piped")
   # The fixture holds exactly four lines that do not parse.
   if(NOT output MATCHES "4 broken lines skipped")
     message(FATAL_ERROR "the broken lines of the fixture were not reported")
@@ -46,6 +90,12 @@ set(checks_satellites 30 "#005aa0")
 set(checks_spectrum 40 "#143c96")
 set(checks_correlation 40 "#1f77b4" "#d62728")
 set(checks_window 80 "#1ea03c" "#5a2896" "#005aa0")
+if(RUN STREQUAL "crowded")
+  # Too small for the colour checks; drawn is enough.
+  foreach(name IN LISTS files)
+    set(checks_${name} 8)
+  endforeach()
+endif()
 
 foreach(name IN LISTS files)
   set(png "${OUT}/${name}.png")
@@ -59,7 +109,7 @@ foreach(name IN LISTS files)
     # The window's size is the platform's business; read it from the report.
     string(REGEX MATCH "window.png \\(([0-9]+x[0-9]+)\\)" _ "${output}")
     set(size "${CMAKE_MATCH_1}")
-  else()
+  elseif(NOT RUN STREQUAL "crowded")
     set(size 1200x700)
   endif()
   execute_process(COMMAND "${CHECK}" "${png}" ${size} ${checks_${name}}

@@ -1,14 +1,18 @@
 // The monitor's data sources and the model that bounds its series.
 #include "csvreplay.h"
 #include "monitormodel.h"
+#include "replaysource.h"
 #include "simulatedreceiver.h"
 
 #include <zebplot/zebplot.h>
 
-#include <QBuffer>
 #include <QtTest>
 
 #include <cmath>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +30,23 @@ double valueOf(Epoch const& epoch, QString const& name)
     return -1e300;
 }
 
+// Feeds text in chunks of the given size; the epochs as "time name=value ...".
+QStringList parse(CsvReplay& replay, QByteArray const& text, qsizetype chunk)
+{
+    for (qsizetype i = 0; i < text.size(); i += chunk)
+        replay.feed(QByteArrayView(text).sliced(i, std::min(chunk, text.size() - i)));
+    replay.finish();
+    QStringList epochs;
+    while (replay.hasEpoch()) {
+        const Epoch epoch = replay.takeEpoch();
+        QString text = QString::number(epoch.timeMs, 'f', 0);
+        for (auto const& value : epoch.values)
+            text += QLatin1Char(' ') + value.first + QLatin1Char('=') + QString::number(value.second);
+        epochs.append(text);
+    }
+    return epochs;
+}
+
 } // namespace
 
 class TestGnssMonitor : public QObject
@@ -34,7 +55,9 @@ class TestGnssMonitor : public QObject
 
 private slots:
     void simulatorIsDeterministicAndPlausible();
+    void lineReaderSplitsAnyChunking();
     void replayParsesAndCountsBrokenLines();
+    void replayStreamsFromFifoAndGrowingFile();
     void modelRoutesSeriesOnSharedTimeArrays();
     void modelStaysBounded_data();
     void modelStaysBounded();
@@ -94,42 +117,109 @@ void TestGnssMonitor::simulatorIsDeterministicAndPlausible()
     QCOMPARE(modes, (QSet<int>{NoFix, Autonomous, Dgnss, RtkFloat, RtkFixed}));
 }
 
+void TestGnssMonitor::lineReaderSplitsAnyChunking()
+{
+    // LF, CR LF, CR, CR followed by CR LF, a line at the limit, one beyond
+    // it, and a last line without line end.
+    const QByteArray input("\xEF\xBB\xBF"
+                           "a\nb\r\nc\rd\r\r\n01234567\n0123456789ABCDEF\ne\nf");
+    const QStringList expected{"1:a", "2:b", "3:c", "4:d", "5:", "6:01234567", "7!", "8:e", "9:f"};
+    for (qsizetype chunk = 1; chunk <= input.size(); ++chunk) {
+        LineReader reader(8);
+        QStringList lines;
+        LineReader::Line line;
+        for (qsizetype i = 0; i < input.size() + chunk; i += chunk) {
+            if (i < input.size())
+                reader.feed(QByteArrayView(input).sliced(i, std::min(chunk, input.size() - i)));
+            else
+                reader.finish();
+            while (reader.next(line))
+                lines.append(QString::number(line.number) + (line.tooLong ? "!" : ":") + line.text.toByteArray());
+        }
+        QCOMPARE(lines.join(QLatin1Char(' ')), expected.join(QLatin1Char(' ')));
+    }
+}
+
 void TestGnssMonitor::replayParsesAndCountsBrokenLines()
 {
-    QByteArray text("# comment, with a comma\n"
-                     "time_ms,series,value\n"
-                     "1000,cn0:G01,40.5\n"
-                     "1000,fixmode,4\n"
-                     "\n"
-                     "oops\n"
-                     "2000,cn0:G01,nan\n"
-                     "2000, nsat ,7\n"
-                     "1500,cn0:G01,41\n"
-                     "3000,cn0:G01,4x\n"
-                     "3000,,1\n"
-                     "inf,cn0:G01,1\n"
-                     "3000,poserr,0.02\n");
-    QBuffer buffer(&text);
-    buffer.open(QIODevice::ReadOnly);
-    CsvReplay replay;
-    replay.read(buffer);
-    QCOMPARE(replay.brokenLineCount(), 5);
-    QCOMPARE(replay.brokenLineReports(),
-             (QStringList{QStringLiteral("line 6: expected 3 fields, found 1"),
-                          QStringLiteral("line 9: time goes backwards"),
-                          QStringLiteral("line 10: value is not a number"), QStringLiteral("line 11: no series name"),
-                          QStringLiteral("line 12: time is not a number")}));
-    QCOMPARE(replay.sampleCount(), 5);
-    QCOMPARE(replay.epochCount(), 3);
-    QCOMPARE(replay.nextTime(), 1000.0);
-    QCOMPARE(replay.next().values.size(), 2);
-    const Epoch second = replay.next();
-    QCOMPARE(second.timeMs, 2000.0);
-    QVERIFY(std::isnan(second.values[0].second));
-    QCOMPARE(second.values[1].first, QStringLiteral("nsat"));
-    QCOMPARE(replay.next().values.size(), 1);
-    QVERIFY(replay.atEnd());
-    QVERIFY(std::isnan(replay.nextTime()));
+    const QByteArray text("\xEF\xBB\xBF# comment, with a comma\n"
+                          "time_ms,series,value\n"
+                          "1000,cn0:G01,40.5\n"
+                          "1000,fixmode,4\n"
+                          "\n"
+                          "oops\n"
+                          "2000,cn0:G01,nan\n"
+                          "2000, nsat ,7\n"
+                          "1500,cn0:G01,41\n"
+                          "3000,cn0:G01,4x\n"
+                          "3000,,1\n"
+                          "inf,cn0:G01,1\n"
+                          "time_ms_utc,series,value\n"
+                          "1e308,cn0:G01,1\n"
+                          "-5,cn0:G01,1\n"
+                          "3000,poserr,0.02");
+    const QStringList epochs{"1000 cn0:G01=40.5 fixmode=4", "2000 cn0:G01=nan nsat=7", "3000 poserr=0.02"};
+    const QStringList reports{"line 6: expected 3 fields, found 1", "line 9: time goes backwards",
+                              "line 10: value is not a number",    "line 11: no series name",
+                              "line 12: time is not a number",     "line 13: time is not a number",
+                              "line 14: time out of range (1980 to 2299)",
+                              "line 15: time out of range (1980 to 2299)"};
+    // In one piece or byte by byte, with LF, CR LF or CR line ends: the same.
+    QByteArray crlf = text;
+    crlf.replace("\n", "\r\n");
+    QByteArray cr = text;
+    cr.replace('\n', '\r');
+    const QList<QPair<QByteArray, qsizetype>> inputs{{text, text.size()}, {text, 1}, {crlf, 1}, {cr, 5}};
+    for (auto const& [input, chunk] : inputs) {
+        CsvReplay replay;
+        QCOMPARE(parse(replay, input, chunk), epochs);
+        QCOMPARE(replay.problemReports(), reports);
+        QCOMPARE(replay.sampleCount(), 5);
+    }
+}
+
+void TestGnssMonitor::replayStreamsFromFifoAndGrowingFile()
+{
+    using State = EpochSource::State;
+    QTemporaryDir dir;
+    // A FIFO delivers each epoch as soon as the next one begins, and the last
+    // when its writer closes.
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int writer = ::open(QFile::encodeName(fifo).constData(), O_RDWR);
+    QVERIFY(writer >= 0);
+    ReplaySource stream(fifo, std::make_unique<CsvReplay>());
+    QVERIFY(stream.open(nullptr));
+    QCOMPARE(stream.poll(), State::Waiting);
+    QCOMPARE(::write(writer, "1000,a,1\n2000,a,2\n20", 20), 20);
+    QCOMPARE(stream.poll(), State::Ready);
+    QCOMPARE(stream.next().timeMs, 1000.0);
+    QCOMPARE(stream.poll(), State::Waiting);
+    QCOMPARE(::write(writer, "00,b,3\n", 7), 7);
+    ::close(writer);
+    QCOMPARE(stream.poll(), State::Ready);
+    QCOMPARE(stream.next().values.size(), 2);
+    QCOMPARE(stream.poll(), State::Finished);
+
+    // A file ends at its end, unless it is followed while it grows.
+    QFile file(dir.filePath(QStringLiteral("growing.csv")));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    file.write("1000,a,1\n2000,a,2\n");
+    ReplaySource once(file.fileName(), std::make_unique<CsvReplay>());
+    ReplaySource followed(file.fileName(), std::make_unique<CsvReplay>(), true);
+    QVERIFY(once.open(nullptr) && followed.open(nullptr));
+    for (double time : {1000.0, 2000.0}) {
+        QCOMPARE(once.poll(), State::Ready);
+        QCOMPARE(once.next().timeMs, time);
+    }
+    QCOMPARE(once.poll(), State::Finished);
+    QCOMPARE(followed.poll(), State::Ready);
+    followed.next();
+    QCOMPARE(followed.poll(), State::Waiting);
+    file.write("3000,a,3\n");
+    QCOMPARE(followed.poll(), State::Ready);
+    QCOMPARE(followed.next().timeMs, 2000.0);
+    QCOMPARE(followed.poll(), State::Waiting);
 }
 
 void TestGnssMonitor::modelRoutesSeriesOnSharedTimeArrays()

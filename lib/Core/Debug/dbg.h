@@ -64,7 +64,9 @@ ZEBPLOT_EXPORT void dbg_TraceSetListener(DbgListener_t listener);
 ZEBPLOT_EXPORT void dbg_SetErrorHook(DbgErrorHook_t hook);
 ZEBPLOT_EXPORT void dbg_lock();
 ZEBPLOT_EXPORT void dbg_unlock();
-// The fixed time when one is set, else the time callback's value, else 0.
+// The fixed time when one is set, else the time callback's value, else 0; in
+// milliseconds, like the ZEB_STARTTIME and ZEB_STOPTIME window (given in
+// seconds) and the TIME header piece (written in whole seconds).
 ZEBPLOT_EXPORT unsigned long long dbg_GetTime();
 // Non-zero while some thread formats or delivers a line.
 ZEBPLOT_EXPORT int dbg_IsBusy();
