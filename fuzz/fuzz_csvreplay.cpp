@@ -3,7 +3,6 @@
 
 #include <csvreplay.h>
 
-#include <QBuffer>
 
 #include <cmath>
 
@@ -18,22 +17,47 @@ struct Replayed
     qint64 brokenReports = 0;
 };
 
-/// The only place that knows the reader's interface.
-Replayed replay(QIODevice& device)
+/// The only place that knows the reader's interface.  The bytes arrive in
+/// chunks of `chunk` bytes, as a pipe or a growing file hands them over.
+Replayed replay(QByteArrayView bytes, qsizetype chunk)
 {
     CsvReplay reader;
-    reader.read(device);
     Replayed result;
-    while (!reader.atEnd()) {
-        const double announced = reader.nextTime();
-        result.epochs.append(reader.next());
-        FUZZ_CHECK(result.epochs.last().timeMs == announced, "nextTime %g, epoch at %g", announced,
-                   result.epochs.last().timeMs);
+    auto drain = [&] {
+        while (reader.hasEpoch()) {
+            const double announced = reader.nextTime();
+            result.epochs.append(reader.takeEpoch());
+            FUZZ_CHECK(result.epochs.last().timeMs == announced, "nextTime %g, epoch at %g", announced,
+                       result.epochs.last().timeMs);
+        }
+    };
+    for (qsizetype at = 0; at < bytes.size(); at += chunk) {
+        reader.feed(bytes.mid(at, std::min(chunk, bytes.size() - at)));
+        drain();
     }
+    reader.finish();
+    drain();
     result.samplesCounted = reader.sampleCount();
-    result.brokenLines = reader.brokenLineCount();
-    result.brokenReports = reader.brokenLineReports().size();
+    result.brokenLines = reader.problemCount();
+    result.brokenReports = reader.problemReports().size();
     return result;
+}
+
+bool sameEpochs(QList<Epoch> const& a, QList<Epoch> const& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i].timeMs != b[i].timeMs || a[i].values.size() != b[i].values.size())
+            return false;
+        for (qsizetype j = 0; j < a[i].values.size(); ++j) {
+            auto const& x = a[i].values[j];
+            auto const& y = b[i].values[j];
+            if (x.first != y.first || !(x.second == y.second || (std::isnan(x.second) && std::isnan(y.second))))
+                return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -46,10 +70,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    QBuffer device;
-    device.setData(reinterpret_cast<const char*>(data), qsizetype(size));
-    device.open(QIODevice::ReadOnly | QIODevice::Text);  // as the monitor opens replay files
-    const Replayed replayed = replay(device);
+    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const Replayed replayed = replay(bytes, std::max<qsizetype>(bytes.size(), 1));
+    // How the bytes are cut into reads must not change what is replayed.
+    const Replayed inPieces = replay(bytes, 7);
+    FUZZ_CHECK(sameEpochs(replayed.epochs, inPieces.epochs) && replayed.brokenLines == inPieces.brokenLines,
+               "whole: %lld epochs, %lld broken lines; in 7-byte reads: %lld epochs, %lld broken lines",
+               qint64(replayed.epochs.size()), replayed.brokenLines, qint64(inPieces.epochs.size()),
+               inPieces.brokenLines);
 
     // Epochs in time order with finite times, every sample counted once, a
     // bounded report of the broken lines.
