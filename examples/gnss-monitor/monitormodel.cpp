@@ -116,12 +116,22 @@ MonitorModel::Series* MonitorModel::create(Group group, QString const& name, QSt
     return &g.series.last();
 }
 
-MonitorModel::Series* MonitorModel::cn0Series(SignalObservation const& o)
+quint64 MonitorModel::cn0Key(SignalObservation const& o)
 {
     auto signal = signalIds.constFind(o.signal);
     if (signal == signalIds.constEnd())
         signal = signalIds.insert(o.signal, int(signalIds.size()));
-    const quint64 key = quint64(satelliteKey(o)) << 16 | quint64(*signal);
+    return quint64(satelliteKey(o)) << 16 | quint64(*signal);
+}
+
+bool MonitorModel::hasCn0Series(SignalObservation const& o)
+{
+    return cn0Index.contains(cn0Key(o));
+}
+
+MonitorModel::Series* MonitorModel::cn0Series(SignalObservation const& o)
+{
+    const quint64 key = cn0Key(o);
     const auto known = cn0Index.constFind(key);
     if (known != cn0Index.constEnd())
         return &groups[Cn0Group].series[*known];
@@ -175,7 +185,9 @@ void MonitorModel::add(ReceiverEpoch const& epoch)
     // tracked: the curves get their gaps.
     bool touched[GroupCount] = {!epoch.observations.isEmpty(), false, false, false};
     for (SignalObservation const& o : epoch.observations) {
-        if (o.signal.isEmpty())
+        // A signal gets its curve once it is tracked: satellites that are
+        // only in view would crowd the legend with empty entries.
+        if (o.signal.isEmpty() || (std::isnan(o.cn0) && !hasCn0Series(o)))
             continue;
         set(cn0Series(o), o.cn0);
         if (std::isnan(o.cn0) || std::isnan(o.elevation))

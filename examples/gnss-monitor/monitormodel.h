@@ -95,6 +95,8 @@ private:
     };
 
     Series* create(Group group, QString const& name, QString const& band = QString(), QColor color = QColor());
+    quint64 cn0Key(SignalObservation const& observation);
+    bool hasCn0Series(SignalObservation const& observation);
     Series* cn0Series(SignalObservation const& observation);
     XYDataSet* scatter(SignalObservation const& observation);
     void set(Series* series, double value);

@@ -402,8 +402,11 @@ void MonitorWindow::reportSource() const
         if (count > 0)
             modes.append(QStringLiteral("%1 %2").arg(modeNames[mode]).arg(count));
     }
-    std::printf("plotted: %d epochs; fix modes: %s\n", model->epochCount(),
-                modes.isEmpty() ? "none" : qPrintable(modes.join(QStringLiteral(", "))));
+    const DataArray* used = model->satelliteCount()->yData;
+    const QString usedRange = used->dataSize() == 0 ? QStringLiteral("none")
+                                                    : QStringLiteral("%1 to %2").arg(used->getMinimum()).arg(used->getMaximum());
+    std::printf("plotted: %d epochs; fix modes: %s; satellites used: %s\n", model->epochCount(),
+                modes.isEmpty() ? "none" : qPrintable(modes.join(QStringLiteral(", "))), qPrintable(usedRange));
     std::fflush(stdout);
 }
 
