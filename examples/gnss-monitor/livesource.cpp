@@ -50,7 +50,7 @@ void LiveSource::linkLost(QString const& reason)
     if (up)
         readAvailable();
     if (device)
-        disconnect(device, nullptr, this, nullptr);
+        disconnect(device, &QIODevice::readyRead, this, &LiveSource::readAvailable);
     device = nullptr;
     const bool wasUp = up;
     up = false;

@@ -86,7 +86,8 @@ int main(int argc, char** argv)
                                     QStringLiteral("dir"));
     QCommandLineOption durationOption(QStringLiteral("duration"),
                                       QStringLiteral("Data seconds to run before rendering, up to 366 days; the simulator "
-                                                     "makes at most 1e8 epochs (default 600)."),
+                                                     "makes at most 1e8 epochs; a live source is read for this many "
+                                                     "seconds of wall-clock time (default 600)."),
                                       QStringLiteral("seconds"), QStringLiteral("600"));
     QCommandLineOption sizeOption(QStringLiteral("size"),
                                   QStringLiteral("Size of the rendered plots, 200x150 to 10000x10000 (default 1600x900)."),

@@ -469,7 +469,8 @@ void MonitorWindow::runFor(double seconds)
     QElapsedTimer clock;
     clock.start();
     for (;;) {
-        // A receiver may never stop sending, or never start.
+        // A receiver may never stop sending, or never start: it is read for
+        // the time given, by the clock on the wall.
         if (source->isLive() && clock.elapsed() >= seconds * 1000.0)
             break;
         sourceState = source->poll();
@@ -480,7 +481,7 @@ void MonitorWindow::runFor(double seconds)
             continue;
         }
         const double time = source->nextTime();
-        if (std::isnan(end) && !std::isnan(time))
+        if (std::isnan(end) && !std::isnan(time) && !source->isLive())
             end = time + seconds * 1000.0;
         if (time >= end)
             break;

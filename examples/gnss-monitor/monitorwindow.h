@@ -63,7 +63,7 @@ public:
     void startLive();
     /// Feeds `seconds` of data time at once, without drawing in between;
     /// waits for input that has not arrived yet.  A live source is read for
-    /// at most `seconds` of wall-clock time as well.
+    /// `seconds` of wall-clock time.
     void runFor(double seconds);
     /// Prints what the source read and skipped, the first reasons with their
     /// place, and what the plots show (stdout).
