@@ -58,6 +58,7 @@ private slots:
     void lineReaderSplitsAnyChunking();
     void replayParsesAndCountsBrokenLines();
     void replayStreamsFromFifoAndGrowingFile();
+    void replayTellsTheFormatOfAPipe();
     void modelRoutesSeriesOnSharedTimeArrays();
     void modelStaysBounded_data();
     void modelStaysBounded();
@@ -242,6 +243,36 @@ void TestGnssMonitor::replayStreamsFromFifoAndGrowingFile()
     QCOMPARE(followed.poll(), State::Ready);
     QCOMPARE(followed.next().timeMs, 2000.0);
     QCOMPARE(followed.poll(), State::Waiting);
+}
+
+void TestGnssMonitor::replayTellsTheFormatOfAPipe()
+{
+    // NMEA down a FIFO, a few lines at a time: the format is decided once
+    // enough lines are there, and nothing read before is lost.
+    QFile log(QStringLiteral(RECEIVER_DATA_DIR "/ublox-zed-f9p-nmea.log"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = log.readAll().split('\n');
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int writer = ::open(QFile::encodeName(fifo).constData(), O_RDWR);
+    ReplaySource stream(fifo, nullptr);
+    QVERIFY(stream.open(nullptr));
+    int epochs = 0;
+    for (qsizetype i = 0; i < lines.size(); i += 5) {
+        const QByteArray piece = lines.mid(i, 5).join('\n') + (i + 5 < lines.size() ? "\n" : "");
+        QCOMPARE(::write(writer, piece.constData(), piece.size()), piece.size());
+        if (i == 0)
+            QCOMPARE(stream.poll(), EpochSource::State::Waiting); // comment lines only: no verdict yet
+        while (stream.poll() == EpochSource::State::Ready)
+            epochs += !stream.next().observations.isEmpty();
+    }
+    ::close(writer);
+    while (stream.poll() == EpochSource::State::Ready)
+        epochs += !stream.next().observations.isEmpty();
+    QCOMPARE(stream.format(), ReceiverFormat::Nmea);
+    QCOMPARE(epochs, 29);
+    QCOMPARE(stream.problemCount(), 0);
 }
 
 void TestGnssMonitor::modelRoutesSeriesOnSharedTimeArrays()
