@@ -1,5 +1,6 @@
 #include "monitorwindow.h"
 
+#include "gnsstime.h"
 #include "gpsdsource.h"
 #include "monitormodel.h"
 #include "monitortoolbar.h"
@@ -30,10 +31,14 @@
 
 namespace {
 
-// GNSS minus UTC since 2017, for the UTC and local time axes.
+// GNSS minus UTC since 2017, for the UTC and local time axes until the data
+// tell their date.
 constexpr short kLeapSeconds = 18;
 // Samples further apart than this are not joined by a line.
 constexpr double kGapMs = 5000.0;
+// The plots and the status bar are redrawn at most this often.
+constexpr qint64 kRefreshMs = 250;
+constexpr qint64 kStatusMs = 1000;
 constexpr double kGnssOriginUnixMs = 315964800000.0;
 
 // Print settings: larger fonts and thicker lines than on screen.
@@ -110,8 +115,8 @@ MonitorWindow::MonitorWindow(MonitorOptions const& opts, QWidget* parent)
             stream = std::make_unique<TcpSource>(options.device, options.port, options.date);
         else
             stream = std::make_unique<GpsdSource>(options.device, options.port);
+        // The status bar follows the link from the timer, a few times a second.
         live = stream.get();
-        connect(live, &LiveSource::activity, this, &MonitorWindow::updateStatus);
         source = std::move(stream);
         break;
     }
@@ -424,15 +429,31 @@ bool MonitorWindow::hasMoreData()
 void MonitorWindow::feed(ReceiverEpoch const& epoch)
 {
     model->add(epoch);
-    if (!std::isnan(epoch.timeMs))
-        lastDataMs = epoch.timeMs;
+    if (std::isnan(epoch.timeMs))
+        return;
+    lastDataMs = epoch.timeMs;
+    // The UTC and local time axes count the leap seconds of the data's own
+    // date: a recording from 2008 is 14 s off GNSS time, not 18.
+    if (!leapSecondsKnown) {
+        const QDate date = epoch.utcDate.isValid()
+                               ? epoch.utcDate
+                               : QDateTime::fromMSecsSinceEpoch(qint64(epoch.timeMs + kGnssOriginUnixMs), Qt::UTC).date();
+        const int leap = GnssTime::leapSeconds(date);
+        if (leap != GnssTime::kUnknownLeapSeconds) {
+            for (TimePlotWidget* plot : std::as_const(timePlots))
+                plot->setDeltaLS(short(leap));
+        }
+        leapSecondsKnown = true;
+    }
 }
 
 void MonitorWindow::startLive()
 {
     paced = false;
-    // A tick per simulated epoch, but not faster than 100 per second.
-    const double interval = receiver ? 1000.0 / std::max(options.rateHz, 0.1) : 50.0;
+    // A tick per simulated epoch, but not faster than 100 per second; ten a
+    // second for recordings and receivers, which the plots show four times a
+    // second anyway.
+    const double interval = receiver ? 1000.0 / std::max(options.rateHz, 0.1) : 100.0;
     timer->start(int(std::clamp(interval, 10.0, 1000.0)));
 }
 
@@ -452,15 +473,25 @@ void MonitorWindow::tick()
     budget.start();
     int fed = 0;
     // Feed what is due, but return to the event loop in time to stay responsive.
-    while (budget.elapsed() < 40 && hasMoreData() && !(source->nextTime() > target)) {
+    while (budget.elapsed() < 80 && hasMoreData() && !(source->nextTime() > target)) {
         feed(source->next());
         ++fed;
     }
-    if (fed > 0)
+    unshown += fed;
+    // Drawing costs far more than reading: four frames a second follow a
+    // receiver closely enough for the eye, however fast it sends.
+    const bool finished = sourceState == EpochSource::State::Finished;
+    if (unshown > 0 && (finished || !lastRefresh.isValid() || lastRefresh.elapsed() >= kRefreshMs)) {
         refreshPlots();
-    if (sourceState == EpochSource::State::Finished)
+        unshown = 0;
+        lastRefresh.start();
+    }
+    if (finished)
         timer->stop();
-    updateStatus();
+    if (finished || !lastStatus.isValid() || lastStatus.elapsed() >= kStatusMs) {
+        updateStatus();
+        lastStatus.start();
+    }
 }
 
 void MonitorWindow::runFor(double seconds)
@@ -558,10 +589,13 @@ void MonitorWindow::updateStatus()
                     .arg(int(satellites->getLastValue()))
                     .arg(mode >= 0 && mode < names.size() ? names[mode] : QStringLiteral("?"));
     }
-    sourceLabel->setText(tr("%1%2 | %3 epochs | %4 kB in arrays")
+    const QString text = tr("%1%2 | %3 epochs | %4 kB in arrays")
                              .arg(state, origin)
                              .arg(model->epochCount())
-                             .arg(DataArray::getTotalVectorMemoryConsumption() / 1024));
+                             .arg(DataArray::getTotalVectorMemoryConsumption() / 1024);
+    // Laying out the status bar again costs more than comparing.
+    if (text != sourceLabel->text())
+        sourceLabel->setText(text);
 }
 
 void MonitorWindow::alignLegends()

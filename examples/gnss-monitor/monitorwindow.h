@@ -140,6 +140,10 @@ private:
     bool paced = false; ///< wallClock and liveStartDataMs are set
     double liveStartDataMs = 0.0;
     double lastDataMs = 0.0;
+    bool leapSecondsKnown = false;
+    int unshown = 0;              ///< epochs fed since the plots were drawn
+    QElapsedTimer lastRefresh;
+    QElapsedTimer lastStatus;
     QLabel* coordinatesLabel;
     QLabel* sourceLabel;
 };
