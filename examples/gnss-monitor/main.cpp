@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -155,7 +156,12 @@ int main(int argc, char** argv)
     auto split = [&](QCommandLineOption const& option, qulonglong minimum, qulonglong maximum,
                      qulonglong fallback, bool numberRequired, QString& head) {
         const QString value = parser.value(option);
-        const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+        qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+        // Device paths may hold colons themselves (/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0).
+        static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+        if (!numberRequired && colon >= 0 && !digits.match(value.mid(colon + 1)).hasMatch()
+            && option.names().first() == QLatin1String("serial"))
+            colon = -1;
         head = colon < 0 ? value : value.left(colon);
         bool ok = colon >= 0 || !numberRequired;
         qulonglong number = colon < 0 ? fallback : value.mid(colon + 1).toULongLong(&ok);

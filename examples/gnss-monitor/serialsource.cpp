@@ -17,6 +17,8 @@ SerialSource::SerialSource(QString device, qint32 baudRate, QDate fallbackDate)
 
 SerialSource::~SerialSource()
 {
+    // No fault reports from a port that is going away with its source.
+    port.disconnect(this);
     port.close();
 }
 
