@@ -1,5 +1,5 @@
 // The monitor's own recordings (time_ms,series,value), read for replay.
-#include "fuzzsupport.h"
+#include "receiverchecks.h"
 
 #include <csvreplay.h>
 
@@ -11,10 +11,8 @@ namespace {
 /// What a replay hands to the plots, and what it says about the input.
 struct Replayed
 {
-    QList<Epoch> epochs;
-    qint64 samplesCounted = 0;
-    qint64 brokenLines = 0;
-    qint64 brokenReports = 0;
+    QList<ReceiverEpoch> epochs;
+    ReaderStatistics stats;
 };
 
 /// The only place that knows the reader's interface.  The bytes arrive in
@@ -32,28 +30,30 @@ Replayed replay(QByteArrayView bytes, qsizetype chunk)
         }
     };
     for (qsizetype at = 0; at < bytes.size(); at += chunk) {
-        reader.feed(bytes.mid(at, std::min(chunk, bytes.size() - at)));
+        reader.feed(bytes.sliced(at, std::min(chunk, bytes.size() - at)));
         drain();
     }
     reader.finish();
     drain();
-    result.samplesCounted = reader.sampleCount();
-    result.brokenLines = reader.problemCount();
-    result.brokenReports = reader.problemReports().size();
+    result.stats = reader.statistics();
     return result;
 }
 
-bool sameEpochs(QList<Epoch> const& a, QList<Epoch> const& b)
+/// The same series with the same values (NaN equal to NaN) in every epoch.
+bool sameEpochs(QList<ReceiverEpoch> const& a, QList<ReceiverEpoch> const& b)
 {
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a[i].timeMs != b[i].timeMs || a[i].values.size() != b[i].values.size())
+        const Epoch x = a[i].toEpoch();
+        const Epoch y = b[i].toEpoch();
+        if (!(x.timeMs == y.timeMs || (std::isnan(x.timeMs) && std::isnan(y.timeMs)))
+            || x.values.size() != y.values.size())
             return false;
-        for (qsizetype j = 0; j < a[i].values.size(); ++j) {
-            auto const& x = a[i].values[j];
-            auto const& y = b[i].values[j];
-            if (x.first != y.first || !(x.second == y.second || (std::isnan(x.second) && std::isnan(y.second))))
+        for (qsizetype j = 0; j < x.values.size(); ++j) {
+            auto const& u = x.values[j];
+            auto const& v = y.values[j];
+            if (u.first != v.first || !(u.second == v.second || (std::isnan(u.second) && std::isnan(v.second))))
                 return false;
         }
     }
@@ -74,28 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Replayed replayed = replay(bytes, std::max<qsizetype>(bytes.size(), 1));
     // How the bytes are cut into reads must not change what is replayed.
     const Replayed inPieces = replay(bytes, 7);
-    FUZZ_CHECK(sameEpochs(replayed.epochs, inPieces.epochs) && replayed.brokenLines == inPieces.brokenLines,
+    FUZZ_CHECK(sameEpochs(replayed.epochs, inPieces.epochs) && replayed.stats.broken == inPieces.stats.broken,
                "whole: %lld epochs, %lld broken lines; in 7-byte reads: %lld epochs, %lld broken lines",
-               qint64(replayed.epochs.size()), replayed.brokenLines, qint64(inPieces.epochs.size()),
-               inPieces.brokenLines);
+               qint64(replayed.epochs.size()), replayed.stats.broken, qint64(inPieces.epochs.size()),
+               inPieces.stats.broken);
 
-    // Epochs in time order with finite times, every sample counted once, a
-    // bounded report of the broken lines.
-    qint64 samples = 0;
-    double previous = -INFINITY;
-    for (Epoch const& epoch : replayed.epochs) {
-        FUZZ_CHECK(std::isfinite(epoch.timeMs) && epoch.timeMs >= previous, "epoch at %g after %g", epoch.timeMs,
-                   previous);
-        FUZZ_CHECK(!epoch.values.isEmpty(), "empty epoch at %g", epoch.timeMs);
-        for (auto const& value : epoch.values)
-            FUZZ_CHECK(!value.first.isEmpty() && !std::isinf(value.second), "sample '%s' = %g",
-                       qPrintable(value.first), value.second);
-        previous = epoch.timeMs;
-        samples += epoch.values.size();
-    }
-    FUZZ_CHECK(samples == replayed.samplesCounted, "%lld samples replayed, %lld counted", samples,
-               replayed.samplesCounted);
-    FUZZ_CHECK(replayed.brokenReports <= std::min<qint64>(replayed.brokenLines, 10),
-               "%lld reports for %lld broken lines", replayed.brokenReports, replayed.brokenLines);
+    // Epochs in time order with finite times and values in their ranges.
+    for (ReceiverEpoch const& epoch : replayed.epochs)
+        FUZZ_CHECK(std::isfinite(epoch.timeMs), "epoch at %g", epoch.timeMs);
+    checkReaderOutput(replayed.epochs, replayed.stats, /*utcTimes=*/false);
     return 0;
 }
