@@ -34,7 +34,7 @@ for hours in ${*:-1 24}; do
     report "simulator, --rate 100" "$hours"
     "$generator" 100 "$seconds" | /usr/bin/time -v -o "$work/time" "$monitor" --replay /dev/stdin \
         --duration "$seconds" --render "$work/replay" >"$work/out" 2>&1
-    grep -q "broken lines skipped" "$work/out" || { cat "$work/out"; exit 1; }
+    grep -q "^source: .* epochs" "$work/out" || { cat "$work/out"; exit 1; }
     report "streamed replay from a pipe" "$hours"
-    sed -n 's/^replay: /    /p' "$work/out"
+    sed -n "s/^source: /    /p" "$work/out"
 done

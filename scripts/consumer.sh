@@ -29,8 +29,8 @@ output="$(QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME="$monitor_dir/config" \
   "$monitor_dir/gnss-monitor" --render "$monitor_dir/output" --duration 60)"
 echo "$output"
 written="$(grep -c '^wrote ' <<<"$output" || true)"
-if [ "$written" -ne 6 ]; then
-  echo "consumer: the monitor wrote $written images instead of 6" >&2
+if [ "$written" -ne 8 ]; then
+  echo "consumer: the monitor wrote $written images instead of 8" >&2
   exit 1
 fi
 echo "consumer: OK (install prefix and build tree, GNSS Monitor against the install prefix)"

@@ -5,13 +5,17 @@
 # Without a display the monitor renders its plots to PNG files in demo-output/.
 # Environment: BUILD_DIR (default build-release).
 set -euo pipefail
+# File arguments (--replay FILE, --render DIR) are taken from where the script
+# is called, like any command's.
+caller="$PWD"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 scripts/deps.sh
 
 build_dir="${BUILD_DIR:-build-release}"
-prefix="$root/$build_dir/prefix"
+case "$build_dir" in /*) ;; *) build_dir="$root/$build_dir" ;; esac
+prefix="$build_dir/prefix"
 jobs="$(nproc)"
 generator=()
 command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
@@ -33,4 +37,5 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   fi
 fi
 echo "Running: $monitor $*"
+cd "$caller"
 exec "$monitor" "$@"

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when they are missing and we are root.
+# Installs the Debian packages the build needs, when they are missing and we are root:
+# the toolchain, Qt, Qt Serial Port for the GNSS Monitor's serial source, and gpsd with its
+# clients and Python library, which the monitor's tests start (gpsfake) to serve a recording.
 # Usage: scripts/deps.sh [extra packages...]
 set -euo pipefail
 
-packages=(cmake g++ ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev "$@")
+packages=(cmake g++ ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev qt6-serialport-dev
+          gpsd gpsd-clients python3-gps "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -37,21 +37,33 @@ void CsvReplay::feed(QByteArrayView data)
 void CsvReplay::finish()
 {
     lines.finish();
-    LineReader::Line line;
-    while (lines.next(line))
-        parse(line);
+    feed(QByteArrayView());
     completeEpoch();
 }
 
 void CsvReplay::completeEpoch()
 {
-    if (collecting)
+    if (collecting) {
+        // Elevation lines may come before or after the C/N0 of their
+        // satellite; each signal of the satellite has its elevation.
+        for (SignalObservation& o : current.observations) {
+            if (std::isnan(o.elevation)) {
+                for (SignalObservation const& other : std::as_const(current.observations)) {
+                    if (other.number == o.number && other.system == o.system && !std::isnan(other.elevation)) {
+                        o.elevation = other.elevation;
+                        break;
+                    }
+                }
+            }
+        }
         deliver(std::move(current));
-    current = Epoch{};
+    }
+    current = ReceiverEpoch();
+    values = 0;
     collecting = false;
 }
 
-QString CsvReplay::seriesName(QByteArrayView text)
+CsvReplay::Series const& CsvReplay::series(QByteArrayView text)
 {
     const QByteArray key = QByteArray::fromRawData(text.data(), text.size());
     const auto known = names.constFind(key);
@@ -59,14 +71,110 @@ QString CsvReplay::seriesName(QByteArrayView text)
         return *known;
     if (names.size() >= kMaxNames)
         names.clear();
+    Series s;
+    s.name = text.toByteArray();
     const QString name = QString::fromUtf8(text);
-    names.insert(QByteArray(text.data(), text.size()), name);
-    return name;
+    static const QPair<const char*, Kind> plain[] = {{"fixmode", Kind::FixMode}, {"nsat", Kind::Satellites},
+                                                     {"poserr", Kind::PositionError}, {"pdop", Kind::Pdop},
+                                                     {"hdop", Kind::Hdop}, {"vdop", Kind::Vdop}};
+    for (auto const& p : plain) {
+        if (name == QLatin1String(p.first))
+            s.kind = p.second;
+    }
+    const bool cn0 = name.startsWith(QLatin1String("cn0:"));
+    if (cn0 || name.startsWith(QLatin1String("elev:"))) {
+        const QStringView rest = QStringView(name).sliced(cn0 ? 4 : 5);
+        const qsizetype space = rest.indexOf(QLatin1Char(' '));
+        const QStringView satellite = space < 0 ? rest : rest.first(space);
+        const QStringView signal = space < 0 ? QStringView() : rest.sliced(space + 1);
+        s.satellite = GnssNaming::fromName(satellite);
+        if (s.satellite.isValid())
+            s.signal = GnssNaming::signalNamed(s.satellite.system, signal);
+        // Elevation belongs to the satellite, not to a signal.
+        if (s.satellite.isValid() && s.signal.isValid() && (cn0 || space < 0)) {
+            s.kind = cn0 ? Kind::Cn0 : Kind::Elevation;
+            s.satelliteName = GnssNaming::satelliteName(s.satellite);
+        }
+    }
+    return *names.insert(s.name, s);
+}
+
+SignalObservation& CsvReplay::observation(Series const& s)
+{
+    for (SignalObservation& o : current.observations) {
+        if (o.number == s.satellite.number && o.system == s.satellite.system && o.signal == s.signal.name)
+            return o;
+    }
+    SignalObservation o;
+    o.system = s.satellite.system;
+    o.number = s.satellite.number;
+    o.satellite = s.satelliteName;
+    o.signal = s.signal.name;
+    o.band = s.signal.band;
+    current.observations.append(o);
+    return current.observations.back();
+}
+
+/// Puts a value into the epoch; empty when it went in, else why it is broken.
+QString CsvReplay::apply(Series const& s, double value)
+{
+    auto outside = [&](double low, double high) { return !std::isnan(value) && !(value >= low && value <= high); };
+    auto outOfRange = [&] { return QStringLiteral("%1 %2 out of range").arg(QString::fromUtf8(s.name)).arg(value); };
+    switch (s.kind) {
+    case Kind::Skipped:
+        stats.countSkipped(s.name.left(40));
+        return QString();
+    case Kind::Cn0:
+        if (outside(0, 99))
+            return outOfRange();
+        observation(s).cn0 = float(value);
+        break;
+    case Kind::Elevation: {
+        if (outside(-90, 90))
+            return outOfRange();
+        // The satellite's signals take it when the epoch is complete.
+        bool found = false;
+        for (SignalObservation& o : current.observations) {
+            if (o.number == s.satellite.number && o.system == s.satellite.system) {
+                o.elevation = float(value);
+                found = true;
+            }
+        }
+        if (!found)
+            observation(s).elevation = float(value);
+        break;
+    }
+    case Kind::FixMode:
+        if (outside(NoFix, DeadReckoning) || value != std::round(value))
+            return outOfRange();
+        current.fixMode = std::isnan(value) ? -1 : int(value);
+        break;
+    case Kind::Satellites:
+        if (outside(0, 999))
+            return outOfRange();
+        current.satellitesUsed = std::isnan(value) ? -1 : int(std::lround(value));
+        break;
+    case Kind::PositionError:
+        if (outside(0, 1e7))
+            return outOfRange();
+        current.reportedHorizontalError = value;
+        break;
+    case Kind::Pdop:
+    case Kind::Hdop:
+    case Kind::Vdop:
+        if (outside(0, 999))
+            return outOfRange();
+        (s.kind == Kind::Pdop ? current.pdop : s.kind == Kind::Hdop ? current.hdop : current.vdop) = value;
+        break;
+    }
+    ++stats.used;
+    return QString();
 }
 
 void CsvReplay::parse(LineReader::Line const& line)
 {
-    auto broken = [&](QString const& reason) { problem(QStringLiteral("line %1").arg(line.number), reason); };
+    stats.lines = line.number;
+    auto broken = [&](QString const& reason) { stats.countBroken(line.number, reason); };
     if (line.tooLong) {
         broken(QStringLiteral("longer than %1 bytes").arg(LineReader::kDefaultMaxLength));
         return;
@@ -110,12 +218,20 @@ void CsvReplay::parse(LineReader::Line const& line)
         broken(QStringLiteral("time goes backwards"));
         return;
     }
-    if (collecting && (time != current.timeMs || current.values.size() >= kMaxValuesPerEpoch))
+    if (collecting && (time != current.timeMs || values >= kMaxValuesPerEpoch))
         completeEpoch();
+    lastTime = time;
+    Series const& s = series(seriesField);
+    const QString error = apply(s, value);
+    if (!error.isEmpty()) {
+        broken(error);
+        return;
+    }
+    if (s.kind == Kind::Skipped)
+        return;
     if (!collecting) {
         current.timeMs = time;
         collecting = true;
     }
-    lastTime = time;
-    current.values.append({seriesName(seriesField), value});
+    ++values;
 }

@@ -1,58 +1,50 @@
 #include "epochparser.h"
 
+#include <cmath>
 #include <limits>
+#include <utility>
 
-namespace {
-
-constexpr int kMaxReports = 10;
-
-} // namespace
+void EpochParser::setFallbackDate(QDate)
+{
+    // Formats whose times carry the date need none.
+}
 
 bool EpochParser::hasEpoch() const
 {
-    return !queue.isEmpty();
+    return head < queue.size();
 }
 
 double EpochParser::nextTime() const
 {
-    return queue.isEmpty() ? std::numeric_limits<double>::quiet_NaN() : queue.first().timeMs;
+    return hasEpoch() ? queue.at(head).timeMs : std::numeric_limits<double>::quiet_NaN();
 }
 
-Epoch EpochParser::takeEpoch()
+ReceiverEpoch EpochParser::takeEpoch()
 {
-    return queue.isEmpty() ? Epoch{} : queue.takeFirst();
+    if (!hasEpoch())
+        return ReceiverEpoch();
+    ReceiverEpoch epoch = std::move(queue[head++]);
+    // Handing out from the front without shifting the list every time.
+    if (head == queue.size()) {
+        queue.clear();
+        head = 0;
+    }
+    return epoch;
 }
 
-qint64 EpochParser::epochCount() const
+QList<ReceiverEpoch> EpochParser::takeEpochs()
 {
+    QList<ReceiverEpoch> epochs = std::exchange(queue, {});
+    if (head > 0)
+        epochs.remove(0, head);
+    head = 0;
     return epochs;
 }
 
-qint64 EpochParser::sampleCount() const
+void EpochParser::deliver(ReceiverEpoch&& epoch)
 {
-    return samples;
-}
-
-qint64 EpochParser::problemCount() const
-{
-    return problems;
-}
-
-QStringList const& EpochParser::problemReports() const
-{
-    return reports;
-}
-
-void EpochParser::deliver(Epoch&& epoch)
-{
-    ++epochs;
-    samples += epoch.values.size();
+    if (std::isnan(epoch.timeMs))
+        ++stats.undatedEpochs;
+    ++stats.epochs;
     queue.append(std::move(epoch));
-}
-
-void EpochParser::problem(QString const& where, QString const& reason)
-{
-    ++problems;
-    if (reports.size() < kMaxReports)
-        reports.append(where + QStringLiteral(": ") + reason);
 }

@@ -1,19 +1,22 @@
 #ifndef GNSSMONITOR_EPOCHPARSER_H
 #define GNSSMONITOR_EPOCHPARSER_H
 
-#include "epoch.h"
+#include "readerstatistics.h"
+#include "receiverepoch.h"
 
+#include <QByteArrayView>
+#include <QDate>
 #include <QList>
-#include <QString>
-#include <QStringList>
 
-/// Turns the bytes of a recording or a live stream into epochs.
+/// Turns the bytes of a recording or a live stream into receiver epochs.
 ///
 /// A format's reader derives from this: whoever holds the bytes (a file, a
-/// pipe, a socket, a test or a fuzzer) feeds them in chunks of any size, and
-/// complete epochs queue up here in time order.  Nothing in a parser blocks,
-/// waits or needs a GUI.  Input that does not parse is counted and the first
-/// few reasons are kept with their place; it never stops the parsing.
+/// pipe, a serial port, a socket, a test or a fuzzer) feeds them in chunks of
+/// any size, and complete epochs queue up here in time order.  Nothing in a
+/// parser blocks, waits or needs a GUI.  What the input held - lines, epochs,
+/// skipped and broken input with the first few reasons and their place - is
+/// counted in one ReaderStatistics for every format; broken input never stops
+/// the parsing.
 class EpochParser
 {
 public:
@@ -21,32 +24,34 @@ public:
 
     /// Parses the next chunk of the input.
     virtual void feed(QByteArrayView data) = 0;
-    /// The input ended: what is pending (an unterminated last line, the
-    /// epoch being collected) is completed.
+    /// The input ended (or a live stream broke off): what is pending - an
+    /// unterminated last line, the epoch being collected - is completed.
+    /// Feeding may go on afterwards, as after a reconnection.
     virtual void finish() = 0;
+    /// The UTC date for input that carries times of day but no date.
+    virtual void setFallbackDate(QDate date);
 
     bool hasEpoch() const;
-    /// Time of the next queued epoch; NaN if there is none.
+    /// Time of the next queued epoch; NaN if there is none or it has no date.
     double nextTime() const;
     /// The next queued epoch; an empty one if there is none.
-    Epoch takeEpoch();
+    ReceiverEpoch takeEpoch();
+    /// Every queued epoch, oldest first; they are handed over once.
+    QList<ReceiverEpoch> takeEpochs();
 
-    qint64 epochCount() const;  ///< completed so far
-    qint64 sampleCount() const; ///< values in those epochs
-    qint64 problemCount() const;
-    /// "line N: reason" (or another place) for the first few problems.
-    QStringList const& problemReports() const;
+    ReaderStatistics const& statistics() const { return stats; }
+    /// Some epochs went out without GNSS time because no date was known:
+    /// the user has to give one.
+    bool needsDate() const { return stats.undatedEpochs > 0; }
 
 protected:
-    void deliver(Epoch&& epoch);
-    void problem(QString const& where, QString const& reason);
+    void deliver(ReceiverEpoch&& epoch);
+
+    ReaderStatistics stats;
 
 private:
-    QList<Epoch> queue;
-    qint64 epochs = 0;
-    qint64 samples = 0;
-    qint64 problems = 0;
-    QStringList reports;
+    QList<ReceiverEpoch> queue;
+    qsizetype head = 0; ///< first epoch not handed out yet
 };
 
 #endif

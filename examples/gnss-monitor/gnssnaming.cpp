@@ -260,3 +260,65 @@ GnssNaming::Signal GnssNaming::gpsdSignal(GnssSystem system, int sigid)
         return {};
     }
 }
+
+GnssNaming::Satellite GnssNaming::fromName(QStringView name)
+{
+    if (name.size() < 2 || name.size() > 3)
+        return {};
+    for (int s = 0; s < kSystemCount; ++s) {
+        if (name[0] != QLatin1Char(kRanges[s].letter))
+            continue;
+        int number = 0;
+        for (QChar c : name.sliced(1)) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return {};
+            number = number * 10 + (c.unicode() - '0');
+        }
+        return inRange(GnssSystem(s), number);
+    }
+    return {};
+}
+
+namespace {
+
+template <std::size_t N>
+GnssNaming::Signal named(SignalEntry const (&table)[N], QStringView name)
+{
+    for (SignalEntry const& entry : table) {
+        if (name == QStringView(entry.name))
+            return {rawString(entry.name), rawString(entry.band)};
+    }
+    return {};
+}
+
+} // namespace
+
+GnssNaming::Signal GnssNaming::signalNamed(GnssSystem system, QStringView name)
+{
+    if (name.isEmpty())
+        return nmeaSignal(system, -1);
+    // The NMEA tables name every signal the gpsd tables do.
+    switch (system) {
+    case GnssSystem::Gps:
+    case GnssSystem::Sbas:
+        return named(kNmeaGps, name);
+    case GnssSystem::Glonass:
+        return named(kNmeaGlonass, name);
+    case GnssSystem::Galileo:
+        return named(kNmeaGalileo, name);
+    case GnssSystem::BeiDou:
+        return named(kNmeaBeiDou, name);
+    case GnssSystem::Qzss:
+        return named(kNmeaQzss, name);
+    case GnssSystem::Navic:
+        return named(kNmeaNavic, name);
+    default:
+        return {};
+    }
+}
+
+QStringList GnssNaming::bands()
+{
+    return {QStringLiteral("L1"), QStringLiteral("L2"), QStringLiteral("L5"), QStringLiteral("E5b"),
+            QStringLiteral("E5"), QStringLiteral("E6"), QStringLiteral("S")};
+}

@@ -3,6 +3,8 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 
 /// The satellite systems.  The order is the one the monitor lists them in.
 enum class GnssSystem : quint8 { Gps, Glonass, Galileo, BeiDou, Qzss, Navic, Sbas, Unknown };
@@ -70,6 +72,16 @@ public:
     /// The signal of a gpsd sigid for `system`; -1 (no sigid) is the
     /// system's first civil signal.
     static Signal gpsdSignal(GnssSystem system, int sigid);
+
+    /// The satellite of a name written the RINEX 3 way ("G05", "S20");
+    /// invalid for any other text.
+    static Satellite fromName(QStringView name);
+    /// The signal `name` ("L2", "E5b", "B1I") of `system` with its band, as
+    /// nmeaSignal() and gpsdSignal() name it; an empty name is the system's
+    /// first civil signal.  Invalid for a name the system has no signal of.
+    static Signal signalNamed(GnssSystem system, QStringView name);
+    /// The bands in the order the monitor offers them: L1, L2, L5, E5b, E5, E6, S.
+    static QStringList bands();
 };
 
 #endif

@@ -74,16 +74,22 @@ int fixMode(int mode, int status)
 
 void GpsdJsonReader::parse(QByteArrayView buffer)
 {
-    while (!buffer.isEmpty()) {
-        const qsizetype end = buffer.indexOf('\n');
-        if (end < 0) {
-            addLine(buffer);
-            break;
-        }
-        addLine(buffer.first(end));
-        buffer = buffer.sliced(end + 1);
-    }
+    feed(buffer);
     finish();
+}
+
+void GpsdJsonReader::feed(QByteArrayView data)
+{
+    lines.feed(data);
+    LineReader::Line line;
+    while (lines.next(line)) {
+        if (!line.tooLong) {
+            addLine(line.text);
+            continue;
+        }
+        lineNumber = ++stats.lines;
+        stats.countBroken(lineNumber, QStringLiteral("longer than %1 characters").arg(kMaxLineLength));
+    }
 }
 
 void GpsdJsonReader::addLine(QByteArrayView line)
@@ -249,6 +255,9 @@ QString GpsdJsonReader::report(QJsonObject const& object, QString const& kind)
         error = integer(object, QStringLiteral("mode"), 0, 3, mode);
         if (error.isEmpty())
             error = integer(object, QStringLiteral("status"), 0, 9, status);
+        // gpsd's estimate of the horizontal error, for receivers without GST.
+        if (error.isEmpty())
+            error = number(object, QStringLiteral("eph"), 0, 1e7, values[0]);
     } else if (kind == QLatin1String("SKY")) {
         error = sky(object, observations, &used);
         const char* keys[] = {"pdop", "hdop", "vdop"};
@@ -270,6 +279,7 @@ QString GpsdJsonReader::report(QJsonObject const& object, QString const& kind)
     openHasData = true;
     if (kind == QLatin1String("TPV")) {
         open.fixMode = fixMode(mode, status);
+        open.reportedHorizontalError = values[0];
         closeEpoch();
     } else if (kind == QLatin1String("SKY")) {
         open.observations = std::move(observations);
@@ -308,8 +318,7 @@ void GpsdJsonReader::closeEpoch()
 {
     if (openHasData) {
         if (openHasTime) {
-            ++stats.epochs;
-            ready.append(std::move(open));
+            deliver(std::move(open));
         } else {
             ++stats.untimedEpochs;
         }
@@ -320,10 +329,7 @@ void GpsdJsonReader::closeEpoch()
 
 void GpsdJsonReader::finish()
 {
+    lines.finish();
+    feed(QByteArrayView());
     closeEpoch();
-}
-
-QList<ReceiverEpoch> GpsdJsonReader::takeEpochs()
-{
-    return std::exchange(ready, {});
 }

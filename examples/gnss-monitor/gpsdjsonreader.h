@@ -1,8 +1,8 @@
 #ifndef GNSSMONITOR_GPSDJSONREADER_H
 #define GNSSMONITOR_GPSDJSONREADER_H
 
-#include "readerstatistics.h"
-#include "receiverepoch.h"
+#include "epochparser.h"
+#include "linereader.h"
 
 #include <QByteArrayView>
 #include <QDateTime>
@@ -34,22 +34,20 @@
 /// fields of the wrong type or out of range, times going backwards, lines
 /// longer than kMaxLineLength - is counted with its line number and reason,
 /// and the report is dropped as a whole.
-class GpsdJsonReader
+class GpsdJsonReader : public EpochParser
 {
 public:
     /// A SKY of 200 signals takes about 20 000 characters.
     static constexpr int kMaxLineLength = 256 * 1024;
 
+    /// Bytes as they come, split into lines here.
+    void feed(QByteArrayView data) override;
     /// One line of input, with or without its line end; any bytes.
     void addLine(QByteArrayView line);
-    /// Closes the open epoch: the end of the input.
-    void finish();
-    /// Every line of a complete buffer, then finish().
+    /// Closes the open epoch: the end of the input, or of a connection.
+    void finish() override;
+    /// A complete buffer, then finish().
     void parse(QByteArrayView buffer);
-
-    /// The epochs completed so far, oldest first; they are handed over once.
-    QList<ReceiverEpoch> takeEpochs();
-    ReaderStatistics const& statistics() const { return stats; }
 
 private:
     QString report(QJsonObject const& object, QString const& kind);
@@ -58,7 +56,7 @@ private:
     QString acceptTime(QDate date, qint64 msOfDay);
     void closeEpoch();
 
-    ReaderStatistics stats;
+    LineReader lines{kMaxLineLength};
     qint64 lineNumber = 0;
     QString device;
 
@@ -67,7 +65,6 @@ private:
     bool openHasTime = false;
     double lastTimeMs = -1.0;
     QDateTime lastUtc;
-    QList<ReceiverEpoch> ready;
 };
 
 #endif

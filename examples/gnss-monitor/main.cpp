@@ -1,10 +1,13 @@
 // GNSS Monitor: a small host application of the plotting library.  It shows
-// the C/N0 of every tracked satellite, the fix mode with the position error,
-// the number of satellites used, the RF spectrum and the code correlation of a
-// simulated receiver, or replays a recording.
+// the C/N0 of every tracked satellite and signal, the fix mode with the
+// position error, the satellites used, the DOPs, C/N0 against elevation, and
+// for the simulated receiver the RF spectrum and the code correlation.  It
+// reads a simulated receiver, a recording (NMEA 0183, gpsd JSON or its own
+// CSV), a serial port, a TCP stream or gpsd.
 //
-//   gnss-monitor [--replay FILE.csv [--follow]] [--speed X] [--rate HZ] [--max-points N]
-//                [--decimate] [--render DIR] [--duration SECONDS] [--size WxH] [--seed N]
+//   gnss-monitor [--replay FILE [--follow] | --serial DEV[:BAUD] | --tcp HOST:PORT | --gpsd [HOST[:PORT]]]
+//                [--date YYYY-MM-DD] [--speed X] [--rate HZ] [--max-points N] [--decimate]
+//                [--render DIR] [--duration SECONDS] [--size WxH] [--seed N]
 //
 // Without a display (no DISPLAY or WAYLAND_DISPLAY) it renders into
 // gnss-monitor-output/ unless --render names another directory.
@@ -12,9 +15,12 @@
 
 #include <zebplot/zebplot.h>
 
+#include "gpsdsource.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -40,13 +46,26 @@ int main(int argc, char** argv)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Monitors a GNSS receiver: C/N0, fix mode, position error, satellites, spectrum, correlation.\n"
-        "Replay files hold one sample per line: time_ms,series,value (ms since 1980-01-06 00:00:00 GNSS);\n"
-        "series cn0:<sat>, fixmode (0 no fix .. 4 RTK fixed), poserr (m), nsat; other names go to the C/N0 plot.\n"
-        "The replay may be a file, a FIFO or a pipe (--replay /dev/stdin)."));
+        "Monitors a GNSS receiver: C/N0 per satellite and signal, fix mode, position error, satellites used,\n"
+        "DOP, C/N0 against elevation; spectrum and correlation of the simulated receiver (the default).\n"
+        "Replays NMEA 0183, gpsd JSON (gpspipe -w) or the monitor's CSV, told apart by their content; the\n"
+        "replay may be a file, a FIFO or a pipe (--replay /dev/stdin). Reads NMEA live from a serial port or\n"
+        "a TCP port, or the reports of gpsd; live sources reconnect by themselves."));
     QCommandLineOption helpOption = parser.addHelpOption();
-    QCommandLineOption replayOption(QStringLiteral("replay"), QStringLiteral("Replay a CSV recording."),
+    QCommandLineOption replayOption(QStringLiteral("replay"),
+                                    QStringLiteral("Replay a recording: NMEA 0183, gpsd JSON or the monitor's CSV."),
                                     QStringLiteral("file"));
+    QCommandLineOption serialOption(QStringLiteral("serial"),
+                                    QStringLiteral("Read NMEA from a serial port, 8N1, at BAUD (default 9600)."),
+                                    QStringLiteral("device[:baud]"));
+    QCommandLineOption tcpOption(QStringLiteral("tcp"), QStringLiteral("Read NMEA from a TCP port."),
+                                 QStringLiteral("host:port"));
+    QCommandLineOption gpsdOption(QStringLiteral("gpsd"),
+                                  QStringLiteral("Watch the reports of gpsd (default localhost:2947)."),
+                                  QStringLiteral("host[:port]"));
+    QCommandLineOption dateOption(QStringLiteral("date"),
+                                  QStringLiteral("UTC date of NMEA data without RMC or ZDA sentences."),
+                                  QStringLiteral("yyyy-mm-dd"));
     QCommandLineOption followOption(QStringLiteral("follow"),
                                     QStringLiteral("At the end of the replay file, wait for more lines (a recording "
                                                    "still being written); in the window only."));
@@ -68,15 +87,25 @@ int main(int argc, char** argv)
                                     QStringLiteral("dir"));
     QCommandLineOption durationOption(QStringLiteral("duration"),
                                       QStringLiteral("Data seconds to run before rendering, up to 366 days; the simulator "
-                                                     "makes at most 1e8 epochs (default 600)."),
+                                                     "makes at most 1e8 epochs; a live source is read for this many "
+                                                     "seconds of wall-clock time (default 600)."),
                                       QStringLiteral("seconds"), QStringLiteral("600"));
     QCommandLineOption sizeOption(QStringLiteral("size"),
                                   QStringLiteral("Size of the rendered plots, 200x150 to 10000x10000 (default 1600x900)."),
                                   QStringLiteral("WxH"), QStringLiteral("1600x900"));
     QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Seed of the simulator, 0 to 4294967295."),
                                   QStringLiteral("n"), QStringLiteral("20240501"));
-    parser.addOptions({replayOption, followOption, speedOption, rateOption, maxPointsOption, decimateOption,
-                       renderOption, durationOption, sizeOption, seedOption});
+    parser.addOptions({replayOption, serialOption, tcpOption, gpsdOption, dateOption, followOption, speedOption,
+                       rateOption, maxPointsOption, decimateOption, renderOption, durationOption, sizeOption,
+                       seedOption});
+
+    // --gpsd alone (last, or before another option) means the local daemon.
+    QStringList arguments = QCoreApplication::arguments();
+    for (int i = 1; i < arguments.size(); ++i) {
+        if ((arguments[i] == QLatin1String("--gpsd") || arguments[i] == QLatin1String("-gpsd"))
+            && (i + 1 == arguments.size() || arguments[i + 1].startsWith(QLatin1Char('-'))))
+            arguments.insert(i + 1, QStringLiteral("localhost"));
+    }
 
     // Every mistake on the command line ends here, with exit code 2, before
     // anything runs: a value out of range would otherwise run forever or
@@ -85,7 +114,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "gnss-monitor: %s\n", qPrintable(message));
         std::exit(2);
     };
-    if (!parser.parse(QCoreApplication::arguments()))
+    if (!parser.parse(arguments))
         usageError(parser.errorText());
     if (parser.isSet(helpOption))
         parser.showHelp(0);
@@ -116,9 +145,52 @@ int main(int argc, char** argv)
         return value;
     };
     MonitorOptions options;
+    using Source = MonitorOptions::Source;
+    int sources = 0;
+    for (QCommandLineOption const* option : {&replayOption, &serialOption, &tcpOption, &gpsdOption})
+        sources += parser.isSet(*option);
+    if (sources > 1)
+        usageError(QStringLiteral("give one of --replay, --serial, --tcp and --gpsd"));
+    // "host:port" or "device:baud"; the part after the last colon is a number
+    // in [minimum, maximum], or the default when there is no colon.
+    auto split = [&](QCommandLineOption const& option, qulonglong minimum, qulonglong maximum,
+                     qulonglong fallback, bool numberRequired, QString& head) {
+        const QString value = parser.value(option);
+        qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+        // Device paths may hold colons themselves (/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0).
+        static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+        if (!numberRequired && colon >= 0 && !digits.match(value.mid(colon + 1)).hasMatch()
+            && option.names().first() == QLatin1String("serial"))
+            colon = -1;
+        head = colon < 0 ? value : value.left(colon);
+        bool ok = colon >= 0 || !numberRequired;
+        qulonglong number = colon < 0 ? fallback : value.mid(colon + 1).toULongLong(&ok);
+        if (head.isEmpty() || !ok || number < minimum || number > maximum)
+            usageError(QStringLiteral("--%1 needs %2, not \"%3\"")
+                           .arg(option.names().first(), option.valueName(), value));
+        return number;
+    };
     options.replayFile = parser.value(replayOption);
-    if (parser.isSet(replayOption) && options.replayFile.isEmpty())
-        usageError(QStringLiteral("--replay needs a file name"));
+    if (parser.isSet(replayOption)) {
+        if (options.replayFile.isEmpty())
+            usageError(QStringLiteral("--replay needs a file name"));
+        options.source = Source::Replay;
+    } else if (parser.isSet(serialOption)) {
+        options.source = Source::Serial;
+        options.baudRate = qint32(split(serialOption, 50, 4000000, 9600, false, options.device));
+    } else if (parser.isSet(tcpOption)) {
+        options.source = Source::Tcp;
+        options.port = quint16(split(tcpOption, 1, 65535, 0, true, options.device));
+    } else if (parser.isSet(gpsdOption)) {
+        options.source = Source::Gpsd;
+        options.port = quint16(split(gpsdOption, 1, 65535, GpsdSource::kDefaultPort, false, options.device));
+    }
+    if (parser.isSet(dateOption)) {
+        options.date = QDate::fromString(parser.value(dateOption), Qt::ISODate);
+        if (!options.date.isValid() || options.date.year() < 1980 || options.date.year() > 2299)
+            usageError(QStringLiteral("--date needs a date YYYY-MM-DD from 1980 to 2299, not \"%1\"")
+                           .arg(parser.value(dateOption)));
+    }
     options.follow = parser.isSet(followOption);
     if (options.follow && options.replayFile.isEmpty())
         usageError(QStringLiteral("--follow needs --replay"));
@@ -130,7 +202,7 @@ int main(int argc, char** argv)
     options.decimate = parser.isSet(decimateOption);
     options.seed = unsigned(whole(seedOption, 0, 4294967295u));
     const double duration = number(durationOption, 0.0, 366.0 * 86400.0);
-    if (options.replayFile.isEmpty() && duration * options.rateHz > 1e8)
+    if (options.source == Source::Simulator && duration * options.rateHz > 1e8)
         usageError(QStringLiteral("--duration %1 at --rate %2 would simulate more than 1e8 epochs")
                        .arg(duration)
                        .arg(options.rateHz));
@@ -175,6 +247,11 @@ int main(int argc, char** argv)
     if (!renderDir.isEmpty()) {
         window.runFor(duration);
         window.reportSource();
+        if (!window.dateAdvice().isEmpty()) {
+            std::fprintf(stderr, "gnss-monitor: %s: %s\n", qPrintable(options.replayFile),
+                         qPrintable(window.dateAdvice()));
+            return 1;
+        }
         // Laid out and drawn like on screen, but not shown on a display.
         window.setAttribute(Qt::WA_DontShowOnScreen);
         window.show();

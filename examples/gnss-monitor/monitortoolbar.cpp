@@ -54,6 +54,16 @@ MonitorToolBar::MonitorToolBar(QWidget* parent)
     addWidget(timeAxisBox);
     connect(timeAxisBox, &QComboBox::currentIndexChanged, this, [this] { emit timeAxisChanged(timeType()); });
 
+    // A dual-frequency receiver has 60 to 90 C/N0 curves: one band at a time
+    // keeps them and their legend readable.
+    addWidget(new QLabel(tr(" Band: "), this));
+    bandBox = new QComboBox(this);
+    bandBox->setToolTip(tr("Which frequency band the C/N0 plots show"));
+    bandBox->setMinimumContentsLength(4);
+    bandBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    addWidget(bandBox);
+    connect(bandBox, &QComboBox::currentTextChanged, this, &MonitorToolBar::bandChanged);
+
     addSeparator();
     // The scope actions belong to the process-wide organizer; the menu only shows them.
     ViewSynchronizationOrganizer* organizer = ViewSynchronizationOrganizer::getInstance();
@@ -86,6 +96,35 @@ void MonitorToolBar::announceState()
     emit changeCursor(zoomAction->isChecked() ? Qt::CrossCursor : Qt::OpenHandCursor);
     emit mouseTrackingOn(trackingAction->isChecked());
     emit sendMouseCoords(trackingAction->isChecked());
+}
+
+QString MonitorToolBar::band() const
+{
+    return bandBox->currentText();
+}
+
+void MonitorToolBar::setBands(QStringList const& bands)
+{
+    const QString current = band();
+    QStringList items;
+    for (int i = 0; i < bandBox->count(); ++i)
+        items.append(bandBox->itemText(i));
+    if (items == bands)
+        return;
+    // The band in view stays in view when others appear.
+    const QSignalBlocker blocker(bandBox);
+    bandBox->clear();
+    bandBox->addItems(bands);
+    bandBox->setCurrentIndex(std::max<int>(0, int(bands.indexOf(current))));
+    if (band() != current)
+        emit bandChanged(band());
+}
+
+void MonitorToolBar::selectBand(QString const& band)
+{
+    const int index = bandBox->findText(band);
+    if (index >= 0)
+        bandBox->setCurrentIndex(index);
 }
 
 ETimeType MonitorToolBar::timeType() const

@@ -4,6 +4,7 @@
 #include <zebplot/zebplot.h>
 
 #include <QString>
+#include <QStringList>
 #include <QToolBar>
 
 class QAction;
@@ -25,6 +26,11 @@ public:
     /// once after the plots are connected.
     void announceState();
     ETimeType timeType() const;
+    /// The band the C/N0 plots show; empty before any band is known.
+    QString band() const;
+    /// The bands there are data of, in the order to offer them.
+    void setBands(QStringList const& bands);
+    void selectBand(QString const& band);
 
 signals:
     // Connected to by the plot widgets.
@@ -36,6 +42,7 @@ signals:
 
     // For the main window.
     void timeAxisChanged(ETimeType type);
+    void bandChanged(QString const& band);
     void synchronizationOptionsRequested();
     void exportRequested();
     void mouseCoordinatesChanged(QString const& text);
@@ -50,6 +57,7 @@ private:
     QAction* panAction;
     QAction* trackingAction;
     QComboBox* timeAxisBox;
+    QComboBox* bandBox;
     QToolButton* synchronizationButton;
 };
 

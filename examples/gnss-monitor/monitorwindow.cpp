@@ -1,10 +1,13 @@
 #include "monitorwindow.h"
 
-#include "csvreplay.h"
+#include "gnsstime.h"
+#include "gpsdsource.h"
 #include "monitormodel.h"
 #include "monitortoolbar.h"
 #include "replaysource.h"
+#include "serialsource.h"
 #include "simulatedreceiver.h"
+#include "tcpsource.h"
 
 #include <zebplot/zebplot.h>
 
@@ -28,10 +31,14 @@
 
 namespace {
 
-// GNSS minus UTC since 2017.
+// GNSS minus UTC since 2017, for the UTC and local time axes until the data
+// tell their date.
 constexpr short kLeapSeconds = 18;
 // Samples further apart than this are not joined by a line.
 constexpr double kGapMs = 5000.0;
+// The plots and the status bar are redrawn at most this often.
+constexpr qint64 kRefreshMs = 250;
+constexpr qint64 kStatusMs = 1000;
 constexpr double kGnssOriginUnixMs = 315964800000.0;
 
 // Print settings: larger fonts and thicker lines than on screen.
@@ -83,14 +90,36 @@ MonitorWindow::MonitorWindow(MonitorOptions const& opts, QWidget* parent)
 {
     setWindowTitle(tr("GNSS Monitor"));
     setWindowIcon(QIcon(QStringLiteral(":/pic/timeplot_big.png")));
-    if (options.replayFile.isEmpty()) {
+    using Source = MonitorOptions::Source;
+    switch (options.source) {
+    case Source::Simulator: {
         auto simulator = std::make_unique<SimulatedReceiver>(options.rateHz, options.seed);
         receiver = simulator.get();
         source = std::move(simulator);
-    } else {
-        auto file = std::make_unique<ReplaySource>(options.replayFile, std::make_unique<CsvReplay>(), options.follow);
+        break;
+    }
+    case Source::Replay: {
+        // The format is told from the content, whatever the file is called.
+        auto file = std::make_unique<ReplaySource>(options.replayFile, nullptr, options.follow, options.date);
         replay = file.get();
         source = std::move(file);
+        break;
+    }
+    case Source::Serial:
+    case Source::Tcp:
+    case Source::Gpsd: {
+        std::unique_ptr<LiveSource> stream;
+        if (options.source == Source::Serial)
+            stream = std::make_unique<SerialSource>(options.device, options.baudRate, options.date);
+        else if (options.source == Source::Tcp)
+            stream = std::make_unique<TcpSource>(options.device, options.port, options.date);
+        else
+            stream = std::make_unique<GpsdSource>(options.device, options.port);
+        // The status bar follows the link from the timer, a few times a second.
+        live = stream.get();
+        source = std::move(stream);
+        break;
+    }
     }
 
     toolBar = new MonitorToolBar(this);
@@ -100,6 +129,7 @@ MonitorWindow::MonitorWindow(MonitorOptions const& opts, QWidget* parent)
     setCentralWidget(tabs);
 
     buildTimePlots();
+    buildElevationPlot();
     if (receiver)
         buildSpectrumAndCorrelation();
 
@@ -112,6 +142,7 @@ MonitorWindow::MonitorWindow(MonitorOptions const& opts, QWidget* parent)
     connect(toolBar, &MonitorToolBar::exportRequested, this, &MonitorWindow::exportCurrentPlot);
     connect(toolBar, &MonitorToolBar::synchronizationOptionsRequested, this,
             &MonitorWindow::showSynchronizationOptions);
+    connect(toolBar, &MonitorToolBar::bandChanged, this, &MonitorWindow::showBand);
     connect(toolBar, &MonitorToolBar::timeAxisChanged, this, [this](ETimeType type) {
         for (TimePlotWidget* plot : std::as_const(timePlots))
             plot->changeTimeAxis(type);
@@ -156,6 +187,8 @@ MonitorWindow::~MonitorWindow()
     tabs = nullptr;
     qDeleteAll(ownedDataSets);
     model.reset();
+    delete elevationGrid;
+    delete elevationCn0Grid;
 }
 
 void MonitorWindow::buildTimePlots()
@@ -168,9 +201,10 @@ void MonitorWindow::buildTimePlots()
                                  false, 1.0, toolBar);
     fixPlot = new TimePlotWidget(kLeapSeconds, QString(), 170, 500,
                                  QStringLiteral("Position error (m)"), false, 0.01, toolBar);
-    satellitePlot = new TimePlotWidget(kLeapSeconds, QString(), 140, 500, QStringLiteral("Satellites used"),
+    satellitePlot = new TimePlotWidget(kLeapSeconds, QString(), 120, 500, QStringLiteral("Satellites used"),
                                        false, 1.0, toolBar);
-    timePlots = {cn0Plot, fixPlot, satellitePlot};
+    dopPlot = new TimePlotWidget(kLeapSeconds, QString(), 120, 500, QStringLiteral("DOP"), false, 0.01, toolBar);
+    timePlots = {cn0Plot, fixPlot, satellitePlot, dopPlot};
 
     // One y-scale width for the stack, so that the time axes line up.
     QList<XYPlot*> group;
@@ -188,6 +222,8 @@ void MonitorWindow::buildTimePlots()
     // frame; more below the position error for the fix-mode bar.
     cn0Plot->getXYPlot()->getCanvas()->setViewportMargin(0, 0, 6, 6);
     satellitePlot->getXYPlot()->getCanvas()->setViewportMargin(0, 0, 6, 6);
+    dopPlot->getXYPlot()->getCanvas()->setViewportMargin(0, 0, 6, 6);
+    dopPlot->setDataSets(model->dopDataSets());
     fixPlot->getXYPlot()->getCanvas()->setViewportMargin(0, 0, 26, 6);
     fixPlot->setDataSets({model->fixModeBar(), model->positionError()});
 
@@ -204,9 +240,13 @@ void MonitorWindow::buildTimePlots()
     // The hidden marker one still counts for "show all"; keep it inside the data.
     cn0Plot->updateHorizMarkerOne(30.0, QString());
     cn0Plot->showHMarkerTwo(true);
-    model->cn0DataSetAdded = [this](XYDataSet* dataSet) {
-        cn0Plot->addDataSet(dataSet, {});
-        cn0Plot->updateLegend();
+    model->cn0DataSetAdded = [this](XYDataSet* dataSet, QString const& band) {
+        if (band == shownBand) {
+            cn0Plot->addDataSet(dataSet, {});
+            cn0Plot->updateLegend();
+        }
+        // The first band seen is shown; later ones are offered.
+        toolBar->setBands(model->bands());
     };
 
     timeSplitter = new QSplitter(Qt::Vertical);
@@ -216,7 +256,60 @@ void MonitorWindow::buildTimePlots()
     timeSplitter->setStretchFactor(0, 10);
     timeSplitter->setStretchFactor(1, 7);
     timeSplitter->setStretchFactor(2, 5);
+    timeSplitter->setStretchFactor(3, 5);
     tabs->addTab(timeSplitter, tr("Time plots"));
+}
+
+void MonitorWindow::buildElevationPlot()
+{
+    // A plain plot: C/N0 against elevation shows an antenna's gain pattern
+    // and multipath at a glance; every satellite of a system in one colour.
+    elevationPlot = new XYPlot(true, false, false, nullptr);
+    elevationPlot->setAxisTitle(HORIZONTAL, tr("Elevation (deg)"));
+    elevationPlot->setAxisTitle(VERTICAL, tr("C/N0 (dB-Hz)"));
+    elevationGrid = new LinearGrid(VERTICAL, nullptr);
+    elevationCn0Grid = new LinearGrid(HORIZONTAL, nullptr);
+    XYCanvas* canvas = elevationPlot->getCanvas();
+    canvas->setGrid(VERTICAL, elevationGrid, false);
+    canvas->setGrid(HORIZONTAL, elevationCn0Grid, false);
+    // The whole sky and the usual C/N0 range, widened by what comes.
+    canvas->setInitialDataBounds(Bounds(0, 90, 20, 50));
+    canvas->setViewportMargin(6, 6, 6, 6);
+    canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::FullViewBounds, false);
+    canvas->setVerticalViewBoundsUpdatePolicy(XYCanvas::FullViewBounds, false);
+    canvas->installEventFilter(this);
+    elevationPlot->addScale(VERTICAL, false);
+    elevationPlot->addScale(HORIZONTAL, true);
+    elevationPlot->setLabelType(VERTICAL, LABEL_ON_SCALE);
+    elevationPlot->setLabelType(HORIZONTAL, LABEL_ON_SCALE);
+    model->elevationDataSetAdded = [this](XYDataSet* dataSet, QString const& band) {
+        if (band != shownBand)
+            return;
+        dataSet->setShowLegendEvenIfOnlyDataSet(true);
+        elevationPlot->addDataSet(dataSet);
+        elevationPlot->addLegend(true, LEGEND_RIGHT, nullptr);
+    };
+    tabs->addTab(elevationPlot, tr("C/N0 against elevation"));
+}
+
+void MonitorWindow::showBand(QString const& band)
+{
+    if (band == shownBand)
+        return;
+    shownBand = band;
+    cn0Plot->setDataSets(model->cn0DataSets(band));
+    cn0Plot->updateTimePlot();
+    elevationPlot->removeAllDataSets();
+    const QList<XYDataSet*> points = model->elevationDataSets(band);
+    for (XYDataSet* dataSet : points) {
+        dataSet->setShowLegendEvenIfOnlyDataSet(true);
+        elevationPlot->addDataSet(dataSet);
+    }
+    if (!points.isEmpty())
+        elevationPlot->addLegend(true, LEGEND_RIGHT, nullptr);
+    elevationPlot->getCanvas()->updateBounds();
+    elevationPlot->redrawCanvas();
+    toolBar->selectBand(band);
 }
 
 void MonitorWindow::buildSpectrumAndCorrelation()
@@ -268,20 +361,58 @@ bool MonitorWindow::openSource(QString* error)
 {
     if (replay && !replay->open(error))
         return false;
+    if (live)
+        live->start();
     updateStatus();
     return true;
 }
 
+QString MonitorWindow::dateAdvice() const
+{
+    if (!source->needsDate())
+        return QString();
+    return tr("the recording has times of day but no date (no RMC or ZDA sentence): "
+              "give its UTC date with --date YYYY-MM-DD");
+}
+
 void MonitorWindow::reportSource() const
 {
-    const QString summary = source->summary();
-    if (summary.isEmpty())
-        return;
     const QString name = replay ? options.replayFile : source->description();
-    std::printf("replay: %s: %s\n", qPrintable(name), qPrintable(summary));
+    const QString summary = source->summary();
+    if (!summary.isEmpty())
+        std::printf("source: %s: %s\n", qPrintable(name), qPrintable(summary));
+    if (const qint64 problems = source->problemCount()) {
+        const QStringList reports = source->problemReports();
+        std::printf("source: %s: %lld problems, the first %d:\n", qPrintable(name), problems, int(reports.size()));
+        for (QString const& report : reports)
+            std::printf("  %s\n", qPrintable(report));
+    }
+    if (!dateAdvice().isEmpty())
+        std::printf("source: %s: %s\n", qPrintable(name), qPrintable(dateAdvice()));
+    // What the plots hold, by band: the satellites and signals drawn.
+    for (QString const& band : model->bands()) {
+        QStringList names;
+        for (XYDataSet* dataSet : model->cn0DataSets(band))
+            names.append(dataSet->name);
+        std::printf("plotted: C/N0 %s: %d curves: %s\n", qPrintable(band), int(names.size()),
+                    qPrintable(names.join(QLatin1Char(' '))));
+    }
+    const DataArray* fix = model->fixModeBar()->yData;
+    QStringList modes;
+    const QStringList modeNames = MonitorModel::fixModeNames();
+    for (int mode = 0; mode < modeNames.size(); ++mode) {
+        int count = 0;
+        for (int i = 0; i < fix->dataSize(); ++i)
+            count += int(fix->getValue(i)) == mode;
+        if (count > 0)
+            modes.append(QStringLiteral("%1 %2").arg(modeNames[mode]).arg(count));
+    }
+    const DataArray* used = model->satelliteCount()->yData;
+    const QString usedRange = used->dataSize() == 0 ? QStringLiteral("none")
+                                                    : QStringLiteral("%1 to %2").arg(used->getMinimum()).arg(used->getMaximum());
+    std::printf("plotted: %d epochs; fix modes: %s; satellites used: %s\n", model->epochCount(),
+                modes.isEmpty() ? "none" : qPrintable(modes.join(QStringLiteral(", "))), qPrintable(usedRange));
     std::fflush(stdout);
-    for (QString const& report : source->problemReports())
-        std::fprintf(stderr, "replay: %s: %s\n", qPrintable(name), qPrintable(report));
 }
 
 int MonitorWindow::brokenLineCount() const
@@ -295,50 +426,84 @@ bool MonitorWindow::hasMoreData()
     return sourceState == EpochSource::State::Ready;
 }
 
-void MonitorWindow::feed(Epoch const& epoch)
+void MonitorWindow::feed(ReceiverEpoch const& epoch)
 {
     model->add(epoch);
+    if (std::isnan(epoch.timeMs))
+        return;
     lastDataMs = epoch.timeMs;
+    // The UTC and local time axes count the leap seconds of the data's own
+    // date: a recording from 2008 is 14 s off GNSS time, not 18.
+    if (!leapSecondsKnown) {
+        const QDate date = epoch.utcDate.isValid()
+                               ? epoch.utcDate
+                               : QDateTime::fromMSecsSinceEpoch(qint64(epoch.timeMs + kGnssOriginUnixMs), Qt::UTC).date();
+        const int leap = GnssTime::leapSeconds(date);
+        if (leap != GnssTime::kUnknownLeapSeconds) {
+            for (TimePlotWidget* plot : std::as_const(timePlots))
+                plot->setDeltaLS(short(leap));
+        }
+        leapSecondsKnown = true;
+    }
 }
 
 void MonitorWindow::startLive()
 {
     paced = false;
-    // A tick per simulated epoch, but not faster than 100 per second.
-    const double interval = receiver ? 1000.0 / std::max(options.rateHz, 0.1) : 50.0;
+    // A tick per simulated epoch, but not faster than 100 per second; ten a
+    // second for recordings and receivers, which the plots show four times a
+    // second anyway.
+    const double interval = receiver ? 1000.0 / std::max(options.rateHz, 0.1) : 100.0;
     timer->start(int(std::clamp(interval, 10.0, 1000.0)));
 }
 
 void MonitorWindow::tick()
 {
-    // The pace counts from the first epoch, which a pipe may deliver late.
-    if (!paced && hasMoreData()) {
+    // The pace counts from the first epoch with a time, which a pipe may
+    // deliver late.  A live receiver paces itself.
+    if (!paced && hasMoreData() && !std::isnan(source->nextTime())) {
         liveStartDataMs = source->nextTime();
         wallClock.start();
         paced = true;
     }
-    const double target = options.speed > 0.0 && paced
+    const double target = options.speed > 0.0 && paced && !source->isLive()
         ? liveStartDataMs + double(wallClock.elapsed()) * options.speed
         : std::numeric_limits<double>::infinity();
     QElapsedTimer budget;
     budget.start();
     int fed = 0;
     // Feed what is due, but return to the event loop in time to stay responsive.
-    while (budget.elapsed() < 40 && hasMoreData() && source->nextTime() <= target) {
+    while (budget.elapsed() < 80 && hasMoreData() && !(source->nextTime() > target)) {
         feed(source->next());
         ++fed;
     }
-    if (fed > 0)
+    unshown += fed;
+    // Drawing costs far more than reading: four frames a second follow a
+    // receiver closely enough for the eye, however fast it sends.
+    const bool finished = sourceState == EpochSource::State::Finished;
+    if (unshown > 0 && (finished || !lastRefresh.isValid() || lastRefresh.elapsed() >= kRefreshMs)) {
         refreshPlots();
-    if (sourceState == EpochSource::State::Finished)
+        unshown = 0;
+        lastRefresh.start();
+    }
+    if (finished)
         timer->stop();
-    updateStatus();
+    if (finished || !lastStatus.isValid() || lastStatus.elapsed() >= kStatusMs) {
+        updateStatus();
+        lastStatus.start();
+    }
 }
 
 void MonitorWindow::runFor(double seconds)
 {
     double end = std::numeric_limits<double>::quiet_NaN();
+    QElapsedTimer clock;
+    clock.start();
     for (;;) {
+        // A receiver may never stop sending, or never start: it is read for
+        // the time given, by the clock on the wall.
+        if (source->isLive() && clock.elapsed() >= seconds * 1000.0)
+            break;
         sourceState = source->poll();
         if (sourceState == EpochSource::State::Finished)
             break;
@@ -346,9 +511,10 @@ void MonitorWindow::runFor(double seconds)
             source->waitForInput(100);
             continue;
         }
-        if (std::isnan(end))
-            end = source->nextTime() + seconds * 1000.0;
-        if (source->nextTime() >= end)
+        const double time = source->nextTime();
+        if (std::isnan(end) && !std::isnan(time) && !source->isLive())
+            end = time + seconds * 1000.0;
+        if (time >= end)
             break;
         feed(source->next());
     }
@@ -363,7 +529,7 @@ void MonitorWindow::refreshPlots()
     // Decimation spreads the stored samples: widen the gap threshold with it,
     // or a long decimated run would break into unconnected points.
     const MonitorModel::Group groups[] = {MonitorModel::Cn0Group, MonitorModel::FixGroup,
-                                          MonitorModel::SatelliteGroup};
+                                          MonitorModel::SatelliteGroup, MonitorModel::DopGroup};
     for (int k = 0; k < timePlots.size(); ++k) {
         XYCanvas* canvas = timePlots[k]->getXYPlot()->getCanvas();
         const double threshold = kGapMs * model->timeArray(groups[k])->getCurrentDecimationFactor();
@@ -372,6 +538,8 @@ void MonitorWindow::refreshPlots()
     }
     for (TimePlotWidget* plot : std::as_const(timePlots))
         plot->updateTimePlot();
+    elevationPlot->getCanvas()->updateBounds();
+    elevationPlot->drawNewPoints();
     if (receiver && lastDataMs - lastSpectrumUpdateMs >= 1000.0)
         refreshSpectrumAndCorrelation();
 }
@@ -397,12 +565,20 @@ void MonitorWindow::refreshSpectrumAndCorrelation()
 void MonitorWindow::updateStatus()
 {
     QString origin = source->description();
-    if (sourceState == EpochSource::State::Finished)
+    const QString condition = source->condition();
+    if (!condition.isEmpty())
+        origin += QStringLiteral(" (%1)").arg(condition);
+    else if (sourceState == EpochSource::State::Finished)
         origin += tr(" (finished)");
     else if (sourceState == EpochSource::State::Waiting)
         origin += tr(" (waiting for data)");
-    if (const qint64 problems = source->problemCount())
-        origin += tr(", %1 broken lines").arg(problems);
+    if (const qint64 problems = source->problemCount()) {
+        const QStringList reports = source->problemReports();
+        origin += tr(", %1 problems").arg(problems);
+        sourceLabel->setToolTip(reports.join(QLatin1Char('\n')));
+    }
+    if (!dateAdvice().isEmpty())
+        statusBar()->showMessage(dateAdvice());
     const DataArray* satellites = model->satelliteCount()->yData;
     const DataArray* fix = model->fixModeBar()->yData;
     QString state;
@@ -413,10 +589,13 @@ void MonitorWindow::updateStatus()
                     .arg(int(satellites->getLastValue()))
                     .arg(mode >= 0 && mode < names.size() ? names[mode] : QStringLiteral("?"));
     }
-    sourceLabel->setText(tr("%1%2 | %3 epochs | %4 kB in arrays")
+    const QString text = tr("%1%2 | %3 epochs | %4 kB in arrays")
                              .arg(state, origin)
                              .arg(model->epochCount())
-                             .arg(DataArray::getTotalVectorMemoryConsumption() / 1024));
+                             .arg(DataArray::getTotalVectorMemoryConsumption() / 1024);
+    // Laying out the status bar again costs more than comparing.
+    if (text != sourceLabel->text())
+        sourceLabel->setText(text);
 }
 
 void MonitorWindow::alignLegends()
@@ -442,6 +621,7 @@ QList<XYPlot*> MonitorWindow::plots() const
     QList<XYPlot*> result;
     for (TimePlotWidget* plot : timePlots)
         result.append(plot->getXYPlot());
+    result.append(elevationPlot);
     if (spectrumPlot)
         result.append(spectrumPlot->getXYPlot());
     if (correlationPlot)
@@ -469,12 +649,16 @@ XYPlot* MonitorWindow::currentPlot() const
         return spectrumPlot->getXYPlot();
     if (page == correlationPlot)
         return correlationPlot->getXYPlot();
+    if (page == elevationPlot)
+        return elevationPlot;
     return cn0Plot->getXYPlot();
 }
 
 QString MonitorWindow::sourceName() const
 {
-    return receiver ? tr("Simulated receiver") : QFileInfo(options.replayFile).fileName();
+    if (replay)
+        return QFileInfo(options.replayFile).fileName();
+    return source->description();
 }
 
 QString MonitorWindow::caption() const
@@ -554,12 +738,28 @@ bool MonitorWindow::renderAll(QString const& directory, QSize size)
     save(grab(), QStringLiteral("window.png"));
 
     const QString source = sourceName();
-    const char* files[] = {"signal-strength.png", "fix-mode.png", "satellites.png"};
-    const QString titles[] = {tr("Signal strength"), tr("Fix mode and position error"), tr("Satellites used")};
-    for (int k = 0; k < timePlots.size(); ++k)
-        save(timePlots[k]->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
-                                                       titles[k] + QStringLiteral(" - ") + caption()),
-             QString::fromLatin1(files[k]));
+    auto render = [&](XYPlot* plot, QString const& title, QString const& file) {
+        save(plot->renderToPixmap(size, printSettings(), true, true, title + QStringLiteral(" - ") + caption()), file);
+    };
+    // The band in view, then every other band on its own.
+    const QString firstBand = shownBand;
+    QStringList bands = model->bands();
+    bands.removeAll(firstBand);
+    bands.prepend(firstBand);
+    for (QString const& band : std::as_const(bands)) {
+        showBand(band);
+        cn0Plot->updateTimePlot();
+        settle(200);
+        const QString suffix = band == firstBand ? QString() : QLatin1Char('-') + band;
+        const QString label = band.isEmpty() ? QString() : QStringLiteral(" %1").arg(band);
+        render(cn0Plot->getXYPlot(), tr("Signal strength%1").arg(label),
+               QStringLiteral("signal-strength%1.png").arg(suffix));
+        render(elevationPlot, tr("C/N0%1 against elevation").arg(label), QStringLiteral("cn0-elevation%1.png").arg(suffix));
+    }
+    showBand(firstBand);
+    render(fixPlot->getXYPlot(), tr("Fix mode and position error"), QStringLiteral("fix-mode.png"));
+    render(satellitePlot->getXYPlot(), tr("Satellites used"), QStringLiteral("satellites.png"));
+    render(dopPlot->getXYPlot(), tr("Dilution of precision"), QStringLiteral("dop.png"));
     if (spectrumPlot)
         save(spectrumPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
                                                        tr("RF spectrum - %1").arg(source)),

@@ -195,16 +195,23 @@ void NmeaParser::setFallbackDate(QDate date)
 
 void NmeaParser::parse(QByteArrayView buffer)
 {
-    while (!buffer.isEmpty()) {
-        const qsizetype end = buffer.indexOf('\n');
-        if (end < 0) {
-            addLine(buffer);
-            break;
-        }
-        addLine(buffer.first(end));
-        buffer = buffer.sliced(end + 1);
-    }
+    feed(buffer);
     finish();
+}
+
+void NmeaParser::feed(QByteArrayView data)
+{
+    lines.feed(data);
+    LineReader::Line line;
+    while (lines.next(line)) {
+        if (!line.tooLong) {
+            addLine(line.text);
+            continue;
+        }
+        // Garbage without line ends: one broken line, whatever its length.
+        lineNumber = ++stats.lines;
+        stats.countBroken(lineNumber, QStringLiteral("longer than %1 bytes without line end").arg(LineReader::kDefaultMaxLength));
+    }
 }
 
 void NmeaParser::addLine(QByteArrayView line)
@@ -411,7 +418,7 @@ void NmeaParser::closeEpoch()
                 }
             }
             if (anchor.isValid() || waitedForDate)
-                deliver(std::move(open), openDay);
+                release(std::move(open), openDay);
             else
                 held.append({std::move(open), openDay});
             if (held.size() > kMaxHeldEpochs) {
@@ -430,37 +437,31 @@ void NmeaParser::closeEpoch()
     usedSatellites.clear();
 }
 
-void NmeaParser::deliver(ReceiverEpoch epoch, qint64 day)
+void NmeaParser::release(ReceiverEpoch epoch, qint64 day)
 {
     const QDate dayZero = anchor.isValid() ? anchor : fallback;
     if (dayZero.isValid()) {
         epoch.utcDate = dayZero.addDays(day);
         epoch.timeMs = GnssTime::fromUtc(epoch.utcDate, epoch.utcMsOfDay);
     }
-    if (std::isnan(epoch.timeMs))
-        ++stats.undatedEpochs;
-    ++stats.epochs;
-    ready.append(std::move(epoch));
+    deliver(std::move(epoch));
 }
 
 void NmeaParser::releaseHeld()
 {
     for (Held& h : held)
-        deliver(std::move(h.epoch), h.day);
+        release(std::move(h.epoch), h.day);
     held.clear();
 }
 
 void NmeaParser::finish()
 {
+    lines.finish();
+    feed(QByteArrayView());
     closeEpoch();
     if (!anchor.isValid() && fallback.isValid())
         anchor = fallback;
     releaseHeld();
-}
-
-QList<ReceiverEpoch> NmeaParser::takeEpochs()
-{
-    return std::exchange(ready, {});
 }
 
 SignalObservation& NmeaParser::observation(GnssNaming::Satellite satellite, GnssNaming::Signal const& signal)

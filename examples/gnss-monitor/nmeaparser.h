@@ -1,8 +1,8 @@
 #ifndef GNSSMONITOR_NMEAPARSER_H
 #define GNSSMONITOR_NMEAPARSER_H
 
-#include "readerstatistics.h"
-#include "receiverepoch.h"
+#include "epochparser.h"
+#include "linereader.h"
 
 #include <QByteArrayView>
 #include <QDate>
@@ -47,7 +47,7 @@
 /// usual, since every '$' and '!' starts a new sentence.  After a time going
 /// backwards, the sentences without time that follow are skipped until a
 /// valid time comes.  Memory stays bounded whatever the input.
-class NmeaParser
+class NmeaParser : public EpochParser
 {
 public:
     static constexpr int kMaxHeldEpochs = 64;
@@ -55,21 +55,16 @@ public:
     static constexpr int kMaxSentenceLength = 1024;
 
     /// The date for a log that carries none (no RMC with date, no ZDA).
-    void setFallbackDate(QDate date);
+    void setFallbackDate(QDate date) override;
 
+    /// Bytes as they come, split into lines here.
+    void feed(QByteArrayView data) override;
     /// One line of input, with or without its line end; any bytes.
     void addLine(QByteArrayView line);
     /// Closes the open epoch and releases held ones: the end of the input.
-    void finish();
-    /// Every line of a complete buffer, then finish().
+    void finish() override;
+    /// A complete buffer, then finish().
     void parse(QByteArrayView buffer);
-
-    /// The epochs completed so far, oldest first; they are handed over once.
-    QList<ReceiverEpoch> takeEpochs();
-    ReaderStatistics const& statistics() const { return stats; }
-    /// Some epochs went out without GNSS time because no date was known:
-    /// the user has to give one.
-    bool needsDate() const { return stats.undatedEpochs > 0; }
 
 private:
     struct Held
@@ -92,11 +87,11 @@ private:
     QString acceptTime(qint64 msOfDay, QDate date);
     bool acceptUntimed(bool repeats);
     void closeEpoch();
-    void deliver(ReceiverEpoch epoch, qint64 day);
+    void release(ReceiverEpoch epoch, qint64 day);
     void releaseHeld();
     SignalObservation& observation(GnssNaming::Satellite satellite, GnssNaming::Signal const& signal);
 
-    ReaderStatistics stats;
+    LineReader lines;
     qint64 lineNumber = 0;
 
     // The epoch being assembled.
@@ -125,7 +120,6 @@ private:
     QDate fallback;
     bool waitedForDate = false;
     QList<Held> held;
-    QList<ReceiverEpoch> ready;
 };
 
 #endif

@@ -34,6 +34,6 @@ QString ReaderStatistics::summary() const
         text += QStringLiteral("; skipped %1 (%2)").arg(skipped).arg(kinds.join(QStringLiteral(", ")));
     }
     if (broken > 0)
-        text += QStringLiteral("; %1 broken: %2").arg(broken).arg(reports.join(QStringLiteral("; ")));
+        text += QStringLiteral("; %1 broken").arg(broken);
     return text;
 }

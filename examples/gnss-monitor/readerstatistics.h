@@ -25,7 +25,8 @@ struct ReaderStatistics
     /// Sentences or reports that went into epochs.
     qint64 used = 0;
     qint64 skipped = 0;
-    /// Skipped input per kind ("PGLOR", "GNVTG", "AIVDM", "DEVICE", ...);
+    /// Skipped input per kind ("PGLOR", "GNVTG", "AIVDM", "DEVICE", a CSV
+    /// series name, ...);
     /// kinds beyond the first kMaxSkippedKinds count as "other".
     QMap<QString, qint64> skippedKinds;
     qint64 broken = 0;
@@ -40,7 +41,7 @@ struct ReaderStatistics
 
     void countBroken(qint64 line, QString const& reason);
     void countSkipped(QByteArrayView kind);
-    /// One line: counts, skipped kinds and the first reports.
+    /// One line: counts and skipped kinds; the reports go separately.
     QString summary() const;
 };
 

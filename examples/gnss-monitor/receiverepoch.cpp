@@ -1,10 +1,13 @@
 #include "receiverepoch.h"
 
+#include <QStringList>
+
 #include <cmath>
 
 double ReceiverEpoch::horizontalError() const
 {
-    return std::sqrt(sigmaLatitude * sigmaLatitude + sigmaLongitude * sigmaLongitude);
+    const double fromSigmas = std::sqrt(sigmaLatitude * sigmaLatitude + sigmaLongitude * sigmaLongitude);
+    return std::isnan(fromSigmas) ? reportedHorizontalError : fromSigmas;
 }
 
 SignalObservation const* ReceiverEpoch::find(QString const& satellite, QString const& signal) const
@@ -25,6 +28,14 @@ Epoch ReceiverEpoch::toEpoch() const
         if (!std::isnan(observation.cn0) && !observation.signal.isEmpty())
             epoch.values.append({QLatin1String("cn0:") + observation.satellite + QLatin1Char(' ') + observation.signal,
                                  double(observation.cn0)});
+    }
+    // A satellite's signals share its elevation: once per satellite.
+    QStringList withElevation;
+    for (SignalObservation const& observation : observations) {
+        if (!std::isnan(observation.elevation) && !withElevation.contains(observation.satellite)) {
+            withElevation.append(observation.satellite);
+            epoch.values.append({QLatin1String("elev:") + observation.satellite, double(observation.elevation)});
+        }
     }
     if (fixMode >= 0)
         epoch.values.append({QStringLiteral("fixmode"), double(fixMode)});

@@ -46,17 +46,22 @@ struct ReceiverEpoch
     double sigmaLatitude = std::numeric_limits<double>::quiet_NaN();
     double sigmaLongitude = std::numeric_limits<double>::quiet_NaN();
     double sigmaAltitude = std::numeric_limits<double>::quiet_NaN();
+    /// A horizontal error in metres that the source estimated itself (gpsd's
+    /// `eph`, the monitor's own "poserr"); used where the sigmas are missing.
+    double reportedHorizontalError = std::numeric_limits<double>::quiet_NaN();
     /// One entry per satellite and signal, in the order the receiver listed them.
     QList<SignalObservation> observations;
 
-    /// The horizontal position error (root of the summed latitude and longitude
-    /// variances); NaN when unknown.
+    /// The horizontal position error: the root of the summed latitude and
+    /// longitude variances, else the reported estimate; NaN when unknown.
     double horizontalError() const;
     /// The observation of `satellite` on `signal`; nullptr when there is none.
     SignalObservation const* find(QString const& satellite, QString const& signal) const;
-    /// The named series the monitor's model plots: "cn0:<satellite> <signal>"
-    /// for every tracked signal with a name, "fixmode", "nsat", "poserr"
-    /// (horizontal error), "pdop", "hdop" and "vdop", each only when known.
+    /// The epoch as named series, the monitor's own recording format:
+    /// "cn0:<satellite> <signal>" for every tracked signal with a name,
+    /// "elev:<satellite>" once per satellite with an elevation, "fixmode",
+    /// "nsat", "poserr" (horizontal error), "pdop", "hdop" and "vdop", each
+    /// only when known.
     Epoch toEpoch() const;
 };
 

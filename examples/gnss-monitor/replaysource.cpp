@@ -20,9 +20,9 @@ QString systemError()
 
 } // namespace
 
-ReplaySource::ReplaySource(QString name, std::unique_ptr<EpochParser> epochParser, bool followFile)
-    : fileName(std::move(name))
-    , parser(std::move(epochParser))
+ReplaySource::ReplaySource(QString name, std::unique_ptr<EpochParser> parser, bool followFile, QDate fallbackDate)
+    : ParsedSource(std::move(parser), fallbackDate)
+    , fileName(std::move(name))
     , follow(followFile)
 {
 }
@@ -61,7 +61,7 @@ bool ReplaySource::open(QString* error)
 EpochSource::State ReplaySource::poll()
 {
     qsizetype budget = kChunkSize;
-    while (!parser->hasEpoch()) {
+    while (!hasEpoch()) {
         if (ended || fd < 0)
             return State::Finished;
         if (budget <= 0)
@@ -69,7 +69,7 @@ EpochSource::State ReplaySource::poll()
         const ssize_t n = ::read(fd, chunk.data(), chunk.size());
         atFileEnd = n == 0;
         if (n > 0) {
-            parser->feed(QByteArrayView(chunk.constData(), n));
+            input(QByteArrayView(chunk.constData(), n));
             budget -= n;
             continue;
         }
@@ -79,20 +79,10 @@ EpochSource::State ReplaySource::poll()
             readError = systemError();
         else if (n < 0 || (regular && follow))
             return State::Waiting; // a pipe without data yet, or the end of a followed file
-        parser->finish();
+        endOfInput();
         ended = true;
     }
     return State::Ready;
-}
-
-double ReplaySource::nextTime() const
-{
-    return parser->nextTime();
-}
-
-Epoch ReplaySource::next()
-{
-    return parser->takeEpoch();
 }
 
 void ReplaySource::waitForInput(int msecs)
@@ -101,8 +91,8 @@ void ReplaySource::waitForInput(int msecs)
     // its end: then only waiting helps.
     if (regular && !atFileEnd)
         return;
-    struct pollfd input = {fd, POLLIN, 0};
-    ::poll(&input, regular ? 0 : 1, msecs);
+    struct pollfd watched = {fd, POLLIN, 0};
+    ::poll(&watched, regular ? 0 : 1, msecs);
 }
 
 QString ReplaySource::description() const
@@ -112,21 +102,8 @@ QString ReplaySource::description() const
 
 QString ReplaySource::summary() const
 {
-    QString text = QStringLiteral("%1 samples in %2 epochs read, %3 broken lines skipped")
-                       .arg(parser->sampleCount())
-                       .arg(parser->epochCount())
-                       .arg(parser->problemCount());
+    QString text = ParsedSource::summary();
     if (!readError.isEmpty())
         text += QStringLiteral("; reading stopped: ") + readError;
     return text;
-}
-
-qint64 ReplaySource::problemCount() const
-{
-    return parser->problemCount();
-}
-
-QStringList ReplaySource::problemReports() const
-{
-    return parser->problemReports();
 }

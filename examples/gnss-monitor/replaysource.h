@@ -1,15 +1,14 @@
 #ifndef GNSSMONITOR_REPLAYSOURCE_H
 #define GNSSMONITOR_REPLAYSOURCE_H
 
-#include "epochparser.h"
-#include "epochsource.h"
+#include "parsedsource.h"
 
 #include <QByteArray>
 
 #include <memory>
 
-/// Replays a recording from a file, a FIFO, a pipe or /dev/stdin, reading
-/// it as the epochs are needed: memory holds one chunk of input and the
+/// Replays a recording from a file, a FIFO, a pipe or /dev/stdin, in any
+/// format ParsedSource knows, reading it as the epochs are needed: memory holds one chunk of input and the
 /// epochs parsed from it, whatever the size of the recording, and the first
 /// epochs are there at once.
 ///
@@ -17,14 +16,16 @@
 /// to its end, or, when followed, watched for more lines like a log that is
 /// still being written.  Reading never blocks the caller except in
 /// waitForInput() and, for a FIFO without writer, in open().
-class ReplaySource : public EpochSource
+class ReplaySource : public ParsedSource
 {
 public:
     /// Bytes read at a time; also the most that poll() reads when the
     /// input holds no complete epoch, to keep the caller responsive.
     static constexpr qsizetype kChunkSize = 64 * 1024;
 
-    ReplaySource(QString fileName, std::unique_ptr<EpochParser> parser, bool follow = false);
+    /// A null parser: the format is told from the content.
+    ReplaySource(QString fileName, std::unique_ptr<EpochParser> parser, bool follow = false,
+                 QDate fallbackDate = QDate());
     ~ReplaySource() override;
     ReplaySource(ReplaySource const&) = delete;
     ReplaySource& operator=(ReplaySource const&) = delete;
@@ -32,18 +33,13 @@ public:
     bool open(QString* error);
 
     State poll() override;
-    double nextTime() const override;
-    Epoch next() override;
     void waitForInput(int msecs) override;
 
     QString description() const override;
     QString summary() const override;
-    qint64 problemCount() const override;
-    QStringList problemReports() const override;
 
 private:
     QString fileName;
-    std::unique_ptr<EpochParser> parser;
     bool follow;
     int fd = -1;
     bool regular = false;

@@ -40,7 +40,7 @@ int main(int argc, char** argv)
     std::vector<char> buffer(1 << 16);
     std::fputs("time_ms,series,value\n", stdout);
     while (receiver.nextTime() < end) {
-        const Epoch epoch = receiver.next();
+        const Epoch epoch = receiver.next().toEpoch();
         char* out = buffer.data();
         for (auto const& value : epoch.values) {
             // Room for the longest line: two numbers and a short name.

@@ -53,13 +53,14 @@ SimulatedReceiver::SimulatedReceiver(double rateHz, unsigned int seed, double st
     for (const char* name : names) {
         Satellite satellite;
         satellite.name = QString::fromLatin1(name);
+        satellite.id = GnssNaming::fromName(satellite.name);
+        satellite.signal = GnssNaming::signalNamed(satellite.id.system, QStringView());
         // Passes of a few minutes, so that a ten-minute run sees the sky change.
         satellite.periodS = 360.0 + 540.0 * uniform();
         satellite.phase = uniform();
         satellite.maxElevationDeg = 25.0 + 63.0 * uniform();
         satellite.offsetDb = gauss(1.5);
         satellites.append(satellite);
-        seriesNames.append(QStringLiteral("cn0:") + satellite.name);
     }
 }
 
@@ -113,9 +114,9 @@ double SimulatedReceiver::elevationDeg(Satellite const& satellite, double second
     return satellite.maxElevationDeg * std::sin(2.0 * kPi * (seconds / satellite.periodS + satellite.phase));
 }
 
-Epoch SimulatedReceiver::next()
+ReceiverEpoch SimulatedReceiver::next()
 {
-    Epoch epoch;
+    ReceiverEpoch epoch;
     epoch.timeMs = nextTime();
     const double seconds = double(index) * intervalMs / 1000.0;
     const double epochsPerSecond = 1000.0 / intervalMs;
@@ -128,14 +129,27 @@ Epoch SimulatedReceiver::next()
 
     int tracked = 0;
     for (int k = 0; k < satellites.size(); ++k) {
-        const double elevation = elevationDeg(satellites[k], seconds);
+        Satellite const& satellite = satellites[k];
+        const double elevation = elevationDeg(satellite, seconds);
         double cn0 = kNaN;
         if (!outage && elevation > kTrackingMaskDeg) {
             const double s = std::sin(elevation * kPi / 180.0);
-            cn0 = 28.0 + 22.0 * std::pow(s, 0.7) + satellites[k].offsetDb + gauss(0.3 + 0.9 * (1.0 - s));
+            cn0 = 28.0 + 22.0 * std::pow(s, 0.7) + satellite.offsetDb + gauss(0.3 + 0.9 * (1.0 - s));
             ++tracked;
         }
-        epoch.values.append({seriesNames[k], cn0});
+        if (elevation <= 0.0)
+            continue;
+        SignalObservation o;
+        o.system = satellite.id.system;
+        o.number = satellite.id.number;
+        o.satellite = satellite.name;
+        o.signal = satellite.signal.name;
+        o.band = satellite.signal.band;
+        o.cn0 = float(cn0);
+        o.elevation = float(elevation);
+        o.azimuth = float(std::fmod(360.0 * (satellite.phase + seconds / satellite.periodS), 360.0));
+        o.used = !std::isnan(cn0);
+        epoch.observations.append(o);
     }
 
     // The fix climbs while enough satellites are tracked and starts over after
@@ -179,9 +193,15 @@ Epoch SimulatedReceiver::next()
         positionError = alpha * positionError + (1.0 - alpha) * target;
         error = positionError;
     }
-    epoch.values.append({QStringLiteral("fixmode"), double(mode)});
-    epoch.values.append({QStringLiteral("poserr"), error});
-    epoch.values.append({QStringLiteral("nsat"), double(tracked)});
+    epoch.fixMode = mode;
+    epoch.reportedHorizontalError = error;
+    epoch.satellitesUsed = tracked;
+    // The fewer satellites, the weaker the geometry.
+    if (tracked >= 4) {
+        epoch.hdop = 0.5 + 5.0 / tracked + std::fabs(gauss(0.03));
+        epoch.vdop = 1.5 * epoch.hdop + std::fabs(gauss(0.05));
+        epoch.pdop = std::hypot(epoch.hdop, epoch.vdop);
+    }
     ++index;
     return epoch;
 }

@@ -16,8 +16,10 @@
 /// outage, during which nothing is tracked.  The same seed gives the same
 /// epochs, bit for bit.
 ///
-/// Series per epoch: "cn0:<satellite>" for every satellite (NaN while it is
-/// not tracked), "fixmode", "poserr" (metres, NaN without fix) and "nsat".
+/// Each epoch lists the satellites above the horizon on their first civil
+/// signal with elevation, azimuth and C/N0 (NaN while not tracked), the fix
+/// mode, the position error (unknown without fix), the satellites used and
+/// the DOPs of that geometry.
 class SimulatedReceiver : public EpochSource
 {
 public:
@@ -30,7 +32,7 @@ public:
     /// Epochs are computed when asked for: always ready, never finished.
     State poll() override;
     double nextTime() const override;
-    Epoch next() override;
+    ReceiverEpoch next() override;
     void waitForInput(int msecs) override;
     QString description() const override;
 
@@ -52,7 +54,9 @@ public:
 private:
     struct Satellite
     {
+        GnssNaming::Satellite id;
         QString name;
+        GnssNaming::Signal signal;
         double periodS;
         double phase;
         double maxElevationDeg;
@@ -71,7 +75,6 @@ private:
     // epochs do not depend on how often those are refreshed.
     std::mt19937 frontEndRandom;
     QList<Satellite> satellites;
-    QList<QString> seriesNames;
     int mode = Autonomous;
     double modeSince = 0.0;
     double positionError = 3.0;

@@ -546,5 +546,4 @@ bool CompressedDataArrayTemplate<T>::testRepresentationInvariant() const
     return lengthOk && firstStartOk && consecutiveOk && nonCombinableOk && sizeOk;
 }
 
-template struct CompressedDataArrayTemplate<int>::Chunk;
 template class CompressedDataArrayTemplate<int>;

@@ -94,7 +94,6 @@ private:
     void mergeAround(int from, int to);
 };
 
-extern template struct CompressedDataArrayTemplate<int>::Chunk;
 extern template class CompressedDataArrayTemplate<int>;
 
 #endif

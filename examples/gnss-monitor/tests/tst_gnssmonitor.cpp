@@ -38,7 +38,7 @@ QStringList parse(CsvReplay& replay, QByteArray const& text, qsizetype chunk)
     replay.finish();
     QStringList epochs;
     while (replay.hasEpoch()) {
-        const Epoch epoch = replay.takeEpoch();
+        const Epoch epoch = replay.takeEpoch().toEpoch();
         QString text = QString::number(epoch.timeMs, 'f', 0);
         for (auto const& value : epoch.values)
             text += QLatin1Char(' ') + value.first + QLatin1Char('=') + QString::number(value.second);
@@ -58,6 +58,7 @@ private slots:
     void lineReaderSplitsAnyChunking();
     void replayParsesAndCountsBrokenLines();
     void replayStreamsFromFifoAndGrowingFile();
+    void replayTellsTheFormatOfAPipe();
     void modelRoutesSeriesOnSharedTimeArrays();
     void modelStaysBounded_data();
     void modelStaysBounded();
@@ -79,32 +80,38 @@ void TestGnssMonitor::simulatorIsDeterministicAndPlausible()
             a.spectrum(f, p);
             a.correlation(lag, bpsk, boc, error);
         }
-        const Epoch ea = a.next();
-        const Epoch eb = b.next();
-        const Epoch eo = other.next();
+        const ReceiverEpoch ra = a.next();
+        const Epoch ea = ra.toEpoch();
+        const Epoch eb = b.next().toEpoch();
+        const Epoch eo = other.next().toEpoch();
         QCOMPARE(ea.values.size(), eb.values.size());
         for (int k = 0; k < ea.values.size(); ++k) {
             QCOMPARE(ea.values[k].first, eb.values[k].first);
             QVERIFY(same(ea.values[k].second, eb.values[k].second));
-            differs = differs || !same(ea.values[k].second, eo.values[k].second);
+            differs = differs || k >= eo.values.size() || !same(ea.values[k].second, eo.values[k].second);
         }
         int tracked = 0;
-        for (auto const& value : ea.values) {
-            if (!value.first.startsWith(QLatin1String("cn0:")))
-                continue;
-            const bool now = !std::isnan(value.second);
-            if (now) {
+        QSet<QString> trackedNow;
+        for (SignalObservation const& o : ra.observations) {
+            QVERIFY(o.elevation > 0.0f && o.signal == (o.system == GnssSystem::Glonass ? "L1OF" : o.system == GnssSystem::Galileo ? "E1" : "L1"));
+            if (!std::isnan(o.cn0)) {
                 ++tracked;
-                QVERIFY2(value.second > 20.0 && value.second < 60.0, qPrintable(QString::number(value.second)));
+                trackedNow.insert(o.satellite);
+                QVERIFY2(o.cn0 > 20.0f && o.cn0 < 60.0f, qPrintable(QString::number(o.cn0)));
             }
-            if (i > 0 && now != wasTracked.value(value.first))
+        }
+        for (QString const& name : trackedNow + QSet<QString>(wasTracked.keyBegin(), wasTracked.keyEnd())) {
+            const bool now = trackedNow.contains(name);
+            if (i > 0 && now != wasTracked.value(name))
                 ++(now ? rises : sets);
-            wasTracked[value.first] = now;
+            wasTracked[name] = now;
         }
         QCOMPARE(valueOf(ea, QStringLiteral("nsat")), double(tracked));
         const int mode = int(valueOf(ea, QStringLiteral("fixmode")));
         modes.insert(mode);
-        QCOMPARE(std::isnan(valueOf(ea, QStringLiteral("poserr"))), mode == NoFix);
+        QCOMPARE(valueOf(ea, QStringLiteral("poserr")) == -1e300, mode == NoFix);
+        // The geometry weakens with fewer satellites; none without four.
+        QCOMPARE(std::isnan(ra.pdop), tracked < 4);
         if (a.inOutage()) {
             ++outageEpochs;
             QCOMPARE(tracked, 0);
@@ -157,13 +164,25 @@ void TestGnssMonitor::replayParsesAndCountsBrokenLines()
                           "time_ms_utc,series,value\n"
                           "1e308,cn0:G01,1\n"
                           "-5,cn0:G01,1\n"
-                          "3000,poserr,0.02");
-    const QStringList epochs{"1000 cn0:G01=40.5 fixmode=4", "2000 cn0:G01=nan nsat=7", "3000 poserr=0.02"};
+                          "3000,poserr,0.02\n"
+                          // A receiver's other outputs are not C/N0: skipped by name.
+                          "3000,clock_bias_m,812345.5\n"
+                          "3000,cn0:X01,30\n"
+                          "3000,cn0:G01 E5b,30\n"
+                          "3000,cn0:G01,255\n"
+                          "3000,fixmode,6\n"
+                          "4000,elev:E11,45\n"
+                          "4000,cn0:E11 E5b,38\n"
+                          "4000,cn0:E11,41\n"
+                          "4000,pdop,1.5");
+    const QStringList epochs{"1000 cn0:G01 L1=40.5 fixmode=4", "2000 nsat=7", "3000 poserr=0.02",
+                             "4000 cn0:E11 E1=41 cn0:E11 E5b=38 elev:E11=45 pdop=1.5"};
     const QStringList reports{"line 6: expected 3 fields, found 1", "line 9: time goes backwards",
                               "line 10: value is not a number",    "line 11: no series name",
                               "line 12: time is not a number",     "line 13: time is not a number",
                               "line 14: time out of range (1980 to 2299)",
-                              "line 15: time out of range (1980 to 2299)"};
+                              "line 15: time out of range (1980 to 2299)",
+                              "line 20: cn0:G01 255 out of range", "line 21: fixmode 6 out of range"};
     // In one piece or byte by byte, with LF, CR LF or CR line ends: the same.
     QByteArray crlf = text;
     crlf.replace("\n", "\r\n");
@@ -173,8 +192,10 @@ void TestGnssMonitor::replayParsesAndCountsBrokenLines()
     for (auto const& [input, chunk] : inputs) {
         CsvReplay replay;
         QCOMPARE(parse(replay, input, chunk), epochs);
-        QCOMPARE(replay.problemReports(), reports);
-        QCOMPARE(replay.sampleCount(), 5);
+        QCOMPARE(replay.statistics().reports, reports);
+        QCOMPARE(replay.statistics().used, 9);
+        QCOMPARE(replay.statistics().skippedKinds,
+                 (QMap<QString, qint64>{{"clock_bias_m", 1}, {"cn0:X01", 1}, {"cn0:G01 E5b", 1}}));
     }
 }
 
@@ -191,20 +212,22 @@ void TestGnssMonitor::replayStreamsFromFifoAndGrowingFile()
     ReplaySource stream(fifo, std::make_unique<CsvReplay>());
     QVERIFY(stream.open(nullptr));
     QCOMPARE(stream.poll(), State::Waiting);
-    QCOMPARE(::write(writer, "1000,a,1\n2000,a,2\n20", 20), 20);
+    QCOMPARE(::write(writer, "1000,nsat,1\n2000,nsat,2\n20", 26), 26);
     QCOMPARE(stream.poll(), State::Ready);
     QCOMPARE(stream.next().timeMs, 1000.0);
     QCOMPARE(stream.poll(), State::Waiting);
-    QCOMPARE(::write(writer, "00,b,3\n", 7), 7);
+    QCOMPARE(::write(writer, "00,pdop,3\n", 10), 10);
     ::close(writer);
     QCOMPARE(stream.poll(), State::Ready);
-    QCOMPARE(stream.next().values.size(), 2);
+    const ReceiverEpoch second = stream.next();
+    QCOMPARE(second.satellitesUsed, 2);
+    QCOMPARE(second.pdop, 3.0);
     QCOMPARE(stream.poll(), State::Finished);
 
     // A file ends at its end, unless it is followed while it grows.
     QFile file(dir.filePath(QStringLiteral("growing.csv")));
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    file.write("1000,a,1\n2000,a,2\n");
+    file.write("1000,nsat,1\n2000,nsat,2\n");
     ReplaySource once(file.fileName(), std::make_unique<CsvReplay>());
     ReplaySource followed(file.fileName(), std::make_unique<CsvReplay>(), true);
     QVERIFY(once.open(nullptr) && followed.open(nullptr));
@@ -216,45 +239,96 @@ void TestGnssMonitor::replayStreamsFromFifoAndGrowingFile()
     QCOMPARE(followed.poll(), State::Ready);
     followed.next();
     QCOMPARE(followed.poll(), State::Waiting);
-    file.write("3000,a,3\n");
+    file.write("3000,nsat,3\n");
     QCOMPARE(followed.poll(), State::Ready);
     QCOMPARE(followed.next().timeMs, 2000.0);
     QCOMPARE(followed.poll(), State::Waiting);
 }
 
+void TestGnssMonitor::replayTellsTheFormatOfAPipe()
+{
+    // NMEA down a FIFO, a few lines at a time: the format is decided once
+    // enough lines are there, and nothing read before is lost.
+    QFile log(QStringLiteral(RECEIVER_DATA_DIR "/ublox-zed-f9p-nmea.log"));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = log.readAll().split('\n');
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const int writer = ::open(QFile::encodeName(fifo).constData(), O_RDWR);
+    ReplaySource stream(fifo, nullptr);
+    QVERIFY(stream.open(nullptr));
+    int epochs = 0;
+    for (qsizetype i = 0; i < lines.size(); i += 5) {
+        const QByteArray piece = lines.mid(i, 5).join('\n') + (i + 5 < lines.size() ? "\n" : "");
+        QCOMPARE(::write(writer, piece.constData(), piece.size()), piece.size());
+        if (i == 0)
+            QCOMPARE(stream.poll(), EpochSource::State::Waiting); // comment lines only: no verdict yet
+        while (stream.poll() == EpochSource::State::Ready)
+            epochs += !stream.next().observations.isEmpty();
+    }
+    ::close(writer);
+    while (stream.poll() == EpochSource::State::Ready)
+        epochs += !stream.next().observations.isEmpty();
+    QCOMPARE(stream.format(), ReceiverFormat::Nmea);
+    QCOMPARE(epochs, 29);
+    QCOMPARE(stream.problemCount(), 0);
+}
+
 void TestGnssMonitor::modelRoutesSeriesOnSharedTimeArrays()
 {
+    CsvReplay replay;
+    replay.feed("1000,cn0:G01,40\n1000,cn0:G01 L2,35\n1000,elev:G01,30\n1000,fixmode,3\n1000,poserr,0.3\n"
+                "1000,nsat,5\n1000,pdop,1.2\n"
+                "2000,cn0:G01,41\n2000,cn0:E11,35\n2000,elev:E11,60\n2000,poserr,0.2\n2000,clock_bias,812345\n"
+                "3000,nsat,6\n3000,fixmode,5\n");
+    replay.finish();
     MonitorModel model;
-    QList<XYDataSet*> announced;
-    model.cn0DataSetAdded = [&](XYDataSet* dataSet) { announced.append(dataSet); };
-    model.add(Epoch{1000, {{"cn0:G01", 40}, {"fixmode", 3}, {"poserr", 0.3}, {"nsat", 5}}});
-    model.add(Epoch{2000, {{"cn0:G01", 41}, {"cn0:E11", 35}, {"poserr", 0.2}}});
-    model.add(Epoch{3000, {{"agc", 12}, {"nsat", 6}}});
+    QStringList announced;
+    model.cn0DataSetAdded = [&](XYDataSet* dataSet, QString const& band) { announced.append(band + ":" + dataSet->name); };
+    for (ReceiverEpoch const& epoch : replay.takeEpochs())
+        model.add(epoch);
 
-    const QList<XYDataSet*> cn0 = model.cn0DataSets();
-    QCOMPARE(cn0, announced);
-    QCOMPARE(cn0.size(), 3);
-    QCOMPARE(cn0[0]->name, QStringLiteral("G01"));
-    QCOMPARE(cn0[2]->name, QStringLiteral("agc"));
-    // One time array for the plot; a late series starts with a gap, a missing
-    // value is a gap.
-    for (XYDataSet* dataSet : cn0) {
+    // One curve per satellite and signal, by band; the clock bias is no curve.
+    QCOMPARE(announced, (QStringList{"L1:G01 L1", "L2:G01 L2", "L1:E11 E1"}));
+    QCOMPARE(model.bands(), (QStringList{"L1", "L2"}));
+    const QList<XYDataSet*> l1 = model.cn0DataSets(QStringLiteral("L1"));
+    const QList<XYDataSet*> l2 = model.cn0DataSets(QStringLiteral("L2"));
+    QCOMPARE(l1.size(), 2);
+    QCOMPARE(l2.size(), 1);
+    QCOMPARE(l2[0]->getLook()->getColor(0), l1[0]->getLook()->getColor(0));
+    QVERIFY(l1[1]->getLook()->getColor(0) != l1[0]->getLook()->getColor(0));
+    // One time array for the C/N0 plots; a late series starts with a gap, a
+    // missing value is a gap; the epoch without satellites adds nothing.
+    for (XYDataSet* dataSet : l1 + l2) {
         QCOMPARE(dataSet->xData, model.timeArray(MonitorModel::Cn0Group));
-        QCOMPARE(dataSet->yData->dataSize(), 3);
+        QCOMPARE(dataSet->yData->dataSize(), 2);
+        QVERIFY(dataSet->yData->getMaximum() < 100.0);
     }
-    QVERIFY(std::isnan(cn0[1]->yData->getValue(0)));
-    QCOMPARE(cn0[1]->yData->getValue(1), 35.0);
-    QVERIFY(std::isnan(cn0[0]->yData->getValue(2)));
-    QCOMPARE(model.timeArray(MonitorModel::Cn0Group)->dataSize(), 3);
+    QVERIFY(std::isnan(l1[1]->yData->getValue(0)));
+    QCOMPARE(l1[1]->yData->getValue(1), 35.0);
+    QVERIFY(std::isnan(l2[0]->yData->getValue(1)));
 
-    // The fix mode holds its value while only the position error arrives.
-    QCOMPARE(model.pointCount(MonitorModel::FixGroup), 2);
+    // C/N0 against elevation, per band and system: only signals with both.
+    const QList<XYDataSet*> points = model.elevationDataSets(QStringLiteral("L1"));
+    QCOMPARE(points.size(), 2);
+    QCOMPARE(points[0]->name, QStringLiteral("GPS"));
+    QCOMPARE(points[0]->xData->dataSize(), 1);
+    QCOMPARE(points[1]->xData->getValue(0), 60.0);
+    QCOMPARE(points[1]->yData->getValue(0), 35.0);
+    QCOMPARE(model.elevationDataSets(QStringLiteral("L2"))[0]->yData->getValue(0), 35.0);
+
+    // The fix mode holds its value while only the position error arrives;
+    // dead reckoning has its own colour.
+    QCOMPARE(model.pointCount(MonitorModel::FixGroup), 3);
     QCOMPARE(model.fixModeBar()->yData->getValue(1), 3.0);
     QVERIFY(model.fixModeBar()->getLook()->isColorBar());
-    QCOMPARE(model.fixModeBar()->getLook()->getColor(1), MonitorModel::fixModeColor(RtkFloat));
+    QCOMPARE(model.fixModeBar()->getLook()->getColor(2), MonitorModel::fixModeColor(DeadReckoning));
     QCOMPARE(model.positionError()->yData->getValue(1), 0.2);
     QCOMPARE(model.pointCount(MonitorModel::SatelliteGroup), 2);
     QCOMPARE(model.satelliteCount()->yData->getValue(1), 6.0);
+    QCOMPARE(model.pointCount(MonitorModel::DopGroup), 1);
+    QVERIFY(std::isnan(model.dopDataSets()[1]->yData->getValue(0)));
 }
 
 void TestGnssMonitor::modelStaysBounded_data()
@@ -274,7 +348,7 @@ void TestGnssMonitor::modelStaysBounded()
     int memoryAfterWarmUp = 0;
     double last = 0.0;
     for (int i = 0; i < 20000; ++i) {
-        const Epoch epoch = receiver.next();
+        const ReceiverEpoch epoch = receiver.next();
         last = epoch.timeMs;
         model.add(epoch);
         if (i == 4999)
@@ -282,7 +356,9 @@ void TestGnssMonitor::modelStaysBounded()
     }
     QVERIFY(memoryAfterWarmUp > 0);
     QVERIFY(DataArray::getTotalVectorMemoryConsumption() <= memoryAfterWarmUp * 11 / 10);
-    for (int group = 0; group < MonitorModel::GroupCount; ++group) {
+    // Every simulated epoch has satellites, a fix mode and a count; DOPs only
+    // with four satellites.
+    for (int group : {MonitorModel::Cn0Group, MonitorModel::FixGroup, MonitorModel::SatelliteGroup}) {
         const DataArray* time = model.timeArray(MonitorModel::Group(group));
         QVERIFY(time->dataSize() <= limit);
         QVERIFY(time->dataSize() >= limit / 2);
@@ -296,8 +372,11 @@ void TestGnssMonitor::modelStaysBounded()
             QCOMPARE(time->getTotalPositionsLeftShifted(), 20000 - time->dataSize());
         }
     }
-    for (XYDataSet* dataSet : model.cn0DataSets() + QList<XYDataSet*>{model.fixModeBar(), model.positionError()})
+    for (XYDataSet* dataSet : model.cn0DataSets() + model.elevationDataSets(QStringLiteral("L1"))
+                                  + QList<XYDataSet*>{model.fixModeBar(), model.positionError()}) {
         QCOMPARE(dataSet->yData->dataSize(), dataSet->xData->dataSize());
+        QVERIFY(dataSet->xData->dataSize() <= limit * MonitorModel::kElevationPointsPerLimit);
+    }
     // The bar's appearance follows its values after shifting or decimating.
     XYDataSet* bar = model.fixModeBar();
     for (int i = 0; i < bar->yData->dataSize(); i += 97)

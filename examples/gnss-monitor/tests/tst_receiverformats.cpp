@@ -308,6 +308,17 @@ void TestReceiverFormats::brokenInputIsCountedAndNeighboursSurvive()
     // Its last line, cut off: $GNRMC,001053.00,A,4404.14083,N,12118.85886,W,0.
     QCOMPARE(ublox.statistics().reports.last(), QStringLiteral("line 1018: GNRMC: no checksum (truncated?)"));
 
+    // 10 MB without a line end, as a serial port or socket delivers it, costs
+    // one broken line; the sentences after it are read.
+    NmeaParser stream;
+    const QByteArray junk(1 << 20, 'x');
+    for (int i = 0; i < 10; ++i)
+        stream.feed(junk);
+    stream.feed('\n' + gga + "\r\n" + rmc + "\r\n");
+    stream.finish();
+    QCOMPARE(stream.statistics().reports, QStringList{QStringLiteral("line 1: longer than 65536 bytes without line end")});
+    QCOMPARE(stream.takeEpochs().size(), 1);
+
     // A flood of broken lines and a long line without line end stay bounded.
     NmeaParser flood;
     for (int i = 0; i < 1000; ++i)
