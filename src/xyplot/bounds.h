@@ -13,21 +13,27 @@
 /// below the upper one.
 struct ZEBPLOT_EXPORT Bounds
 {
+    /// Selects the x pair (Horizontal) or the y pair (Vertical) in per-direction operations.
     enum Direction {
         Horizontal = 0,
         Vertical = 1
     };
+    /// Selects the lower (Min) or upper (Max) limit of a pair.
     enum End {
         Min = 0,
         Max = 1
     };
 
+    ///@{
+    /// Limits in world (data) units; NaN until set.
     double minX = std::numeric_limits<double>::quiet_NaN();
     double maxX = std::numeric_limits<double>::quiet_NaN();
     double minY = std::numeric_limits<double>::quiet_NaN();
     double maxY = std::numeric_limits<double>::quiet_NaN();
+    ///@}
 
     Bounds() = default;
+    /// Takes the limits as given: no ordering or NaN check.
     Bounds(double minX, double maxX, double minY, double maxY)
         : minX(minX), maxX(maxX), minY(minY), maxY(maxY)
     {

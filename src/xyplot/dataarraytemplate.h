@@ -37,10 +37,11 @@ public:
     T getTypedValue(int index) const override;
     void appendTyped(T value) override;
 
-    // Fast, non-virtual read path for loops over many values (drawing,
-    // filters).  constData() gives the stored elements as they are, markers
-    // included; valueAt() maps a marker to NaN like getValue().
+    /// Fast, non-virtual read path for loops over many values (drawing,
+    /// filters): the stored elements as they are, markers included.  Valid
+    /// until the next change of the array.
     const T* constData() const { return data.constData(); }
+    /// Non-virtual getValue(): maps the marker to NaN; index is not range-checked.
     double valueAt(int index) const
     {
         const T v = data.at(index);
@@ -50,6 +51,7 @@ public:
     }
 
 protected:
+    /// The stored elements, markers included.
     QList<T> data;
 
 private:
