@@ -260,7 +260,8 @@ public:
     void setHorizontalDisconnectionThreshold(double threshold);
     ///@}
     ///@{
-    /// Whether the canvas draws the symbol only where the y value changes (off by default).
+    /// Whether the canvas draws a dashed grey vertical line (a foreground marker) at every point
+    /// whose y value differs from its predecessor's, for example at mode changes (off by default).
     void setDrawMarkerOnYValueChange(bool drawMarker);
     bool getDrawMarkerOnYValueChange() const;
     ///@}
