@@ -7,9 +7,10 @@
 #include <QMetaType>
 #include <QString>
 
-// Annotation records drawn by the canvas.  The host creates and owns them and
-// registers them with its plot; the canvas reads them at every paint and never
-// changes them.
+/// \file
+/// Annotation records drawn by the canvas.  The host creates and owns them and
+/// registers them with its plot; the canvas reads them at every paint and never
+/// changes them.
 
 /// A line across the whole viewport at an x value (VERTICAL) or a y value
 /// (HORIZONTAL), with an optional label written at horizontal lines.

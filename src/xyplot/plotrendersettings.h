@@ -6,6 +6,10 @@
 #include <QFont>
 #include <QList>
 
+/// \file
+/// The render settings all drawing reads, the process-wide stack they live on,
+/// and the switches that keep the library from waiting for the user.
+
 /// Fonts, pen widths, tick lengths and legend icon sizes read by every drawing
 /// routine of the library.  Rendering a plot into a pixmap pushes its own record
 /// on the stack, so the same drawing code produces, say, larger fonts for print.
