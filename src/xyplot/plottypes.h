@@ -45,7 +45,7 @@ enum E_LABEL_TYPE {
 enum E_LEGEND_POSITION {
     LEGEND_BOTTOM = 0,  ///< below the plot
     LEGEND_RIGHT = 1,  ///< right of the plot
-    LEGEND_DETACHED = 2  ///< no widget: checkable actions in a menu of the host
+    LEGEND_DETACHED = 2  ///< no widget: the data sets become actions of a menu the host supplies
 };
 
 /// Drawing layer of a line or band marker.
