@@ -43,6 +43,7 @@ public:
         Qt::PenStyle penStyle = Qt::NoPen;  ///< line between points; Qt::NoPen: symbols only
         int lineThickness = 0;  ///< pixels, before PlotRenderSettings_t::lineWidthFactor
 
+        /// Invalid colour, SYMBOL_NONE, Qt::NoPen, thickness 0: draws nothing.
         Entry() = default;
         /// An appearance from its four fields, taken as given.
         Entry(QColor color, E_SYMBOL symbol, Qt::PenStyle penStyle, int lineThickness)

@@ -23,6 +23,7 @@ class ZEBPLOT_EXPORT SpectrumPlotWidget : public ToolBarPlotWidget
 public:
     /// Creates its plot ("Power (dB)" against "Frequency (MHz)") with a checkable legend at the right, wired to toolBar.
     explicit SpectrumPlotWidget(QWidget* toolBar = nullptr);
+    /// Takes the signal and line bands out of the plot and deletes them.
     ~SpectrumPlotWidget() override;
 
     /// Moves the vertical marker to x and redraws the plot.

@@ -34,6 +34,8 @@ public:
     /// verticalZoomLimit is the smallest y extent the user can zoom into.
     TimePlotWidget(short deltaLS, QString plotTitle, int minimumHeight, int minimumWidth, QString yAxisTitle,
                    bool roundMean, double verticalZoomLimit, QWidget* toolBar);
+    /// Deletes the plot first (its data sets' filters read the listener list), then the time grid;
+    /// the data sets themselves stay the host's.
     ~TimePlotWidget() override;
 
     /// Sets the time-axis title from the grid's time type, e.g.

@@ -16,6 +16,7 @@ class ZEBPLOT_EXPORT BitDataArray : public DataArray
     Q_OBJECT
 
 public:
+    /// Empty; a bit array never holds a gap (see the class comment).
     BitDataArray();
     ~BitDataArray() override;
 

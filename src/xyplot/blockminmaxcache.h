@@ -32,6 +32,7 @@ public:
     /// Summarises array, which it neither owns nor references: it notices the array's deletion
     /// and then summarises nothing.  Holds no blocks until the first update().
     explicit BlockMinMaxCache(DataArray const* array);
+    /// Frees the blocks; the array stays.
     ~BlockMinMaxCache();
 
     BlockMinMaxCache(BlockMinMaxCache const&) = delete;

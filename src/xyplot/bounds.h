@@ -35,6 +35,7 @@ struct ZEBPLOT_EXPORT Bounds
     double maxY = std::numeric_limits<double>::quiet_NaN();
     ///@}
 
+    /// All four limits NaN: nothing set.
     Bounds() = default;
     /// Takes the limits as given: no ordering or NaN check.
     Bounds(double minX, double maxX, double minY, double maxY)

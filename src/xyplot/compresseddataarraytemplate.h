@@ -25,6 +25,7 @@ public:
         bool constant;  ///< step is 0: every value equals firstValue
         T step;  ///< difference between neighbours, never negative
 
+        /// An empty, constant run at index 0.
         Chunk();
         /// A run of length values from firstValue in steps of step (constant when step is 0).
         Chunk(int start, int length, T firstValue, T step);
@@ -33,6 +34,7 @@ public:
         Chunk(Chunk const& other);
         Chunk& operator=(Chunk const& other) = default;
         ///@}
+        /// Counted out of liveChunks().
         ~Chunk();
 
         ///@{
@@ -62,6 +64,8 @@ public:
         static int sLiveChunks;
     };
 
+    /// No marker: values are truncated to T, saturating at its limits, and an appended NaN is stored
+    /// as the smallest T and reads back as that number, not as a gap.  Give a marker to series with gaps.
     CompressedDataArrayTemplate();
     /// The given value marks a gap; appended NaNs are stored as it and read back as NaN.
     explicit CompressedDataArrayTemplate(T const& doNotUseValue);

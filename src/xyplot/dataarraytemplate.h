@@ -17,6 +17,7 @@ template <typename T>
 class ZEBPLOT_EXPORT DataArrayTemplate : public AbstractDataArrayTemplate<T>
 {
 public:
+    /// No marker: an appended NaN is stored as NaN (for double) and is a gap.
     DataArrayTemplate();
     /// Appended NaNs are stored as the marker; the marker reads back as NaN.
     explicit DataArrayTemplate(T const& doNotUseValue);

@@ -76,7 +76,9 @@ public slots:
     ///@}
 
 protected:
+    /// Use getInstance(): creates the scope actions, no scope chosen yet.
     ViewSynchronizationOrganizer();
+    /// Deletes every synchronizer still registered.
     ~ViewSynchronizationOrganizer() override;
 
     ///@{
