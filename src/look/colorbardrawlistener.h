@@ -50,8 +50,8 @@ public slots:
     void clearCache();
 
 protected:
-    ///@{
     /// The switched-off appearances and the mask per pixel column, filled while the bar is drawn.
+    ///@{
     QSet<Look::Entry> filteredEntries;
     QList<ColorBarDrawListener::MaskValue> mask;
     ///@}

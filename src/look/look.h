@@ -51,8 +51,8 @@ public:
         {
         }
 
-        ///@{
         /// Compares all four fields; colours compare with their alpha.
+        ///@{
         bool operator==(Entry const& other) const
         {
             return color == other.color && symbol == other.symbol && penStyle == other.penStyle
@@ -117,8 +117,8 @@ public:
     virtual void clear();
 
     // --- appearance per index ---
-    ///@{
     /// One field of getApplicableLookEntry(index).
+    ///@{
     QColor getColor(int index);
     E_SYMBOL getSymbol(int index);
     Qt::PenStyle getPenStyle(int index);
@@ -149,8 +149,8 @@ public:
     void setDefault(QColor color, E_SYMBOL symbol, Qt::PenStyle penStyle, int lineThickness);
     /// Changes only the default thickness (pixels); emits lastAppearanceChanged() if it differs.
     void setDefaultLineThickness(int lineThickness);
-    ///@{
     /// Fields of the default appearance given at construction or by setDefault().
+    ///@{
     QColor getDefaultColor() const;
     E_SYMBOL getDefaultSymbol() const;
     Qt::PenStyle getDefaultPenStyle() const;
@@ -167,8 +167,8 @@ public:
     /// The present appearances, or, with mustIncludeAllEntriesInLegend(), the entries of all legend
     /// texts in the order they were set (so a legend lists modes that have not occurred yet).
     QList<Look::Entry> getLookEntriesForLegend();
-    ///@{
     /// Whether legends list every appearance that has a legend text rather than only the present ones (false by default).
+    ///@{
     bool mustIncludeAllEntriesInLegend() const;
     void setMustIncludeAllEntriesInLegend(bool mustIncludeAll);
     ///@}
@@ -181,13 +181,13 @@ public:
     void setLegendText(QColor color, QString text);
     /// The entry of the first legend text equal to text; an invalid colour if none.
     Look::Entry getLookEntryByLegendText(QString text);
-    ///@{
     /// Whether the plot legend draws the data set in its default colour instead of the newest point's (false by default).
+    ///@{
     bool useDefaultColorInLegend() const;
     void setUseDefaultColorInLegend(bool useDefaultColor);
     ///@}
-    ///@{
     /// Whether a LookLegend offers check boxes that hide points of an appearance (true by default).
+    ///@{
     bool getAllowFiltering() const;
     void setAllowFiltering(bool allowFiltering);
     ///@}
@@ -207,8 +207,8 @@ public:
     void setAutoPosition(float fraction);
     /// Whether the y values are ignored for drawing (fraction, offset or colour-bar positioning).
     bool hasFixedYPosition() const;
-    ///@{
     /// The positioning mode set by the calls above.
+    ///@{
     bool isFractionPositioned() const;
     bool isOffsetPositioned() const;
     bool isAutoPositioned() const;
@@ -219,19 +219,19 @@ public:
     /// Pixel height above the bottom of a canvas height pixels high at which the points are drawn;
     /// 0 when the look is not fixed.
     int getFixedYPosition(int height) const;
-    ///@{
     /// Whether the plot leaves out the colour-bar label and the legend entry of a data set without
     /// usable y values (true by default).
+    ///@{
     bool mustHideEntryIfNoValidData() const;
     void setMustHideEntryIfNoValidData(bool mustHide);
     ///@}
 
     // --- colour bars ---
-    ///@{
     /// Limits on how far one colour-bar point extends to the right when it is not followed closely:
     /// at most the pixel length (100000 by default) and, when set, the data length in x units (NaN
     /// by default: no data limit, the bar reaches the next point), at least the minimum pixel length
     /// (0 by default).
+    ///@{
     int getMaxBarEntryPixelLength() const;
     void setMaxBarEntryPixelLength(int length);
     double getMaxBarEntryDataLength() const;
@@ -243,26 +243,26 @@ public:
     void drawColorBarBackground(QPainter& painter, QPoint const& position, int width) const;
 
     // --- other drawing options ---
-    ///@{
     /// Symbol size in pixels (8 by default); also the size of the symbol in legends.
+    ///@{
     int getSymbolSize() const;
     void setSymbolSize(int size);
     ///@}
-    ///@{
     /// Symbols are drawn only while 1000 x units take more than this many pixels, so that zoomed-out
     /// series are not buried in symbols (0 by default: always, for increasing x).
+    ///@{
     int getSymbolDrawingThreshold() const;
     void setSymbolDrawingThreshold(int threshold);
     ///@}
-    ///@{
     /// Gap in x above which neighbouring points are not joined; -1.0 (the default) means: use the
     /// canvas's own threshold (XYCanvas::setHorizontalDisconnectionThreshold()), NaN: never a gap.
+    ///@{
     double getHorizontalDisconnectionThreshold() const;
     void setHorizontalDisconnectionThreshold(double threshold);
     ///@}
-    ///@{
     /// Whether the canvas draws a dashed grey vertical line (a foreground marker) at every point
     /// whose y value differs from its predecessor's, for example at mode changes (off by default).
+    ///@{
     void setDrawMarkerOnYValueChange(bool drawMarker);
     bool getDrawMarkerOnYValueChange() const;
     ///@}
@@ -285,9 +285,9 @@ public slots:
     void checkAndEmitLastAppearanceChanged();
 
 protected:
-    ///@{
     /// State behind the accessors above: the appearance last announced by lastAppearanceChanged(),
     /// the owning data set, the present appearances and the legend texts.
+    ///@{
     Look::Entry lastAppearance;
     bool lastAppearanceValid = false;
     XYDataSet* dataSet = nullptr;
@@ -297,16 +297,16 @@ protected:
     bool useDefaultColorInLegendFlag = false;
     bool allowFiltering = true;
     ///@}
-    ///@{
     /// The recorded changes, indices strictly increasing, with the position of the last lookup
     /// (where searchApplicableIndex() starts) and the default appearance.
+    ///@{
     int lastSearchPosition = -1;
     QList<Look::IndexedEntry> changes;
     Look::Entry defaultEntry;
     ///@}
-    ///@{
     /// Positioning (mode 0: by y value, 1: fraction, 2: pixel offset, held in fixedPositionValue)
     /// and the drawing options behind the accessors above.
+    ///@{
     int fixedPositionMode = 0;
     float fixedPositionValue = 0.0f;
     bool autoPositioned = false;

@@ -45,10 +45,10 @@ public:
                        QString legendText);
     /// A row with the look's default symbol, pen style and thickness.
     void addTableEntry(double value, QColor color, QString legendText);
-    ///@{
     /// Off (the default): a value takes the appearance of the row it equals (within a tiny tolerance),
     /// else the default.  On: values between two rows get colour and thickness interpolated between
     /// them (a colour scale); values beyond the first or last row take that row's appearance.
+    ///@{
     bool getUseInterpolation() const;
     void setUseInterpolation(bool useInterpolation);
     ///@}
@@ -61,9 +61,9 @@ public slots:
     void registerLastLookEntryPresence();
 
 protected:
-    ///@{
     /// The rows in increasing value order, the interpolation switch and the last search (a run of
     /// equal values costs one search).
+    ///@{
     QList<ValueBasedLook::ValuedEntry> table;
     bool useInterpolation = false;
     mutable double lastSearchedValue;

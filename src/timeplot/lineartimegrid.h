@@ -70,8 +70,8 @@ public slots:
     void changeTimeFormat(ETimeType type);
 
 protected:
-    ///@{
     /// The state behind the accessors above.
+    ///@{
     ETimeType timeType = eSHOW_GNSS;
     short deltaLS;
     float utcOffset = kNoUtcOffset;

@@ -38,8 +38,8 @@ public:
     /// line bands by one band of ±0.1 MHz per (frequency, label) pair.
     void addSpectrumBands(QList<std::pair<double, QString>> lines);
 
-    ///@{
     /// The band records shown, owned by this widget.
+    ///@{
     QList<BandMarker_t*> const& getSignalBands() const;
     QList<BandMarker_t*> const& getLineBands() const;
     ///@}
@@ -49,8 +49,8 @@ signals:
     void showFullPlot();
 
 protected:
-    ///@{
     /// The signal bands and line bands (owned).
+    ///@{
     QList<BandMarker_t*> signalBands;
     QList<BandMarker_t*> lineBands;
     ///@}

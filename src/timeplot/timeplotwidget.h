@@ -67,16 +67,16 @@ public:
 public slots:
     /// Switches the labels and the axis title to another time type and redraws.
     void changeTimeAxis(ETimeType type);
-    ///@{
     /// Leap seconds and UTC offset (hours) of the time labels; no repaint.
+    ///@{
     void setDeltaLS(short deltaLS);
     void setUtcOffset(float utcOffset);
     ///@}
 
 protected:
-    ///@{
     /// Whether the statistics line shows the mean rounded to an integer, the marker values kept in the
     /// data bounds, and the colour-bar listeners.
+    ///@{
     bool roundMean;
     QList<double> markerValues;
     QList<ColorBarDrawListener*> colorBarListeners;

@@ -49,25 +49,25 @@ public:
     /// and, on request, the red vertical marker at x = 0.
     void setUpXYPlot(bool withVerticalMarker, bool timeAxis);
 
-    ///@{
     /// Appearance of a horizontal marker; does not show it.
+    ///@{
     void addHorizMarkerOne(QString label, Qt::PenStyle style, QColor colour);
     void addHorizMarkerTwo(QString label, Qt::PenStyle style, QColor colour);
     ///@}
-    ///@{
     /// Moves a horizontal marker to a y value; an empty label keeps the old one.
+    ///@{
     void updateHorizMarkerOne(double position, QString label);
     void updateHorizMarkerTwo(double position, QString label);
     ///@}
 
-    ///@{
     /// The marker records, owned by this widget.
+    ///@{
     Marker_t* getVerticalMarker() const;
     Marker_t* getHorizMarkerOne() const;
     Marker_t* getHorizMarkerTwo() const;
     ///@}
-    ///@{
     /// Whether the plot currently draws the marker.
+    ///@{
     bool isHorizMarkerOneShown() const;
     bool isHorizMarkerTwoShown() const;
     ///@}
@@ -77,11 +77,11 @@ public:
     bool showStatistics = false;
 
 public slots:
-    ///@{
     /// Showing adds the marker to the plot once, hiding removes it once;
     /// repeated calls change nothing but the plot is redrawn every time.
     /// Both markers can be shown together, also while their labels are equal
     /// (both start as "N/A").
+    ///@{
     void showHMarkerOne(bool show);
     void showHMarkerTwo(bool show);
     ///@}
@@ -97,9 +97,9 @@ protected:
     /// Whether the plot's marker list contains marker.
     bool plotHolds(Marker_t* marker) const;
 
-    ///@{
     /// The tool bar (not owned), the leap seconds for the time grid, the plot and the time grid
     /// (owned through Qt parenthood) and the three markers (owned).
+    ///@{
     QWidget* toolBar;
     short deltaLS;
     XYPlot* xyPlot = nullptr;

@@ -33,8 +33,8 @@ public:
     T getDoNotUseValue() const { return doNotUseValue; }
 
 protected:
-    ///@{
     /// The marker configuration behind the two getters above.
+    ///@{
     bool hasDoNotUseValue;
     T doNotUseValue;
     ///@}

@@ -41,8 +41,8 @@ public:
     void appendBool(bool value);
 
 protected:
-    ///@{
     /// The bits; bits grows by doubling, so only the first count are values.
+    ///@{
     QBitArray bits;
     int count = 0;
     ///@}

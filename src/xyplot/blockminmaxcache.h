@@ -75,13 +75,13 @@ protected:
     QList<double> extrema;
     /// Absolute block number of extrema's first block.
     qint64 firstBlock = 0;
-    ///@{
     /// Absolute positions [coveredBegin, coveredEnd) are folded into the blocks.
+    ///@{
     qint64 coveredBegin = 0;
     qint64 coveredEnd = 0;
     ///@}
-    ///@{
     /// Array state seen by the last update().
+    ///@{
     quint64 seenRewriteCount = 0;
     int seenDecimationFactor = 1;
     int seenLeftShift = 0;

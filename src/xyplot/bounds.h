@@ -27,8 +27,8 @@ struct ZEBPLOT_EXPORT Bounds
         Max = 1  ///< the upper limit
     };
 
-    ///@{
     /// Limits in world (data) units; NaN until set.
+    ///@{
     double minX = std::numeric_limits<double>::quiet_NaN();
     double maxX = std::numeric_limits<double>::quiet_NaN();
     double minY = std::numeric_limits<double>::quiet_NaN();

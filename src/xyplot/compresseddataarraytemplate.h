@@ -29,17 +29,17 @@ public:
         Chunk();
         /// A run of length values from firstValue in steps of step (constant when step is 0).
         Chunk(int start, int length, T firstValue, T step);
-        ///@{
         /// Copies count as live chunks like any other (see liveChunks()).
+        ///@{
         Chunk(Chunk const& other);
         Chunk& operator=(Chunk const& other) = default;
         ///@}
         /// Counted out of liveChunks().
         ~Chunk();
 
-        ///@{
         /// Each of these returns whether the change was possible; on false the
         /// chunk is unchanged.
+        ///@{
         bool appendIfPossible(T value);
         bool prependIfPossible(T value);
         bool appendIfPossible(Chunk const* other);
@@ -100,9 +100,9 @@ public:
     Chunk const* chunkAt(int position) const { return chunks.at(position); }
 
 protected:
-    ///@{
     /// Runs in index order, owned by the array; size counts the values, lastChunkPosition
     /// caches the run of the last lookup for getChunkIndex().
+    ///@{
     QList<Chunk*> chunks;
     int size = 0;
     mutable int lastChunkPosition = -1;

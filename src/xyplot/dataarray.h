@@ -39,10 +39,10 @@ public:
     virtual bool holdsDoNotUseValue(int index) const;
 /// Whether value is this storage's "do not use" value; NaN by default.
     virtual bool equalsDoNotUseValue(double value) const;
-    ///@{
     /// Raw storage operations for derived classes: they change only the stored values,
     /// not statistics, flags, memory account or signals.  Callers use append(), replace(),
     /// leftshift(), decimateKeepEven(), reinit() and squeeze(), which keep those consistent.
+    ///@{
     virtual void clearData() = 0;
     virtual void appendData(double value) = 0;
     virtual void replaceData(int index, double value) = 0;
@@ -76,10 +76,10 @@ public:
     void squeeze();
 
     // --- statistics ---
-    ///@{
     /// Statistics bookkeeping used by the changing operations and by derived storage classes;
     /// unusable values are ignored.  Removing the current minimum or maximum only marks them
     /// stale: they are recomputed by a scan on the next read.
+    ///@{
     void includeInStatistics(double value);
     void removeFromStatistics(double value);
     void replaceValueInStatistics(double oldValue, double newValue);
@@ -91,9 +91,9 @@ public:
     bool hasValidValues() const;
 /// Number of usable values, gaps excluded.
     int getNrOfValidValues() const;
-    ///@{
     /// Smallest or largest usable value, infinities included; NaN when there is none.
     /// After a removal of the old extreme this costs one scan of the array.
+    ///@{
     double getMinimum() const;
     double getMaximum() const;
     ///@}
@@ -109,16 +109,16 @@ public:
     /// Whether a value counts for data bounds: a number of magnitude at most
     /// kLargestBoundedMagnitude (NaN and infinities do not).
     static bool countsForBounds(double value) { return std::fabs(value) <= kLargestBoundedMagnitude; }
-    ///@{
     /// Smallest and largest usable value that counts for bounds; NaN when
     /// there is none.  Kept up to date with the minimum and maximum.
+    ///@{
     double getMinimumForBounds() const;
     double getMaximumForBounds() const;
     ///@}
-    ///@{
     /// Population variance and skewness of the usable values as of the last
     /// calculateVarianceAndSkewness(); NaN before it and for an empty array.  They are not
     /// updated by appends: see hasUptodateVarianceSkewness().
+    ///@{
     double getVariance() const;
     double getSkewness() const;
     ///@}
@@ -138,8 +138,8 @@ public:
     // --- reading and searching ---
 /// Value at index 0; the array must not be empty.
     double getFirstValue() const;
-    ///@{
     /// Last or second-last stored value; NaN when the array is too short.
+    ///@{
     double getLastValue() const;
     double getSecondLastValue() const;
     ///@}
@@ -213,10 +213,10 @@ signals:
     void leftShifted(int numberOfPoints);
 
 protected:
-    ///@{
     /// Running statistics behind the getters above (for derived storage classes).
     /// minimum/maximum and their bounds counterparts are only current while minMaxValid is set;
     /// sortedValues is empty until a percentile is asked for.
+    ///@{
     double sum = 0.0;
     int nrOfValidValues = 0;
     mutable double minimum;
@@ -230,11 +230,11 @@ protected:
     QElapsedTimer recalculationTimer;
     QList<double> sortedValues;
     ///@}
-    ///@{
     /// State behind getTotalPositionsLeftShifted(), getRewriteCount(), decimation
     /// (decimationCounter counts incoming samples since the last append), the memory account
     /// (lastMemoryConsumption is this array's share of the total), isNondecreasing() and
     /// reference counting.
+    ///@{
     int totalPositionsLeftShifted = 0;
     quint64 rewriteCount = 0;
     int decimationCounter = 0;

@@ -41,14 +41,14 @@ public:
     /// remembers the viewport size.
     virtual void computeParameters(QPainter* painter, double minX, double minY, double maxX, double maxY);
 
-    ///@{
     /// Pixels between major ticks and pixel position of the first one, from the last computation; 0
     /// when the axis has no ticks.
+    ///@{
     double getTickSpacing() const;
     double getTickOffset() const;
     ///@}
-    ///@{
     /// Size in pixels of the viewport of the last computation.
+    ///@{
     int getViewportWidth() const;
     int getViewportHeight() const;
     ///@}
@@ -59,8 +59,8 @@ protected:
     /// True when the last computeParameters produced usable ticks.
     bool hasTicks() const;
 
-    ///@{
     /// The results of the last computation; labels is owned by the grid.
+    ///@{
     int viewportWidth = 0;
     int viewportHeight = 0;
     double tickOffset = 0.0;

@@ -76,9 +76,9 @@ protected:
     /// The widgets of one entry's row and what they show.
     struct Row
     {
-        ///@{
         /// The entry, the row's widgets (owned by the legend), the text shown, whether the box is
         /// connected to toggled() and whether it is hidden (no filtering).
+        ///@{
         Look::Entry entry;
         QCheckBox* box = nullptr;
         QLabel* picture = nullptr;
@@ -87,8 +87,8 @@ protected:
         bool connected = false;
         bool hidden = false;
         ///@}
-        ///@{
         /// What the picture was drawn for, besides the entry.
+        ///@{
         int pictureWidth = 0;
         int pictureHeight = 0;
         int penWidth = -1;
@@ -96,9 +96,9 @@ protected:
         ///@}
     };
 
-    ///@{
     /// The look and listener shown (not owned), the heading text, the check box of each entry, the
     /// timer behind updateLater() and the rows and grid of the last rebuild.
+    ///@{
     Look* look;
     QString title;
     ColorBarDrawListener* listener;

@@ -62,9 +62,9 @@ public:
         return cells[x / cellWidth][y / cellHeight];
     }
 
-    ///@{
     /// The geometry given at construction and the cell size derived from it, in pixels
     /// (cell sizes are 0 for an unusable map).
+    ///@{
     int getWidth() const { return width; }
     int getHeight() const { return height; }
     int getCellWidth() const { return cellWidth; }
@@ -76,8 +76,8 @@ public:
     QList<T> const& cell(int column, int row) const { return cells[column][row]; }
 
 protected:
-    ///@{
     /// Geometry and cells indexed [column][row], each listing its items in entry order.
+    ///@{
     int width;
     int height;
     int radius;

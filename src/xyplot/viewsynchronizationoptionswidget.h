@@ -49,8 +49,8 @@ public slots:
     void accept();
 
 protected:
-    ///@{
     /// The construction flag and the page's widgets (owned through Qt parenthood).
+    ///@{
     bool offerFileScope;
     QVBoxLayout* buttonLayout = nullptr;
     QRadioButton* noSynchronizationButton = nullptr;

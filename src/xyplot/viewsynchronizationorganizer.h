@@ -67,8 +67,8 @@ public:
     void readSettings(QString const& fileName);
 
 public slots:
-    ///@{
     /// enableScope() of one scope; the actions of getEnablementAction() are connected to these.
+    ///@{
     void enableApplicationScope();
     void enableFileScope();
     void enableWindowScope();
@@ -81,9 +81,9 @@ protected:
     /// Deletes every synchronizer still registered.
     ~ViewSynchronizationOrganizer() override;
 
-    ///@{
     /// The registered synchronizers per scope, the two the organizer owns, the current scope and the
     /// scope actions (owned, created with the organizer).
+    ///@{
     QMap<ViewSynchronizer::Scope, QSet<ViewSynchronizer*>> synchronizers;
     ViewSynchronizer* applicationViewSynchronizer = nullptr;
     ViewSynchronizer* currentFileViewSynchronizer = nullptr;

@@ -56,8 +56,8 @@ public:
     Scope getScope() const;
     /// Whether views are copied now; the organizer switches this with the current scope.
     bool isEnabled() const;
-    ///@{
     /// Whether the x range, the y range, or both are copied (construction values).
+    ///@{
     bool isHorizontal() const;
     bool isVertical() const;
     ///@}
@@ -75,16 +75,16 @@ public slots:
     /// Copies the sending canvas's view to the others while enabled, unless the change came from its
     /// own data following (or from the synchronizer itself).  Connected to viewBoundsChanged().
     void processViewBoundsChange();
-    ///@{
     /// Spread a switch of the sending canvas to Follow or Full to the others, in a direction the
     /// synchronizer copies.  Connected to the canvases' policy signals.
+    ///@{
     void processHorizontalViewBoundsUpdatePolicyChange();
     void processVerticalViewBoundsUpdatePolicyChange();
     ///@}
 
 protected:
-    ///@{
     /// The state behind the accessors above.
+    ///@{
     QSet<XYCanvas*> canvasses;
     Scope scope;
     bool enabled = false;

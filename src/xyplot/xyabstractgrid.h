@@ -79,8 +79,8 @@ signals:
     void numberOfDecimalsChanged();
 
 protected:
-    ///@{
     /// The state behind the accessors above.
+    ///@{
     E_ORIENTATION_TYPE orientation;
     E_LABEL_TYPE labelType = LABEL_IN_PLOT;
     QColor gridColor = QColor(Qt::lightGray);

@@ -88,10 +88,10 @@ public:
     /// Recomputes the world-to-pixel factors from the view bounds and viewport; NaN for a zero or NaN extent.
     void computeFactors();
 
-    ///@{
     /// Converts between world units and pixels relative to the viewport's top-left corner (logical
     /// pixels, not rounded).  upwards: y pixels count from the bottom edge (drawing); otherwise from
     /// the top (mouse positions).  NaN while the view or the viewport is not set.
+    ///@{
     double convertXWorldToViewport(double x) const;
     double convertXViewportToWorld(double px) const;
     double convertYWorldToViewport(double y, bool upwards) const;
@@ -125,9 +125,9 @@ public:
     /// Widens bounds ahead of the strict data by the extension buffer, shrinks them back once the data
     /// drew away by more than the shrink threshold, and keeps at least the initial extent and the zoom limit.
     void applyBufferingToDataBounds(Bounds::Direction direction, Bounds& bounds);
-    ///@{
     /// Values (y or x) that must stay inside the data bounds, such as threshold lines.  The list is
     /// the caller's, must outlive the canvas and is read at every bounds calculation.
+    ///@{
     void addCustomVerticalDataBoundsVector(QList<double>* values);
     void addCustomHorizontalDataBoundsVector(QList<double>* values);
     ///@}
@@ -158,17 +158,17 @@ public:
                                                     double dataExtent) const;
     /// The zoom limit of a direction in world units.
     double getZoomLimitMinimumExtent(Bounds::Direction direction) const;
-    ///@{
     /// Default gap in x above which points are not joined (NaN: never a gap);
     /// a Look's own non-negative threshold takes precedence.
+    ///@{
     void setHorizontalDisconnectionThreshold(double threshold);
     double getHorizontalDisconnectionThreshold() const;
     ///@}
-    ///@{
     /// Smallest view extent zooming leaves, in world units (0 by default).
     /// Zooming never goes below what doubles resolve at the view's position
     /// (1e-12 of it) either, so that 0 means "as far as that", not a view of
     /// zero width.
+    ///@{
     void setHorizontalZoomLimit(double limit);
     void setVerticalZoomLimit(double limit);
     ///@}
@@ -197,22 +197,22 @@ public:
     /// The Follow rule: the view moves with the growing end and keeps the newest point a tenth of the
     /// view inside its edge.
     void calculateFollowPolicyUpdatedViewBounds(Bounds::Direction direction, Bounds const& newData, Bounds& view);
-    ///@{
     /// The update policy of a direction (Follow for x, Full for y at first).
+    ///@{
     ViewBoundsUpdatePolicy getViewBoundsUpdatePolicy(Bounds::Direction direction) const;
     ViewBoundsUpdatePolicy getHorizontalViewBoundsUpdatePolicy() const;
     ViewBoundsUpdatePolicy getVerticalViewBoundsUpdatePolicy() const;
     ///@}
-    ///@{
     /// Changes a direction's policy; with recalculate, applies the view it gives at once.  Then emits
     /// the direction's policy-changed signal.  Setting the current policy does nothing.
+    ///@{
     void setViewBoundsUpdatePolicy(Bounds::Direction direction, ViewBoundsUpdatePolicy policy, bool recalculate);
     void setHorizontalViewBoundsUpdatePolicy(ViewBoundsUpdatePolicy policy, bool recalculate);
     void setVerticalViewBoundsUpdatePolicy(ViewBoundsUpdatePolicy policy, bool recalculate);
     ///@}
-    ///@{
     /// Whether scrolling or dragging to that end of the data resumes FollowViewBounds (only the upper
     /// x end by default).
+    ///@{
     bool isAutoFollowMax(Bounds::Direction direction) const;
     bool isAutoFollowMin(Bounds::Direction direction) const;
     ///@}
@@ -268,15 +268,15 @@ public:
     void flushVerticalAccumulatedLine(QPainter* painter);
     /// Forgets the pending column line without drawing it.
     void clearVerticalAccumulatedLine();
-    ///@{
     /// Last index drawn per data set (-1 when none), where incremental drawing resumes.
+    ///@{
     int getLastProcessedIndex(XYDataSet const* dataSet) const;
     void setLastProcessedIndex(XYDataSet const* dataSet, int index);
     void clearLastProcessedIndices();
     ///@}
-    ///@{
     /// Whether the last drawn point was joined to its predecessor (0), not joined (1, the default) or
     /// in a run of unjoined points (2); decides where dashes keep unjoined points visible.
+    ///@{
     int getLastProcessedPointDegreeOfIsolation(XYDataSet const* dataSet) const;
     void setLastProcessedPointDegreeOfIsolation(XYDataSet const* dataSet, int isolation);
     void clearLastProcessedPointDegreeOfIsolation();
@@ -313,8 +313,8 @@ public:
     /// Shows min..max (world units) cut to the data bounds (NaN limits when outside them or when min or
     /// max is NaN), widened to the zoom limit; policy Manual.  A Locked direction is left alone.
     void zoomTo(Bounds::Direction direction, double min, double max, bool emitNow);
-    ///@{
     /// zoomTo() of one direction, emitting at once.
+    ///@{
     void zoomToHorizontal(double min, double max);
     void zoomToVertical(double min, double max);
     ///@}
@@ -325,20 +325,20 @@ public:
     void dragViewBounds(Bounds::Direction direction, double delta, bool emitNow);
     /// Drags both directions (world units); emits once.
     void dragViewBounds(double dx, double dy);
-    ///@{
     /// Attaches a scroll bar (not owned) that shows and moves the view within the data bounds; may be
     /// called once per direction (a second call fails an assertion).
+    ///@{
     void setHorizontalScrollBar(QScrollBar* scrollBar);
     void setVerticalScrollBar(QScrollBar* scrollBar);
     ///@}
-    ///@{
     /// The attached scroll bar; null when none.
+    ///@{
     QScrollBar* getHorizontalScrollBar();
     QScrollBar* getVerticalScrollBar();
     QScrollBar* getScrollBar(Bounds::Direction direction);
     ///@}
-    ///@{
     /// Writes range, value, page step and enablement of the attached scroll bars from the bounds.
+    ///@{
     void setScrollBarState(Bounds::Direction direction);
     void setScrollBarStates();
     ///@}
@@ -349,9 +349,9 @@ public:
     void determineZoomButtonsEnablement(Bounds::Direction direction, bool& zoomIn, bool& zoomOut, bool& zoomFull);
     /// Emits all seven zoom-enablement signals with the current values.
     void configureZoomButtonsEnablement();
-    ///@{
     /// Connects a button (not owned) so that clicking it runs the matching zoom slot and its
     /// enablement follows the matching signal.
+    ///@{
     void connectAsZoomInHorizontalButton(QAbstractButton* button);
     void connectAsZoomInVerticalButton(QAbstractButton* button);
     void connectAsZoomOutHorizontalButton(QAbstractButton* button);
@@ -362,10 +362,10 @@ public:
     ///@}
 
     // ---- mouse ------------------------------------------------------------
-    ///@{
     /// The drawn point nearest to (x, y) (widget pixels, y downwards) within maxDistance pixels, of one
     /// data set or of all tracked ones (ties keep the earlier); a colour bar is hit along its thickness.
     /// Only points drawn while tracking was on are found.  False when there is none.
+    ///@{
     bool dataHitTest(XYDataSet* dataSet, int x, int y, XYCanvas::datahit_t& hit, int maxDistance);
     bool dataHitTest(int x, int y, XYCanvas::datahit_t& hit, int maxDistance);
     ///@}
@@ -377,13 +377,13 @@ public:
     /// Whether dataSet's points are entered into a hit-test map while drawn (costs memory per drawn
     /// point).  Takes effect with the next full redraw.
     void setMouseOverDataTrackingEnabled(XYDataSet* dataSet, bool enabled);
-    ///@{
     /// The grey cross-hair lines that follow this canvas's mouse; repaints.
+    ///@{
     void enableMouseMarkers(QFlags<XYCanvas::Orientation> orientations);
     void disableMouseMarkers();
     ///@}
-    ///@{
     /// The cross-hair lines shown here for the mouse position on another canvas; repaints.
+    ///@{
     void enableInterplotMouseMarkers(QFlags<XYCanvas::Orientation> orientations);
     void disableInterplotMouseMarkers();
     ///@}
@@ -396,17 +396,17 @@ public:
     void updateMouseMarkers(double x, double y, bool fromOtherCanvas);
     /// Hides the cross-hair (the mouse left) here and, when not fromOtherCanvas, on the interplot canvases.
     void mouseMarkerMouseLeave(bool fromOtherCanvas);
-    ///@{
     /// The red vertical current-time line (2 pixels) at an x value in world units; each call repaints
     /// except ensure, which only creates the record.
+    ///@{
     void enableCurrentTimeMarker();
     void disableCurrentTimeMarker();
     void ensureCurrentTimeMarker();
     void updateCurrentTimeMarker(double x);
     ///@}
-    ///@{
     /// The two blue vertical lines (2 pixels) that mark an interval start and stop, in world x units;
     /// each call repaints except ensure, which only creates the records.
+    ///@{
     void enableIntervalTimeMarker();
     void disableIntervalTimeMarker();
     void ensureIntervalTimeMarker();
@@ -429,8 +429,8 @@ public:
     void drawMarker(Marker_t marker, QPainter* painter, bool isFirst);
     /// Draws the band markers of one layer, moving overlapping labels apart.
     void drawBandMarkers(E_MARKER_TYPE type, QPainter* painter);
-    ///@{
     /// Draw all ellipse or cross markers (always foreground).
+    ///@{
     void drawEllipsoidalMarkers(QPainter* painter);
     void drawCrossMarkers(QPainter* painter);
     ///@}
@@ -450,13 +450,13 @@ signals:
     /// The view changed; emitted after the canvas state is complete.  viewBoundsChangeCausedByPolicy()
     /// tells data following from user navigation.
     void viewBoundsChanged();
-    ///@{
     /// A direction's update policy changed.
+    ///@{
     void horizontalViewBoundsUpdatePolicyChanged();
     void verticalViewBoundsUpdatePolicyChanged();
     ///@}
-    ///@{
     /// Whether the matching zoom action would change the view; emitted whenever bounds change.
+    ///@{
     void zoomInHorizontalEnabled(bool enabled);
     void zoomInVerticalEnabled(bool);
     void zoomOutHorizontalEnabled(bool);
@@ -484,8 +484,8 @@ public slots:
     void enableSendingTextualMouseCoords(bool enable);
     /// Follows the scroll bar that sent valueChanged(); ignored while the canvas sets it itself.
     void reflectScrollBarState();
-    ///@{
     /// Button slots: zoomIn(), zoomOut() or zoomFull() of one or both directions, emitting once.
+    ///@{
     void zoomInBoth();
     void zoomInHorizontal();
     void zoomInVertical();
@@ -498,9 +498,9 @@ public slots:
     ///@}
 
 protected:
-    ///@{
     /// Mouse, wheel, enter/leave and paint handling: rubber-band zoom or panning with the left button,
     /// wheel zoom, coordinate and hit-test signals, cross-hair markers.
+    ///@{
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -536,9 +536,9 @@ protected:
     bool nearestCandidateByColumns(XYDataSet* dataSet, QList<int> const& candidates, int x, int y, int maxDistance,
                                    int& position, QPoint& point, double& distance);
 
-    ///@{
     /// Grids (not owned) and the world-to-pixel factors: pixels per x unit, negative pixels per y
     /// unit, and their reciprocals; NaN for a zero or NaN view extent.
+    ///@{
     XYAbstractGrid* horizontalGrid = nullptr;
     XYAbstractGrid* verticalGrid = nullptr;
     double xFactor;
@@ -546,8 +546,8 @@ protected:
     double yFactor;
     double yInverseFactor;
     ///@}
-    ///@{
     /// The caller's lists read at every drawing, and the markers generated from data (owned).
+    ///@{
     QList<XYDataSet*>* dataSets;
     QList<Marker_t*>* markers;
     QList<Marker_t> dataSetMarkers;
@@ -555,9 +555,9 @@ protected:
     QList<CrossMarker_t*>* crossMarkers;
     QList<BandMarker_t*>* bandMarkers;
     ///@}
-    ///@{
     /// Drawing state: viewport of the last full redraw, the cached background (owned) and whether it
     /// must be rebuilt, and the drawing options above.
+    ///@{
     QRect viewport;
     bool fullRedrawNeeded = true;
     QPixmap* backgroundPixmap = nullptr;
@@ -566,9 +566,9 @@ protected:
     bool continueBackgroundDrawingUntilFinished = false;
     bool continueUntilFinishedForNextFullRedraw = false;
     ///@}
-    ///@{
     /// The view model behind the getters and setters above.  The four-element arrays are indexed
     /// (Horizontal, Min), (Horizontal, Max), (Vertical, Min), (Vertical, Max); autoFollow arrays by direction.
+    ///@{
     Bounds dataBounds;
     Bounds strictDataBounds;
     bool fixedDataBounds = false;
@@ -596,9 +596,9 @@ protected:
     ///@}
 
     // incremental drawing and hit testing
-    ///@{
     /// Incremental drawing and hit testing: per data set the last drawn index and its isolation, the
     /// pending column line, tracking switches, and the hit-test maps (owned).
+    ///@{
     QHash<XYDataSet const*, int> lastProcessedIndex;
     QHash<XYDataSet const*, int> lastProcessedPointDegreeOfIsolation;
     VerticalAccumulatedLine verticalAccumulatedLine;
@@ -618,9 +618,9 @@ protected:
     QHash<XYDataSet const*, BlockMinMaxCache*> extremaCaches;
 
     // mouse interaction
-    ///@{
     /// Mouse interaction state: rubber band (owned), panning, which signals are sent, the last hit,
     /// the cross-hair and time markers (owned, created on first use) and the interplot canvases (not owned).
+    ///@{
     QPoint rubberBandOrigin;
     QRubberBand* rubberBand = nullptr;
     bool movedSincePress = false;

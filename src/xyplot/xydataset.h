@@ -62,14 +62,14 @@ public:
     /// Deletes an array that is not reference counted, else drops one reference.
     void disposeDataArray(DataArray* array);
 
-    ///@{
     /// Whether the plot legend lists the data set before its y array holds a usable value (false by default).
+    ///@{
     bool getShowInLegendEvenIfEmpty() const;
     void setShowInLegendEvenIfEmpty(bool show);
     ///@}
-    ///@{
     /// Whether a TimePlotWidget shows its legend when this is its only data set (false by default:
     /// a single series needs no legend).
+    ///@{
     bool getShowLegendEvenIfOnlyDataSet() const;
     void setShowLegendEvenIfOnlyDataSet(bool show);
     ///@}
@@ -79,9 +79,9 @@ public:
     /// and the canvas finishes an isolated last point as it would with a successor.
     void setComplete(bool complete);
 
-    ///@{
     /// The filter and the draw listener the canvas consults while drawing; null when none.
     /// The setters take ownership and do not delete what was installed before.
+    ///@{
     XYDataSetFilter* getFilter();
     void setFilter(XYDataSetFilter* filter);
     XYDataSetDrawListener* getDrawListener();

@@ -84,8 +84,8 @@ public:
     QList<QCheckBox*> getCheckBoxes() const;
     /// Actions of the last menu-mode rebuild; action i belongs to data set i.
     QList<QAction*> getActions() const;
-    ///@{
     /// The "All" and "None" boxes of a checkable grid legend showing four or more rows; null otherwise.
+    ///@{
     QCheckBox* getAllCheckBox() const;
     QCheckBox* getNoneCheckBox() const;
     ///@}
@@ -119,9 +119,9 @@ protected:
     /// settings, on a background.
     struct Picture
     {
-        ///@{
         /// Appearance (colour, E_SYMBOL, pen width in pixels, Qt::PenStyle, symbol half size),
         /// geometry in pixels and background the picture is drawn with.
+        ///@{
         QRgb color = 0;
         int symbol = -1;
         int thickness = 0;
@@ -138,8 +138,8 @@ protected:
     /// The widgets of one data set's row in grid mode, and what they show.
     struct Row
     {
-        ///@{
         /// The data set and its position in the list, and the row's widgets (owned by the legend).
+        ///@{
         XYDataSet* dataSet = nullptr;
         int listIndex = -1;
         QLabel* spacer = nullptr;
@@ -147,16 +147,16 @@ protected:
         QLabel* picture = nullptr;
         QLabel* name = nullptr;
         ///@}
-        ///@{
         /// What the widgets show, kept here so that a rebuild need not ask them.
+        ///@{
         QString shownName;
         bool shownVisible = false;
         Picture shown;
         ///@}
     };
 
-    ///@{
     /// The two halves of update(): actions of the host's menu (LEGEND_DETACHED) or the grid of rows.
+    ///@{
     void rebuildMenu();
     void rebuildGrid();
     ///@}
@@ -165,10 +165,10 @@ protected:
     /// Deletes the widgets of a row.
     static void deleteRow(Row const& row);
 
-    ///@{
     /// Construction arguments, layouts and widgets (owned through Qt parenthood), the rows and
     /// check boxes of the last rebuild, the colour-bar legends, the mapping from data-set index to
     /// check box (indexMap) and the timer behind updateLater().
+    ///@{
     QList<XYDataSet*>* dataSets;
     bool checkable;
     E_LEGEND_POSITION position;

@@ -120,9 +120,9 @@ public:
     /// y value triggers redrawCanvas(); a full redraw also follows 250 ms after the call.  No
     /// duplicate check.
     void addDataSet(XYDataSet* dataSet);
-    ///@{
     /// Takes data sets out of the list (every occurrence) without deleting them or redrawing; call
     /// redrawCanvas() afterwards.
+    ///@{
     void removeDataSet(XYDataSet* dataSet);
     void removeAllDataSets();
     ///@}
@@ -135,9 +135,9 @@ public:
     /// record is still added only once.  For owners of distinct lines that
     /// start out with one placeholder text.
     void addMarkerSharingLabel(Marker_t* marker);
-    ///@{
     /// Add (no duplicate check) or remove (every occurrence) a marker record, which stays the host's.
     /// None of them redraws: call redrawCanvas() afterwards.
+    ///@{
     void addEllipseMarker(EllipseMarker_t* marker);
     void addCrossMarker(CrossMarker_t* marker);
     void addBandMarker(BandMarker_t* marker);
@@ -163,8 +163,8 @@ public:
     XYScale* getVerticalScale() const;
     /// The legend, null until addLegend(); owned by the plot.
     XYLegend* getLegend() const;
-    ///@{
     /// The scroll bars; null for a plot built without them.
+    ///@{
     QScrollBar* getHorizontalScrollBar() const;
     QScrollBar* getVerticalScrollBar() const;
     ///@}
@@ -235,9 +235,9 @@ protected:
     /// Connects the data set's appearance and first-value signals to the legend.
     void connectToLegend(XYDataSet* dataSet);
 
-    ///@{
     /// The plot's widgets and layouts (owned through Qt parenthood), the owned lists of host-owned data
     /// sets and marker records, the legend settings and the construction flags.
+    ///@{
     QList<Marker_t*>* markers;
     QVBoxLayout* mainLayout;
     XYCanvas* canvas;

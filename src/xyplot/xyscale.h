@@ -67,8 +67,8 @@ public:
     /// the widest text.  0 for the x-axis scale or without fixed labels.
     int getRequiredWidthForLabelsAtFixedPosition() const;
 
-    ///@{
     /// Construction values (label type as last set).
+    ///@{
     E_ORIENTATION_TYPE getOrientation() const;
     E_LABEL_TYPE getLabelType() const;
     ///@}
@@ -99,8 +99,8 @@ protected:
     /// Draws the fixed labels; the last step of paint.
     void paintLabelsAtFixedPosition(QPainter* painter, int width, int height);
 
-    ///@{
     /// The state behind the getters above.
+    ///@{
     E_ORIENTATION_TYPE orientation;
     E_LABEL_TYPE labelType;
     QList<QString> labels;
