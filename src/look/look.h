@@ -193,11 +193,11 @@ public:
     ///@}
 
     // --- fixed vertical position ---
-    /// Draws every point at a fixed height: a fraction of the canvas height from the bottom;
+    /// Draws every point at a fixed height: a fraction of the canvas height down from the top;
     /// -1.0 asks the plot to choose (auto position, see setAutoPosition()).
     void setFractionallyFixedPositioned(float fraction);
-    /// Draws every point at a fixed height: a pixel offset from the bottom; negative offsets
-    /// count from the top.
+    /// Draws every point at a fixed height: a pixel offset down from the top edge; negative
+    /// offsets count up from the bottom edge.
     void setOffsettedFixedPositioned(int offset);
     /// Draws the data set as a colour bar (a thick horizontal band whose colour follows the
     /// appearance) at a pixel offset as for setOffsettedFixedPositioned(); the offset is scaled by
@@ -216,11 +216,11 @@ public:
     ///@}
     /// The pixel offset of an offset-positioned look (scaled for colour bars), 0 otherwise.
     int getOffset() const;
-    /// Pixel height above the bottom of a canvas height pixels high at which the points are drawn;
-    /// 0 when the look is not fixed.
+    /// Pixel row, counted down from the top of a canvas height pixels high, at which the points
+    /// are drawn; 0 when the look is not fixed.
     int getFixedYPosition(int height) const;
-    /// Whether the plot leaves out the colour-bar label and the legend entry of a data set without
-    /// usable y values (true by default).
+    /// Whether the plot leaves a fixed-height data set without usable y values out of its layout:
+    /// no name on the y-axis scale and no share of the auto positions (true by default).
     ///@{
     bool mustHideEntryIfNoValidData() const;
     void setMustHideEntryIfNoValidData(bool mustHide);

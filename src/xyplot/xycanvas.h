@@ -248,8 +248,9 @@ public:
     void setContinueBackgroundDrawingUntilFinished(bool continueUntilFinished);
     /// Lets only the next full redraw ignore the 250 ms budget.
     void setContinueBackgroundDrawingUntilFinishedForNextFullRedraw();
-    /// Sets the painter's pen (and brush) for the point at index of one of the parallel lines; returns
-    /// whether lines are drawn for it.
+    /// Sets the painter's pen for the point at index of one of the parallel lines: the look's colour,
+    /// style and thickness (at least 1, times the width factor of the render settings).  Returns
+    /// whether lines are drawn for it (false for Qt::NoPen, when the pen only colours symbols).
     bool setDataSetLook(XYDataSet* dataSet, QPainter* painter, int index, int lineIndex);
     /// Region code of a pixel (upward y) relative to the viewport: 0 inside, 1..8 around it.
     int outsideClip(QPoint point);

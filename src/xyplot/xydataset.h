@@ -76,7 +76,8 @@ public:
     /// No more data will arrive.
     bool isComplete() const;
     /// Mark a recorded series as complete: the time plot then computes its statistics at once,
-    /// and the canvas finishes an isolated last point as it would with a successor.
+    /// and the canvas marks an unjoined last point without symbol with a dash instead of
+    /// waiting for a successor.
     void setComplete(bool complete);
 
     /// The filter and the draw listener the canvas consults while drawing; null when none.
