@@ -167,7 +167,8 @@ public:
     /// The present appearances, or, with mustIncludeAllEntriesInLegend(), the entries of all legend
     /// texts in the order they were set (so a legend lists modes that have not occurred yet).
     QList<Look::Entry> getLookEntriesForLegend();
-    /// Whether legends list every appearance that has a legend text rather than only the present ones (false by default).
+    /// Whether legends list every appearance that has a legend text rather than only the present ones (false by
+    /// default).
     ///@{
     bool mustIncludeAllEntriesInLegend() const;
     void setMustIncludeAllEntriesInLegend(bool mustIncludeAll);
@@ -181,7 +182,8 @@ public:
     void setLegendText(QColor color, QString text);
     /// The entry of the first legend text equal to text; an invalid colour if none.
     Look::Entry getLookEntryByLegendText(QString text);
-    /// Whether the plot legend draws the data set in its default colour instead of the newest point's (false by default).
+    /// Whether the plot legend draws the data set in its default colour instead of the newest point's (false by
+    /// default).
     ///@{
     bool useDefaultColorInLegend() const;
     void setUseDefaultColorInLegend(bool useDefaultColor);

@@ -21,7 +21,8 @@ class ZEBPLOT_EXPORT SpectrumPlotWidget : public ToolBarPlotWidget
     Q_OBJECT
 
 public:
-    /// Creates its plot ("Power (dB)" against "Frequency (MHz)") with a checkable legend at the right, wired to toolBar.
+    /// Creates its plot ("Power (dB)" against "Frequency (MHz)") with a checkable legend at the right, wired to
+    /// toolBar.
     explicit SpectrumPlotWidget(QWidget* toolBar = nullptr);
     /// Takes the signal and line bands out of the plot and deletes them.
     ~SpectrumPlotWidget() override;

@@ -22,7 +22,8 @@ struct Marker_t
     QColor color;  ///< line colour
     int penStyle = Qt::SolidLine;   ///< Qt::PenStyle
     int width = 0;                  ///< pen width in pixels; 0 is the cosmetic one-pixel pen
-    QString label;                  ///< written only at HORIZONTAL lines: above the first marker's line, below the others'
+    /// Written only at HORIZONTAL lines: above the line of the plot's first marker, below the others.
+    QString label;
 };
 
 /// A shaded band between two x values (VERTICAL) or two y values (HORIZONTAL).

@@ -60,7 +60,7 @@ public:
     /// The data point under the mouse.
     struct datahit_t
     {
-        XYDataSet* dataSet = nullptr;    ///< data set of the point; null when nothing is hit (the mouse left the last point)
+        XYDataSet* dataSet = nullptr;    ///< data set of the point; null when the mouse left the last point
         int index = 0;                   ///< index of the point; kept from the last hit when the mouse left it
         double fractionalIndex = 0.0;    ///< index as a double; -1 when nothing is hit
         double distance = 0.0;           ///< pixels between mouse and point; NaN when nothing is hit

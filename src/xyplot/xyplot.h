@@ -182,7 +182,8 @@ public:
 signals:
     /// Repeats the canvas's mouseMoved(): the mouse position formatted by the grids; empty strings on leaving.
     void mouseMoved(QString xLabel, QString yLabel);
-    /// Emit to switch the canvas's line from each data set's last point to its first (connected to XYCanvas::setConnectFirstLast()).
+    /// Emit to switch the canvas's line from each data set's last point to its first (connected to
+    /// XYCanvas::setConnectFirstLast()).
     void connectFirstLast(bool);
     /// Emit to switch mouseCoords() on or off (connected to XYCanvas::enableSendingMouseCoords()).
     void sendMouseCoords(bool);

@@ -37,7 +37,8 @@ class ZEBPLOT_EXPORT XYScale : public QWidget
 
 public:
     /// A scale for the x axis (VERTICAL) or the y axis (HORIZONTAL, which then reaches extraLength
-    /// pixels below the canvas); onTop: an x-axis scale above the canvas, ticks pointing down.
+    /// pixels below the canvas); onTop: an x-axis scale above the canvas, its ticks rising from
+    /// its bottom edge next to the canvas.
     /// Shows nothing until the grid hands it ticks.
     XYScale(E_ORIENTATION_TYPE orientation, E_LABEL_TYPE labelType, bool onTop, QWidget* parent);
     ~XYScale() override;
