@@ -12,10 +12,11 @@ scripts/deps.sh doxygen
 rm -rf build-docs
 mkdir -p build-docs
 log=build-docs/warnings.log
-doxygen docs/Doxyfile 2>"$log"
-if [ -s "$log" ]; then
+status=0
+doxygen docs/Doxyfile 2>"$log" || status=$?
+if [ "$status" -ne 0 ] || [ -s "$log" ]; then
   cat "$log" >&2
-  echo "docs.sh: $(grep -c . "$log") doxygen warning line(s), see above" >&2
+  echo "docs.sh: doxygen exit status $status, $(grep -c . "$log") warning line(s), see above" >&2
   exit 1
 fi
 echo "API reference: build-docs/html/index.html"
