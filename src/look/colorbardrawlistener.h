@@ -27,9 +27,12 @@ public:
     };
     Q_ENUM(MaskValue)
 
+    /// A listener for a colour-bar data set; install it with XYDataSet::setDrawListener().  No
+    /// appearance is switched off at first.
     ColorBarDrawListener(XYDataSet* colorBarDataSet, QObject* parent = nullptr);
     ~ColorBarDrawListener() override;
 
+    /// Whether the user switched lookEntry off (filterEntry()).
     bool isFiltered(Look::Entry lookEntry);
     /// The appearance of the colour-bar point at index is switched off.
     bool decideToExcludeDataPoint(int index);
@@ -47,8 +50,11 @@ public slots:
     void clearCache();
 
 protected:
+    /// The switched-off appearances and the mask per pixel column, filled while the bar is drawn.
+    ///@{
     QSet<Look::Entry> filteredEntries;
     QList<ColorBarDrawListener::MaskValue> mask;
+    ///@}
 };
 
 #endif

@@ -18,6 +18,8 @@ class ZEBPLOT_EXPORT ViewportMaskFilter : public XYDataSetFilter
     Q_OBJECT
 
 public:
+    /// A filter for dataSet reading the masks of the listeners in colorBarListeners; neither is owned
+    /// and the list must outlive the filter.
     ViewportMaskFilter(XYDataSet* dataSet, QList<ColorBarDrawListener*>* colorBarListeners,
                        QObject* parent = nullptr);
     ~ViewportMaskFilter() override;
@@ -29,6 +31,7 @@ public slots:
     void clearCache() override;
 
 protected:
+    /// The listeners whose masks are read; not owned.
     QList<ColorBarDrawListener*>* colorBarListeners;
 };
 

@@ -16,6 +16,7 @@ class ZEBPLOT_EXPORT XYDataSetFilter : public QObject
     Q_OBJECT
 
 public:
+    /// A filter for dataSet (not owned).  Install it with XYDataSet::setFilter(), which takes ownership.
     XYDataSetFilter(XYDataSet* dataSet, QObject* parent = nullptr);
     ~XYDataSetFilter() override;
 
@@ -28,6 +29,7 @@ public slots:
     virtual void clearCache();
 
 protected:
+    /// The data set filtered; not owned.
     XYDataSet* dataSet;
 };
 

@@ -16,17 +16,21 @@ class ZEBPLOT_EXPORT CorrelationPlotWidget : public ToolBarPlotWidget
     Q_OBJECT
 
 public:
+    /// Creates its plot with the two data sets (not owned) and a checkable legend, with the window fixed.
     CorrelationPlotWidget(XYDataSet* first, XYDataSet* second, QWidget* toolBar);
     ~CorrelationPlotWidget() override;
 
     /// Moves the vertical marker to x and redraws the plot.
     void updatePlot(double x);
+    /// The first data set given at construction.
     XYDataSet* getFirstDataSet() const;
 
 signals:
+    /// Declared for connections by name; the widget itself does not emit it.
     void showFullPlot();
 
 protected:
+    /// Not owned.
     XYDataSet* firstDataSet;
 
 private:

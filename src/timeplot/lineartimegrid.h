@@ -37,6 +37,8 @@ public:
     /// Local offset meaning "not set": the offset is then taken from the system.
     static constexpr float kNoUtcOffset = -100.0f;
 
+    /// A time grid with GNSS labels at first; deltaLS is GNSS minus UTC in seconds (kUnknownLeapSeconds:
+    /// not known).  Owned by parent.
     LinearTimeGrid(short deltaLS, E_ORIENTATION_TYPE orientation, QWidget* parent);
     ~LinearTimeGrid() override;
 
@@ -52,10 +54,13 @@ public:
     /// The tick label of a value; decimals is ignored.
     QString getLabel(double value, int decimals) override;
 
+    /// What the labels show (eSHOW_GNSS at first).
     ETimeType getTimeType() const;
+    /// Leap seconds GNSS minus UTC; kUnknownLeapSeconds when not known.
     short getDeltaLS() const;
     /// Sets the leap seconds without a repaint (the owner repaints when it wants).
     void setDeltaLS(short deltaLS);
+    /// The local offset set, in hours; kNoUtcOffset when none is set.
     float getUtcOffset() const;
     /// Sets the local offset in hours without a repaint; kNoUtcOffset clears it.
     void setUtcOffset(float utcOffset);
@@ -65,9 +70,12 @@ public slots:
     void changeTimeFormat(ETimeType type);
 
 protected:
+    /// The state behind the accessors above.
+    ///@{
     ETimeType timeType = eSHOW_GNSS;
     short deltaLS;
     float utcOffset = kNoUtcOffset;
+    ///@}
 
 private:
     Q_DISABLE_COPY(LinearTimeGrid)

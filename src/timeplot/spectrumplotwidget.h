@@ -21,11 +21,15 @@ class ZEBPLOT_EXPORT SpectrumPlotWidget : public ToolBarPlotWidget
     Q_OBJECT
 
 public:
+    /// Creates its plot ("Power (dB)" against "Frequency (MHz)") with a checkable legend at the right, wired to
+    /// toolBar.
     explicit SpectrumPlotWidget(QWidget* toolBar = nullptr);
+    /// Takes the signal and line bands out of the plot and deletes them.
     ~SpectrumPlotWidget() override;
 
     /// Moves the vertical marker to x and redraws the plot.
     void updatePlot(double x);
+    /// XYPlot::setAxisTitle() of the plot.
     void setAxisTitle(E_ORIENTATION_TYPE orientation, QString title);
     /// Adds a spectrum and fixes the data bounds to x minX..maxX, y minY..maxY
     /// (note the parameter order).
@@ -35,15 +39,22 @@ public:
     /// line bands by one band of ±0.1 MHz per (frequency, label) pair.
     void addSpectrumBands(QList<std::pair<double, QString>> lines);
 
+    /// The band records shown, owned by this widget.
+    ///@{
     QList<BandMarker_t*> const& getSignalBands() const;
     QList<BandMarker_t*> const& getLineBands() const;
+    ///@}
 
 signals:
+    /// Declared for connections by name; the widget itself does not emit it.
     void showFullPlot();
 
 protected:
+    /// The signal bands and line bands (owned).
+    ///@{
     QList<BandMarker_t*> signalBands;
     QList<BandMarker_t*> lineBands;
+    ///@}
 
 private:
     Q_DISABLE_COPY(SpectrumPlotWidget)

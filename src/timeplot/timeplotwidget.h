@@ -34,6 +34,8 @@ public:
     /// verticalZoomLimit is the smallest y extent the user can zoom into.
     TimePlotWidget(short deltaLS, QString plotTitle, int minimumHeight, int minimumWidth, QString yAxisTitle,
                    bool roundMean, double verticalZoomLimit, QWidget* toolBar);
+    /// Deletes the plot first (its data sets' filters read the listener list), then the time grid;
+    /// the data sets themselves stay the host's.
     ~TimePlotWidget() override;
 
     /// Sets the time-axis title from the grid's time type, e.g.
@@ -56,19 +58,29 @@ public:
     /// (or one that asks for a legend even when alone).
     void updateLegend();
 
+    /// The listeners installed on colour-bar data sets (owned by those data sets); every mask filter reads this list.
     QList<ColorBarDrawListener*> const& getColorBarListeners() const;
+    /// Positions of the shown horizontal markers (not the statistics line) that updateTimePlot() keeps
+    /// inside the data bounds.
     QList<double> const& getMarkerValues() const;
 
 public slots:
+    /// Switches the labels and the axis title to another time type and redraws.
     void changeTimeAxis(ETimeType type);
     /// Leap seconds and UTC offset (hours) of the time labels; no repaint.
+    ///@{
     void setDeltaLS(short deltaLS);
     void setUtcOffset(float utcOffset);
+    ///@}
 
 protected:
+    /// Whether the statistics line shows the mean rounded to an integer, the marker values kept in the
+    /// data bounds, and the colour-bar listeners.
+    ///@{
     bool roundMean;
     QList<double> markerValues;
     QList<ColorBarDrawListener*> colorBarListeners;
+    ///@}
 
 private:
     Q_DISABLE_COPY(TimePlotWidget)

@@ -27,12 +27,17 @@ public:
     /// Stores a typed value and runs the common append tail.
     virtual void appendTyped(T value) = 0;
 
+    /// Whether a do-not-use marker was given at construction.
     bool hasDoNotUseValueConfigured() const { return hasDoNotUseValue; }
+    /// The marker; meaningful only when hasDoNotUseValueConfigured().
     T getDoNotUseValue() const { return doNotUseValue; }
 
 protected:
+    /// The marker configuration behind the two getters above.
+    ///@{
     bool hasDoNotUseValue;
     T doNotUseValue;
+    ///@}
 };
 
 extern template class AbstractDataArrayTemplate<double>;

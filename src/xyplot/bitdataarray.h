@@ -16,6 +16,7 @@ class ZEBPLOT_EXPORT BitDataArray : public DataArray
     Q_OBJECT
 
 public:
+    /// Empty; a bit array never holds a gap (see the class comment).
     BitDataArray();
     ~BitDataArray() override;
 
@@ -32,14 +33,19 @@ public:
     void squeezeData() override;
     int getMemoryConsumption() const override;
 
+    /// The bit at index (not range-checked).
     bool getBoolValue(int index) const;
     /// Stores a bit without touching statistics or signals.
     void appendBoolData(bool value);
+    /// Appends a bit as 1.0 or 0.0 with statistics and signals, like append().
     void appendBool(bool value);
 
 protected:
+    /// The bits; bits grows by doubling, so only the first count are values.
+    ///@{
     QBitArray bits;
     int count = 0;
+    ///@}
 };
 
 #endif

@@ -26,9 +26,13 @@ class DataArray;
 class ZEBPLOT_EXPORT BlockMinMaxCache
 {
 public:
+    /// Values per block: larger blocks cost less memory, smaller ones fewer values to scan at a range's ends.
     static constexpr int blockSize = 128;
 
+    /// Summarises array, which it neither owns nor references: it notices the array's deletion
+    /// and then summarises nothing.  Holds no blocks until the first update().
     explicit BlockMinMaxCache(DataArray const* array);
+    /// Frees the blocks; the array stays.
     ~BlockMinMaxCache();
 
     BlockMinMaxCache(BlockMinMaxCache const&) = delete;
@@ -62,20 +66,26 @@ protected:
     /// Folds values first..last (array indices) into minimum and maximum;
     /// false when one of them is unusable.
     bool scan(int first, int last, double& minimum, double& maximum) const;
+    /// Drops every block; the next update() rebuilds them from the values.
     void clear();
 
+    /// The array summarised; null once it was destroyed.
     QPointer<DataArray const> array;
     /// Per block: minimum at 2 b, maximum at 2 b + 1; NaN for a block with a gap.
     QList<double> extrema;
     /// Absolute block number of extrema's first block.
     qint64 firstBlock = 0;
     /// Absolute positions [coveredBegin, coveredEnd) are folded into the blocks.
+    ///@{
     qint64 coveredBegin = 0;
     qint64 coveredEnd = 0;
+    ///@}
     /// Array state seen by the last update().
+    ///@{
     quint64 seenRewriteCount = 0;
     int seenDecimationFactor = 1;
     int seenLeftShift = 0;
+    ///@}
     /// Plain double storage without a marker value is read directly.
     double const* raw = nullptr;
 };

@@ -8,26 +8,36 @@
 
 #include <limits>
 
+/// \file
+/// The world rectangle type used for data bounds and view bounds.
+
 /// A rectangle in world coordinates.  A NaN limit means "not set"; the x pair
 /// and the y pair are set or unset independently.  Nothing keeps the lower limit
 /// below the upper one.
 struct ZEBPLOT_EXPORT Bounds
 {
+    /// Selects the x pair (Horizontal) or the y pair (Vertical) in per-direction operations.
     enum Direction {
-        Horizontal = 0,
-        Vertical = 1
+        Horizontal = 0,  ///< x: minX and maxX
+        Vertical = 1  ///< y: minY and maxY
     };
+    /// Selects the lower (Min) or upper (Max) limit of a pair.
     enum End {
-        Min = 0,
-        Max = 1
+        Min = 0,  ///< the lower limit
+        Max = 1  ///< the upper limit
     };
 
+    /// Limits in world (data) units; NaN until set.
+    ///@{
     double minX = std::numeric_limits<double>::quiet_NaN();
     double maxX = std::numeric_limits<double>::quiet_NaN();
     double minY = std::numeric_limits<double>::quiet_NaN();
     double maxY = std::numeric_limits<double>::quiet_NaN();
+    ///@}
 
+    /// All four limits NaN: nothing set.
     Bounds() = default;
+    /// Takes the limits as given: no ordering or NaN check.
     Bounds(double minX, double maxX, double minY, double maxY)
         : minX(minX), maxX(maxX), minY(minY), maxY(maxY)
     {

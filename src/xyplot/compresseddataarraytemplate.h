@@ -19,31 +19,42 @@ public:
     /// One run of values: the value at start + k is firstValue + k * step.
     struct ZEBPLOT_EXPORT Chunk
     {
-        int start;
-        int length;
-        T firstValue;
-        bool constant;
-        T step;
+        int start;  ///< index of the chunk's first value in the array
+        int length;  ///< number of values in the run
+        T firstValue;  ///< value at start
+        bool constant;  ///< step is 0: every value equals firstValue
+        T step;  ///< difference between neighbours, never negative
 
+        /// An empty, constant run at index 0.
         Chunk();
+        /// A run of length values from firstValue in steps of step (constant when step is 0).
         Chunk(int start, int length, T firstValue, T step);
+        /// Copies count as live chunks like any other (see liveChunks()).
+        ///@{
         Chunk(Chunk const& other);
         Chunk& operator=(Chunk const& other) = default;
+        ///@}
+        /// Counted out of liveChunks().
         ~Chunk();
 
         /// Each of these returns whether the change was possible; on false the
         /// chunk is unchanged.
+        ///@{
         bool appendIfPossible(T value);
         bool prependIfPossible(T value);
         bool appendIfPossible(Chunk const* other);
+        ///@}
 
+        /// Value at start + offset; offset is not range-checked.
         T getValue(int offset) const
         {
             // Wide arithmetic: offset * step may exceed T even when the
             // value itself fits.
             return constant ? firstValue : T((long long)firstValue + (long long)offset * (long long)step);
         }
+        /// Value at the run's last index; the chunk must not be empty.
         T lastValue() const { return getValue(length - 1); }
+        /// One past the run's last index.
         int end() const { return start + length; }
 
         /// Chunks alive in the process (diagnostics).
@@ -53,7 +64,10 @@ public:
         static int sLiveChunks;
     };
 
+    /// No marker: values are truncated to T, saturating at its limits, and an appended NaN is stored
+    /// as the smallest T and reads back as that number, not as a gap.  Give a marker to series with gaps.
     CompressedDataArrayTemplate();
+    /// The given value marks a gap; appended NaNs are stored as it and read back as NaN.
     explicit CompressedDataArrayTemplate(T const& doNotUseValue);
     ~CompressedDataArrayTemplate() override;
 
@@ -80,13 +94,19 @@ public:
     /// Checks the chunk list; writes a warning per violated rule.
     bool testRepresentationInvariant() const;
 
+    /// Number of runs; a measure of how well the series compresses.
     int chunkCount() const { return int(chunks.size()); }
+    /// Run at position (0 .. chunkCount()-1), owned by the array.
     Chunk const* chunkAt(int position) const { return chunks.at(position); }
 
 protected:
+    /// Runs in index order, owned by the array; size counts the values, lastChunkPosition
+    /// caches the run of the last lookup for getChunkIndex().
+    ///@{
     QList<Chunk*> chunks;
     int size = 0;
     mutable int lastChunkPosition = -1;
+    ///@}
 
 private:
     T toStored(double value) const;

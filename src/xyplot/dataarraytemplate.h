@@ -17,6 +17,7 @@ template <typename T>
 class ZEBPLOT_EXPORT DataArrayTemplate : public AbstractDataArrayTemplate<T>
 {
 public:
+    /// No marker: an appended NaN is stored as NaN (for double) and is a gap.
     DataArrayTemplate();
     /// Appended NaNs are stored as the marker; the marker reads back as NaN.
     explicit DataArrayTemplate(T const& doNotUseValue);
@@ -37,10 +38,11 @@ public:
     T getTypedValue(int index) const override;
     void appendTyped(T value) override;
 
-    // Fast, non-virtual read path for loops over many values (drawing,
-    // filters).  constData() gives the stored elements as they are, markers
-    // included; valueAt() maps a marker to NaN like getValue().
+    /// Fast, non-virtual read path for loops over many values (drawing,
+    /// filters): the stored elements as they are, markers included.  Valid
+    /// until the next change of the array.
     const T* constData() const { return data.constData(); }
+    /// Non-virtual getValue(): maps the marker to NaN; index is not range-checked.
     double valueAt(int index) const
     {
         const T v = data.at(index);
@@ -50,6 +52,7 @@ public:
     }
 
 protected:
+    /// The stored elements, markers included.
     QList<T> data;
 
 private:

@@ -35,12 +35,16 @@ class ZEBPLOT_EXPORT LookLegend : public QFrame
     Q_OBJECT
 
 public:
+    /// A legend of dataSet's look (titled with the data set's name), filtering through the data set's
+    /// ColorBarDrawListener if it has one.  Rebuilds at once when an appearance turns up.
+    /// Delete it before the data set.
     LookLegend(XYDataSet* dataSet, QWidget* parent);
     ~LookLegend() override;
 
     LookLegend(LookLegend const&) = delete;
     LookLegend& operator=(LookLegend const&) = delete;
 
+    /// The look shown; owned by its data set.
     Look* getLook();
 
     /// The symbol picture of one entry: legendIconSize + legendIconMargin wide,
@@ -72,6 +76,9 @@ protected:
     /// The widgets of one entry's row and what they show.
     struct Row
     {
+        /// The entry, the row's widgets (owned by the legend), the text shown, whether the box is
+        /// connected to toggled() and whether it is hidden (no filtering).
+        ///@{
         Look::Entry entry;
         QCheckBox* box = nullptr;
         QLabel* picture = nullptr;
@@ -79,13 +86,19 @@ protected:
         QString text;
         bool connected = false;
         bool hidden = false;
-        // What the picture was drawn for, besides the entry.
+        ///@}
+        /// What the picture was drawn for, besides the entry.
+        ///@{
         int pictureWidth = 0;
         int pictureHeight = 0;
         int penWidth = -1;
         QRgb background = 0;
+        ///@}
     };
 
+    /// The look and listener shown (not owned), the heading text, the check box of each entry, the
+    /// timer behind updateLater() and the rows and grid of the last rebuild.
+    ///@{
     Look* look;
     QString title;
     ColorBarDrawListener* listener;
@@ -94,6 +107,7 @@ protected:
     LegendGrid* grid = nullptr;
     QLabel* heading = nullptr;
     QList<Row> rows;
+    ///@}
 };
 
 #endif

@@ -6,24 +6,28 @@
 #include <QFont>
 #include <QList>
 
+/// \file
+/// The render settings all drawing reads, the process-wide stack they live on,
+/// and the switches that keep the library from waiting for the user.
+
 /// Fonts, pen widths, tick lengths and legend icon sizes read by every drawing
 /// routine of the library.  Rendering a plot into a pixmap pushes its own record
 /// on the stack, so the same drawing code produces, say, larger fonts for print.
 struct ZEBPLOT_EXPORT PlotRenderSettings_t
 {
-    QFont axisTitleFont;
-    QFont scaleFont;
-    QFont fixedLabelFont;
-    QFont legendTitleFont;
-    QFont legendFont;
-    int lineWidth = 1;
-    int minorTickWidth = 1;
-    int majorTickLength = 8;
-    int minorTickLength = 4;
-    int lineWidthFactor = 1;
-    int colorBarWidthFactor = 1;
-    int legendIconSize = 14;
-    int legendIconMargin = 5;
+    QFont axisTitleFont;  ///< axis titles of a plot
+    QFont scaleFont;  ///< tick labels on the scales
+    QFont fixedLabelFont;  ///< fixed labels beside a y scale (the colour-bar names of a plot)
+    QFont legendTitleFont;  ///< headings of a legend drawn into a pixmap
+    QFont legendFont;  ///< entries of a legend drawn into a pixmap
+    int lineWidth = 1;  ///< pen width of grid lines and major ticks, pixels
+    int minorTickWidth = 1;  ///< pen width of minor ticks, pixels
+    int majorTickLength = 8;  ///< pixels; scales reserve 5/4 of it beside the labels
+    int minorTickLength = 4;  ///< pixels
+    int lineWidthFactor = 1;  ///< multiplies the line thickness of data sets and their legend icons
+    int colorBarWidthFactor = 1;  ///< multiplies the thickness of colour bars and their legend icons
+    int legendIconSize = 14;  ///< width of a legend icon, pixels
+    int legendIconMargin = 5;  ///< gap between a legend icon and its text, pixels
 };
 
 /// The settings stack; its last element is in force.  Push a record before

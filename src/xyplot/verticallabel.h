@@ -19,12 +19,14 @@ class ZEBPLOT_EXPORT VerticalLabel : public QLabel
     Q_OBJECT
 
 public:
+    /// Renders text at once with the widget's font.
     explicit VerticalLabel(QString text = QString(), QWidget* parent = nullptr);
     ~VerticalLabel() override;
 
     /// Stores the text and renders it.  Hides QLabel::setText on purpose: the
     /// label must never show the text unrotated.
     void setText(QString text);
+    /// The text last set (QLabel::text() stays empty).
     QString text() const;
     /// Stores the text and renders it with the widget's current font and
     /// window-text colour; an empty text gives an empty pixmap.

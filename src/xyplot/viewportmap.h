@@ -13,6 +13,8 @@ template<typename T>
 class ViewportMap
 {
 public:
+    /// A map over width x height pixels cut into columns x rows cells; items are entered into
+    /// every cell within radius pixels of their position.
     ViewportMap(int width, int height, int radius, int columns, int rows)
         : width(width), height(height), radius(radius), columns(columns), rows(rows)
     {
@@ -33,6 +35,7 @@ public:
         cells = QList<QList<QList<T>>>(columns, QList<QList<T>>(rows));
     }
 
+    /// Enters item into the cells within radius of (x, y); a position outside the area is ignored.
     void addItem(T const& item, int x, int y)
     {
         if (cellWidth == 0 || cellHeight == 0 || x < 0 || y < 0 || x >= width || y >= height)
@@ -59,16 +62,22 @@ public:
         return cells[x / cellWidth][y / cellHeight];
     }
 
+    /// The geometry given at construction and the cell size derived from it, in pixels
+    /// (cell sizes are 0 for an unusable map).
+    ///@{
     int getWidth() const { return width; }
     int getHeight() const { return height; }
     int getCellWidth() const { return cellWidth; }
     int getCellHeight() const { return cellHeight; }
     int getColumns() const { return columns; }
     int getRows() const { return rows; }
+    ///@}
     /// Items of cell [column][row]; the indices must be within the grid.
     QList<T> const& cell(int column, int row) const { return cells[column][row]; }
 
 protected:
+    /// Geometry and cells indexed [column][row], each listing its items in entry order.
+    ///@{
     int width;
     int height;
     int radius;
@@ -77,6 +86,7 @@ protected:
     int cellWidth = 0;
     int cellHeight = 0;
     QList<QList<QList<T>>> cells;
+    ///@}
 };
 
 #endif

@@ -27,6 +27,8 @@ public:
     ViewSynchronizationOptionsWidget(QWidget* parent, bool offerFileScope);
     ~ViewSynchronizationOptionsWidget() override;
 
+    /// Builds the four radio buttons ("No view synchronization" and the three scopes); only the first
+    /// call does anything.  The constructor calls it.
     void setupWidgets();
     /// Checks the button of the organizer's current scope.
     void setWidgetContentsFromSettings();
@@ -39,6 +41,7 @@ public:
     QDialog* turnIntoDialog(QWidget* parent);
 
 signals:
+    /// The choice was applied by accept().
     void accepted();
 
 public slots:
@@ -46,12 +49,15 @@ public slots:
     void accept();
 
 protected:
+    /// The construction flag and the page's widgets (owned through Qt parenthood).
+    ///@{
     bool offerFileScope;
     QVBoxLayout* buttonLayout = nullptr;
     QRadioButton* noSynchronizationButton = nullptr;
     QRadioButton* windowScopeButton = nullptr;
     QRadioButton* fileScopeButton = nullptr;
     QRadioButton* applicationScopeButton = nullptr;
+    ///@}
 
 private:
     Q_DISABLE_COPY(ViewSynchronizationOptionsWidget)

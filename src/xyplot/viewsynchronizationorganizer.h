@@ -30,6 +30,7 @@ class ZEBPLOT_EXPORT ViewSynchronizationOrganizer : public QObject
     Q_OBJECT
 
 public:
+    /// The one organizer, created on first call with no scope chosen; deleted at process exit.
     static ViewSynchronizationOrganizer* getInstance();
 
     /// Registers a synchronizer and enables it exactly when its scope is the
@@ -37,6 +38,8 @@ public:
     void add(ViewSynchronizer* synchronizer);
     /// Unregisters a synchronizer.  Called by the synchronizer's destructor.
     void remove(ViewSynchronizer* synchronizer);
+    /// The registered synchronizers of a scope; those still registered at process exit are deleted
+    /// with the organizer.
     QSet<ViewSynchronizer*> getSynchronizers(ViewSynchronizer::Scope scope);
 
     /// The synchronizer of all plots (horizontal only), created on first call.
@@ -47,6 +50,7 @@ public:
     /// with its canvases.
     void newCurrentFile();
 
+    /// The scope chosen last (NoScope until one is).
     ViewSynchronizer::Scope getCurrentEnabledScope() const;
     /// Makes the scope current: its synchronizers are enabled, all others
     /// disabled, and its action is checked.  A value outside 0 to 3 is kept as
@@ -57,20 +61,29 @@ public:
     /// Checks the action of the current scope.
     void setActionStates();
 
+    /// Writes the current scope into the INI file fileName (group "ViewSynchronization", key "scope").
     void writeSettings(QString const& fileName);
     /// Reads the scope (the window scope when the file has none) and enables it.
     void readSettings(QString const& fileName);
 
 public slots:
+    /// enableScope() of one scope; the actions of getEnablementAction() are connected to these.
+    ///@{
     void enableApplicationScope();
     void enableFileScope();
     void enableWindowScope();
     void enableNone();
+    ///@}
 
 protected:
+    /// Use getInstance(): creates the scope actions, no scope chosen yet.
     ViewSynchronizationOrganizer();
+    /// Deletes every synchronizer still registered.
     ~ViewSynchronizationOrganizer() override;
 
+    /// The registered synchronizers per scope, the two the organizer owns, the current scope and the
+    /// scope actions (owned, created with the organizer).
+    ///@{
     QMap<ViewSynchronizer::Scope, QSet<ViewSynchronizer*>> synchronizers;
     ViewSynchronizer* applicationViewSynchronizer = nullptr;
     ViewSynchronizer* currentFileViewSynchronizer = nullptr;
@@ -80,6 +93,7 @@ protected:
     QAction* fileScopeAction = nullptr;
     QAction* windowScopeAction = nullptr;
     QAction* noScopeAction = nullptr;
+    ///@}
 
 private:
     Q_DISABLE_COPY(ViewSynchronizationOrganizer)

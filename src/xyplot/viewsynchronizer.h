@@ -41,6 +41,7 @@ public:
     /// Registers the synchronizer with the organizer, which decides whether it
     /// starts enabled.  NoScope is a programming error.
     ViewSynchronizer(QObject* parent, ViewSynchronizer::Scope scope, bool horizontal, bool vertical);
+    /// Unregisters from the organizer; the canvases stay.
     ~ViewSynchronizer() override;
 
     /// Adds a canvas to the set; adding a canvas twice or a null pointer does
@@ -49,30 +50,47 @@ public:
     /// Removes a canvas and every connection from it to the synchronizer.
     void removeCanvas(XYCanvas* canvas);
 
+    /// The canvases of the set (not owned).
     QSet<XYCanvas*> getCanvasses();
+    /// The scope given at construction.
     Scope getScope() const;
+    /// Whether views are copied now; the organizer switches this with the current scope.
     bool isEnabled() const;
+    /// Whether the x range, the y range, or both are copied (construction values).
+    ///@{
     bool isHorizontal() const;
     bool isVertical() const;
+    ///@}
 
 signals:
+    /// setEnabled() changed the state.
     void enabledChanged(bool enable);
 
 public slots:
+    /// Drops a destroyed canvas from the set; connected to each canvas's destroyed().
     void reactToCanvasDestroyed();
     /// Enabling a synchronizer aligns all its canvases to the one the user
     /// changed last (the first of the set when there is none).
     void setEnabled(bool enable);
+    /// Copies the sending canvas's view to the others while enabled, unless the change came from its
+    /// own data following (or from the synchronizer itself).  Connected to viewBoundsChanged().
     void processViewBoundsChange();
+    /// Spread a switch of the sending canvas to Follow or Full to the others, in a direction the
+    /// synchronizer copies.  Connected to the canvases' policy signals.
+    ///@{
     void processHorizontalViewBoundsUpdatePolicyChange();
     void processVerticalViewBoundsUpdatePolicyChange();
+    ///@}
 
 protected:
+    /// The state behind the accessors above.
+    ///@{
     QSet<XYCanvas*> canvasses;
     Scope scope;
     bool enabled = false;
     bool horizontal;
     bool vertical;
+    ///@}
     /// True while the synchronizer itself changes canvases: the signals those
     /// changes cause must not be copied back.
     bool busy = false;

@@ -30,12 +30,17 @@ class ZEBPLOT_EXPORT XYAbstractGrid : public QWidget
     Q_OBJECT
 
 public:
+    /// A grid of VERTICAL lines (x axis) or HORIZONTAL lines (y axis), owned by parent.  It hides
+    /// itself and lets the mouse through.  Labels go inside the plot (LABEL_IN_PLOT) until set otherwise.
     XYAbstractGrid(E_ORIENTATION_TYPE orientation, QWidget* parent);
     ~XYAbstractGrid() override;
 
-    // The order of these virtual functions is part of the binary interface:
-    // derived grids (the time axis grid among them) rely on it.
+    /// Draws the grid lines into the painter's viewport for the view bounds given (world units).
+    /// The order of these virtual functions is part of the binary interface:
+    /// derived grids (the time axis grid among them) rely on it.
     virtual void drawGrid(QPainter* painter, double minX, double minY, double maxX, double maxY) = 0;
+    /// Makes the tick labels, draws them inside the plot (LABEL_IN_PLOT, LABEL_BOTH) and hands ticks
+    /// and labels to the attached scale.  The canvas calls it after both grids, before the data.
     virtual void drawLabels(QPainter* painter, double minX, double minY, double maxX, double maxY) = 0;
     /// Text of one tick value with the given number of decimals.
     virtual QString getLabel(double value, int decimals) = 0;
@@ -43,21 +48,26 @@ public:
     /// Stores where tick labels go and passes the same value on to the attached
     /// scale.  Nothing is repainted: the plot resizes its scales afterwards.
     void setLabelType(E_LABEL_TYPE type);
+    /// Where tick labels go (LABEL_IN_PLOT by default).
     E_LABEL_TYPE getLabelType() const;
 
+    /// The direction of the grid lines given at construction.
     E_ORIENTATION_TYPE getOrientation() const;
 
     /// The scale fed by this grid; not owned.  The plot attaches it when it
     /// creates the scale and clears it (nullptr) before deleting the scale.
     void setScale(XYScale* scale);
+    /// The attached scale, or null.
     XYScale* getScale() const;
 
     /// Pen colour of the grid lines and of labels drawn inside the plot area.
     void setGridColor(const QColor& color);
+    /// Qt::lightGray by default.
     QColor getGridColor() const;
 
     /// Hidden grid lines are not drawn; the ticks still reach the scale.
     void setGridLinesHidden(bool hidden);
+    /// false by default.
     bool areGridLinesHidden() const;
 
     /// Decimals of the tick labels of the last drawLabels.
@@ -69,12 +79,15 @@ signals:
     void numberOfDecimalsChanged();
 
 protected:
+    /// The state behind the accessors above.
+    ///@{
     E_ORIENTATION_TYPE orientation;
     E_LABEL_TYPE labelType = LABEL_IN_PLOT;
     QColor gridColor = QColor(Qt::lightGray);
     XYScale* scale = nullptr;
     int numberOfDecimals = 0;
     bool gridLinesHidden = false;
+    ///@}
 };
 
 #endif

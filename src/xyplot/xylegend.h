@@ -49,8 +49,13 @@ class ZEBPLOT_EXPORT XYLegend : public QWidget
     Q_OBJECT
 
 public:
+    /// A legend of the data sets in *dataSets (the list stays the caller's and must outlive the
+    /// legend).  checkable adds check boxes (and, from four rows, "All"/"None") or checkable actions.  menu (not
+    /// owned) receives the actions for LEGEND_DETACHED.  availableHeight, in pixels, decides how many
+    /// rows fit in one column before the grid splits.  Call update() to fill it.
     XYLegend(QList<XYDataSet*>* dataSets, bool checkable, E_LEGEND_POSITION position, QMenu* menu,
              int availableHeight, QWidget* parent);
+    /// Deletes the legend's widgets; the data sets and the menu stay.
     ~XYLegend() override;
 
     /// The symbol picture of the data set at dataSetIndex, in the appearance of
@@ -70,15 +75,20 @@ public:
     /// Shared with LookLegend, whose entry pictures look the same.
     static void drawLegendSymbol(QPainter* painter, int symbol, QPoint centre, int r);
 
+    /// The position given at construction.
     E_LEGEND_POSITION getPosition() const;
+    /// Whether rows have check boxes (or actions are checkable).
     bool isCheckable() const;
     /// Entry check boxes of the last grid-mode rebuild, in display order.  A
     /// data set keeps its box across rebuilds.
     QList<QCheckBox*> getCheckBoxes() const;
     /// Actions of the last menu-mode rebuild; action i belongs to data set i.
     QList<QAction*> getActions() const;
+    /// The "All" and "None" boxes of a checkable grid legend showing four or more rows; null otherwise.
+    ///@{
     QCheckBox* getAllCheckBox() const;
     QCheckBox* getNoneCheckBox() const;
+    ///@}
     /// The frame holding the entry widgets in grid mode.
     QFrame* getFrame() const;
 
@@ -97,8 +107,10 @@ public slots:
     /// Rebuilds 200 ms after the last of a burst of calls.
     void updateLater();
     /// Applies the check box or action of a data set to its visibility.
+    /// Sets the data set's visible flag from its check box or action and emits dataSetVisibilityChanged().
     void toggled(int dataSetIndex);
     /// Reacts to a check of "All" or "None".
+    /// Checking "All" checks every row, checking "None" unchecks every row (each then reports through toggled()).
     void allOrNoneCBToggled();
 
 protected:
@@ -107,6 +119,9 @@ protected:
     /// settings, on a background.
     struct Picture
     {
+        /// Appearance (colour, E_SYMBOL, pen width in pixels, Qt::PenStyle, symbol half size),
+        /// geometry in pixels and background the picture is drawn with.
+        ///@{
         QRgb color = 0;
         int symbol = -1;
         int thickness = 0;
@@ -116,30 +131,44 @@ protected:
         int textGap = 0;
         int height = 0;
         QRgb background = 0;
+        ///@}
+        /// Equal pictures need no redrawing.
         bool operator==(Picture const& other) const;
     };
     /// The widgets of one data set's row in grid mode, and what they show.
     struct Row
     {
+        /// The data set and its position in the list, and the row's widgets (owned by the legend).
+        ///@{
         XYDataSet* dataSet = nullptr;
         int listIndex = -1;
         QLabel* spacer = nullptr;
         QCheckBox* box = nullptr;
         QLabel* picture = nullptr;
         QLabel* name = nullptr;
-        // What the widgets show, kept here so that a rebuild need not ask them.
+        ///@}
+        /// What the widgets show, kept here so that a rebuild need not ask them.
+        ///@{
         QString shownName;
         bool shownVisible = false;
         Picture shown;
+        ///@}
     };
 
+    /// The two halves of update(): actions of the host's menu (LEGEND_DETACHED) or the grid of rows.
+    ///@{
     void rebuildMenu();
     void rebuildGrid();
+    ///@}
     /// The picture of the data set for a legend font of the given height.
     static Picture pictureOf(XYDataSet* dataSet, int height, QColor background);
     /// Deletes the widgets of a row.
     static void deleteRow(Row const& row);
 
+    /// Construction arguments, layouts and widgets (owned through Qt parenthood), the rows and
+    /// check boxes of the last rebuild, the colour-bar legends, the mapping from data-set index to
+    /// check box (indexMap) and the timer behind updateLater().
+    ///@{
     QList<XYDataSet*>* dataSets;
     bool checkable;
     E_LEGEND_POSITION position;
@@ -161,6 +190,7 @@ protected:
     QSignalMapper* signalMapper;
     QHash<int, int> indexMap;
     QTimer timer;
+    ///@}
 };
 
 #endif

@@ -56,8 +56,13 @@ class ZEBPLOT_EXPORT XYPlot : public QWidget
     Q_OBJECT
 
 public:
+    /// Builds the widget tree: hidden titles, the canvas (skipBackwardLines: no line to a point left of
+    /// its predecessor) and, withScrollBars, scroll bars with "+", "-" and show-all buttons.  No grids,
+    /// scales or legend yet.  The scroll-bar icons are resources the host provides.
     explicit XYPlot(bool withScrollBars = true, bool xAxisTitleOnTop = true, bool skipBackwardLines = false,
                     QWidget* parent = nullptr);
+    /// Deletes the plot's widgets and lists; the data sets, marker records and grids stay the host's
+    /// (the grids are detached from the deleted scales).
     ~XYPlot() override;
 
     /// Draws the whole plot into a size x size pixmap with the given settings
@@ -72,6 +77,7 @@ public:
     void setAxisTitle(E_ORIENTATION_TYPE orientation, QString title);
     /// HORIZONTAL: the x-axis title; otherwise the y-axis title.
     QString getAxisTitle(E_ORIENTATION_TYPE orientation) const;
+    /// Height in pixels of the axis-title font of the render settings in force.
     int getAxisTitleFontHeight() const;
     /// Height of the title word-wrapped and centred in a rectangle of the given width.
     int getAxisTitleTextHeight(E_ORIENTATION_TYPE orientation, int width);
@@ -85,11 +91,13 @@ public:
     /// Creates the scale of an axis whose grid the canvas has; onTop places the
     /// x-axis scale above the canvas and is ignored for the y axis.
     void addScale(E_ORIENTATION_TYPE orientation, bool onTop);
+    /// Deletes the scale of an axis (HORIZONTAL: y axis, VERTICAL: x axis), if any.
     void removeScale(E_ORIENTATION_TYPE orientation);
     /// Sets the label type of the axis's grid and resizes its scale.
     void setLabelType(E_ORIENTATION_TYPE orientation, E_LABEL_TYPE type);
     /// Plots whose y-axis scales share one width; may contain this plot.
     void setGroupOfPlots(QList<XYPlot*> plots);
+    /// The plots set by setGroupOfPlots(); not owned.
     QList<XYPlot*> getGroupOfPlots() const;
     /// Width the y-axis scale needs for its labels (widest possible tick label
     /// or fixed label); with includeGroup the largest over the group.
@@ -101,15 +109,23 @@ public:
     /// Creates the legend, or only rebuilds an existing one; either way the
     /// data sets' appearance signals are connected to it afresh.
     void addLegend(bool checkable, E_LEGEND_POSITION position, QMenu* menu);
+    /// Deletes the legend, if any.
     void removeLegend();
     /// The layout that receives the legend instead of the plot's own; takes
     /// effect when the legend is created.
     void setParentLayoutForLegend(QLayout* layout);
 
     // ---- data sets and markers ------------------------------------------------
+    /// Draws dataSet (not owned; remove it before deleting it) after the others.  Its first usable
+    /// y value triggers redrawCanvas(); a full redraw also follows 250 ms after the call.  No
+    /// duplicate check.
     void addDataSet(XYDataSet* dataSet);
+    /// Takes data sets out of the list (every occurrence) without deleting them or redrawing; call
+    /// redrawCanvas() afterwards.
+    ///@{
     void removeDataSet(XYDataSet* dataSet);
     void removeAllDataSets();
+    ///@}
     /// True when some data set's y array has valid values.
     bool hasData() const;
     /// Refuses (with a debug message) a marker whose label equals that of a
@@ -119,6 +135,9 @@ public:
     /// record is still added only once.  For owners of distinct lines that
     /// start out with one placeholder text.
     void addMarkerSharingLabel(Marker_t* marker);
+    /// Add (no duplicate check) or remove (every occurrence) a marker record, which stays the host's.
+    /// None of them redraws: call redrawCanvas() afterwards.
+    ///@{
     void addEllipseMarker(EllipseMarker_t* marker);
     void addCrossMarker(CrossMarker_t* marker);
     void addBandMarker(BandMarker_t* marker);
@@ -126,6 +145,7 @@ public:
     void removeEllipseMarker(EllipseMarker_t* marker);
     void removeCrossMarker(CrossMarker_t* marker);
     void removeBandMarker(BandMarker_t* marker);
+    ///@}
 
     /// Paints the points appended since the last drawing onto the canvas's
     /// cached background.
@@ -135,16 +155,24 @@ public:
     void repositionAutopositionedDataSets(int forgedCanvasHeight);
 
     // ---- parts, for hosts and ready-made widgets ------------------------------
+    /// The canvas, owned by the plot; set its grids, policies and tracking through it.
     XYCanvas* getCanvas() const;
     /// The y-axis scale, or null.
     XYScale* getHorizontalScale() const;
     /// The x-axis scale, or null.
     XYScale* getVerticalScale() const;
+    /// The legend, null until addLegend(); owned by the plot.
     XYLegend* getLegend() const;
+    /// The scroll bars; null for a plot built without them.
+    ///@{
     QScrollBar* getHorizontalScrollBar() const;
     QScrollBar* getVerticalScrollBar() const;
+    ///@}
+    /// A copy of the data-set list, in drawing order.
     QList<XYDataSet*> getDataSets() const;
+    /// A copy of the line-marker list.
     QList<Marker_t*> getMarkers() const;
+    /// The flag of setLegendVisible() (true at first), also when there is no legend.
     bool isLegendVisible() const;
 
     /// Set by the ready-made widgets to the minimum width they give the plot;
@@ -152,9 +180,14 @@ public:
     int minimumPlotWidth = 0;
 
 signals:
+    /// Repeats the canvas's mouseMoved(): the mouse position formatted by the grids; empty strings on leaving.
     void mouseMoved(QString xLabel, QString yLabel);
+    /// Emit to switch the canvas's line from each data set's last point to its first (connected to
+    /// XYCanvas::setConnectFirstLast()).
     void connectFirstLast(bool);
+    /// Emit to switch mouseCoords() on or off (connected to XYCanvas::enableSendingMouseCoords()).
     void sendMouseCoords(bool);
+    /// Repeats the canvas's mouseCoords(): the mouse position in world units.
     void mouseCoords(double, double);
 
 public slots:
@@ -163,11 +196,18 @@ public slots:
     void redrawCanvas();
     /// As redrawCanvas, without returning to the event loop while drawing.
     void redrawCanvasWithoutInterruption();
+    /// Switches the mouseMoved() texts on or off (XYCanvas::enableSendingTextualMouseCoords()).
     void enableMouseTracking(bool enable);
+    /// Shows all data in both directions (XYCanvas::zoomFull()).
     void showFullPlot();
+    /// Shows or hides the legend (kept for a legend created later).
     void setLegendVisible(bool flag);
+    /// Resizes the y-axis scales of the group to the width their labels need now; connected to the
+    /// grid's numberOfDecimalsChanged() and the canvas's viewBoundsChanged().
     void updateHorizontalScaleWidth();
+    /// Sets the x-axis scale's height: ticks plus, when labels go on the scale, one line of the scale font.
     void updateVerticalScaleHeight();
+    /// Repaints the x-axis scale.
     void updateVerticalScale();
     /// Puts the names of the data sets drawn at fixed heights on the y-axis
     /// scale and keeps ticks away from them.  The forged canvas height (when
@@ -176,7 +216,9 @@ public slots:
     void setupYScaleForFixedPositionedDatasets(int forgedCanvasHeight = 0, int forcedHorScrollBarHeight = -1);
 
 protected:
+    /// Lays out the fixed-height data sets for the new size and schedules a full canvas redraw.
     void resizeEvent(QResizeEvent* event) override;
+    /// Lays out the fixed-height data sets for the size shown.
     void showEvent(QShowEvent* event) override;
 
     /// Height of the row below the canvas beside which the y-axis scale reaches
@@ -194,6 +236,9 @@ protected:
     /// Connects the data set's appearance and first-value signals to the legend.
     void connectToLegend(XYDataSet* dataSet);
 
+    /// The plot's widgets and layouts (owned through Qt parenthood), the owned lists of host-owned data
+    /// sets and marker records, the legend settings and the construction flags.
+    ///@{
     QList<Marker_t*>* markers;
     QVBoxLayout* mainLayout;
     XYCanvas* canvas;
@@ -219,6 +264,7 @@ protected:
     QList<XYPlot*> groupOfPlots;
     /// The frame around the canvas and its scroll bars.
     QFrame* canvasFrame = nullptr;
+    ///@}
 };
 
 #endif

@@ -36,6 +36,10 @@ class ZEBPLOT_EXPORT XYScale : public QWidget
     Q_OBJECT
 
 public:
+    /// A scale for the x axis (VERTICAL) or the y axis (HORIZONTAL, which then reaches extraLength
+    /// pixels below the canvas); onTop: an x-axis scale above the canvas, its ticks rising from
+    /// its bottom edge next to the canvas.
+    /// Shows nothing until the grid hands it ticks.
     XYScale(E_ORIENTATION_TYPE orientation, E_LABEL_TYPE labelType, bool onTop, QWidget* parent);
     ~XYScale() override;
 
@@ -50,37 +54,54 @@ public:
 
     /// Appends the closed interval [from, to] in which neither ticks nor labels are drawn.
     void addIntervalToHideScale(int from, int to);
+    /// Forgets every hide interval (no repaint).
     void clearIntervalsToHideScale();
     /// True when some hide interval overlaps [position - halfWidth, position + halfWidth].
     bool mustHideScale(int position, int halfWidth) const;
 
+    /// Adds a text written at a pixel position along the y-axis scale (from the bottom, like ticks),
+    /// such as the name of a data set drawn at a fixed height (no repaint).
     void addLabelAtFixedPosition(int position, QString text);
+    /// Forgets every fixed label (no repaint).
     void clearLabelsAtFixedPosition();
     /// Width the y-axis scale needs for its fixed labels: tick allowance plus
     /// the widest text.  0 for the x-axis scale or without fixed labels.
     int getRequiredWidthForLabelsAtFixedPosition() const;
 
+    /// Construction values (label type as last set).
+    ///@{
     E_ORIENTATION_TYPE getOrientation() const;
     E_LABEL_TYPE getLabelType() const;
+    ///@}
     /// Stores the label type without repainting (the grid forwards its own here).
     void setLabelType(E_LABEL_TYPE type);
+    /// Whether an x-axis scale sits above the canvas.
     bool isOnTop() const;
+    /// Pixels the y-axis scale reaches below the canvas (18); 0 for the x-axis scale.
     int getExtraLength() const;
+    /// Pixels between major ticks, as last handed over by the grid; 0 when the axis has no ticks.
     double getTickSpacing() const;
     /// Position of the first major tick as held, that is already shifted by
     /// extraLength on the y-axis scale.
     double getTickOffset() const;
+    /// Minor intervals per major tick interval, as handed over.
     int getMinorIntervals() const;
+    /// Label texts of the major ticks from the first onwards, as handed over.
     const QList<QString>& getLabels() const;
+    /// The hide intervals as (from, to) pixel pairs.
     const QList<std::pair<int, int>>& getHideIntervals() const;
+    /// The fixed labels as (pixel position, text) pairs.
     const QList<std::pair<int, QString>>& getLabelsAtFixedPosition() const;
 
 protected:
+    /// Paints the scale onto the widget with paint(); the background is left to Qt.
     void paintEvent(QPaintEvent* event) override;
 
     /// Draws the fixed labels; the last step of paint.
     void paintLabelsAtFixedPosition(QPainter* painter, int width, int height);
 
+    /// The state behind the getters above.
+    ///@{
     E_ORIENTATION_TYPE orientation;
     E_LABEL_TYPE labelType;
     QList<QString> labels;
@@ -91,6 +112,7 @@ protected:
     int extraLength = 0;
     QList<std::pair<int, int>> hideIntervals;
     QList<std::pair<int, QString>> fixedLabels;
+    ///@}
 };
 
 #endif
