@@ -148,6 +148,14 @@ public:
 
     // ---- drawing ----------------------------------------------------------
     void drawCanvas(QPainter* painter);
+    /// Draws the whole canvas as it would look target.size() large (grids,
+    /// markers, colour bars, data) straight onto the painter, into target
+    /// given in the device's coordinates, without going through the cached
+    /// background image: on a vector device (PDF, SVG, printer) curves stay
+    /// paths and texts stay texts.  Dense data are reduced per column of the
+    /// target as on screen.  Draws to the end whatever it takes; the widget
+    /// repaints itself completely at its next paint.
+    void drawCanvasOnto(QPainter* painter, QRect target);
     QPixmap* drawBackgroundPixmap();
     void paintBackground(QPainter* painter);
     void drawDataSets(QPainter* painter, bool fullRedraw);
