@@ -38,6 +38,7 @@ signals:
     void timeAxisChanged(ETimeType type);
     void synchronizationOptionsRequested();
     void exportRequested();
+    void printRequested();
     void mouseCoordinatesChanged(QString const& text);
 
 public slots:

@@ -17,6 +17,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -110,6 +113,7 @@ MonitorWindow::MonitorWindow(MonitorOptions const& opts, QWidget* parent)
     statusBar()->addPermanentWidget(sourceLabel);
     connect(toolBar, &MonitorToolBar::mouseCoordinatesChanged, coordinatesLabel, &QLabel::setText);
     connect(toolBar, &MonitorToolBar::exportRequested, this, &MonitorWindow::exportCurrentPlot);
+    connect(toolBar, &MonitorToolBar::printRequested, this, &MonitorWindow::printCurrentPlot);
     connect(toolBar, &MonitorToolBar::synchronizationOptionsRequested, this,
             &MonitorWindow::showSynchronizationOptions);
     connect(toolBar, &MonitorToolBar::timeAxisChanged, this, [this](ETimeType type) {
@@ -489,17 +493,42 @@ QString MonitorWindow::caption() const
 void MonitorWindow::exportCurrentPlot()
 {
     XYPlot* plot = currentPlot();
-    QString path = QFileDialog::getSaveFileName(this, tr("Export plot"), QDir::home().filePath(QStringLiteral("plot.png")),
-                                                tr("PNG images (*.png)"));
+    QString filter = tr("PNG images (*.png)");
+    QString path = QFileDialog::getSaveFileName(
+        this, tr("Export plot"), QDir::home().filePath(QStringLiteral("plot.png")),
+        tr("PNG images (*.png);;PDF documents (*.pdf);;SVG drawings (*.svg)"), &filter);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".png");
-    const QPixmap pixmap = plot->renderToPixmap(QSize(1600, 900), printSettings(), true, true, caption());
-    if (pixmap.save(path))
+        path += filter.contains(QStringLiteral("*.pdf")) ? QStringLiteral(".pdf")
+            : filter.contains(QStringLiteral("*.svg"))   ? QStringLiteral(".svg")
+                                                          : QStringLiteral(".png");
+    QString error;
+    if (plot->saveToFile(path, QSize(1600, 900), 96, printSettings(), true, true, caption(), &error))
         statusBar()->showMessage(tr("Wrote %1").arg(QDir::toNativeSeparators(path)), 5000);
     else
-        statusBar()->showMessage(tr("Could not write %1").arg(QDir::toNativeSeparators(path)), 5000);
+        statusBar()->showMessage(error, 5000);
+}
+
+void MonitorWindow::printCurrentPlot()
+{
+    // Counted in screen pixels, the unit the plot is laid out in; the page
+    // is filled at the printer's own sharpness all the same.
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(caption());
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        statusBar()->showMessage(tr("Could not start printing"), 5000);
+        return;
+    }
+    const QRect page(QPoint(0, 0), printer.pageRect(QPrinter::DevicePixel).size().toSize());
+    currentPlot()->renderOnto(&painter, page, printSettings(), true, true, caption());
+    painter.end();
+    statusBar()->showMessage(tr("Printed %1").arg(caption()), 5000);
 }
 
 void MonitorWindow::showSynchronizationOptions()
@@ -523,7 +552,7 @@ void MonitorWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool MonitorWindow::renderAll(QString const& directory, QSize size)
+bool MonitorWindow::renderAll(QString const& directory, QSize size, QStringList const& formats)
 {
     const QDir dir(directory);
     if (!dir.exists() && !QDir().mkpath(directory)) {
@@ -549,25 +578,37 @@ bool MonitorWindow::renderAll(QString const& directory, QSize size)
                     pixmap.height());
         ok = ok && saved;
     };
+    // A plot in every format asked for; the PNG is the pixmap rendering.
+    auto savePlot = [&](XYPlot* plot, QString const& title, QString const& baseName) {
+        for (QString const& format : formats) {
+            const QString name = baseName + QLatin1Char('.') + format;
+            if (format == QLatin1String("png")) {
+                save(plot->renderToPixmap(size, printSettings(), true, true, title), name);
+                continue;
+            }
+            const QString path = dir.filePath(name);
+            QString error;
+            const bool saved = plot->saveToFile(path, size, 96, printSettings(), true, true, title, &error);
+            if (saved)
+                std::printf("wrote %s (%dx%d)\n", qPrintable(path), size.width(), size.height());
+            else
+                std::printf("could not write %s: %s\n", qPrintable(path), qPrintable(error));
+            ok = ok && saved;
+        }
+    };
     tabs->setCurrentIndex(0);
     settle(200);
     save(grab(), QStringLiteral("window.png"));
 
     const QString source = sourceName();
-    const char* files[] = {"signal-strength.png", "fix-mode.png", "satellites.png"};
+    const char* files[] = {"signal-strength", "fix-mode", "satellites"};
     const QString titles[] = {tr("Signal strength"), tr("Fix mode and position error"), tr("Satellites used")};
     for (int k = 0; k < timePlots.size(); ++k)
-        save(timePlots[k]->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
-                                                       titles[k] + QStringLiteral(" - ") + caption()),
-             QString::fromLatin1(files[k]));
+        savePlot(timePlots[k]->getXYPlot(), titles[k] + QStringLiteral(" - ") + caption(), QString::fromLatin1(files[k]));
     if (spectrumPlot)
-        save(spectrumPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
-                                                       tr("RF spectrum - %1").arg(source)),
-             QStringLiteral("spectrum.png"));
+        savePlot(spectrumPlot->getXYPlot(), tr("RF spectrum - %1").arg(source), QStringLiteral("spectrum"));
     if (correlationPlot)
-        save(correlationPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
-                                                          tr("Code correlation - %1").arg(source)),
-             QStringLiteral("correlation.png"));
+        savePlot(correlationPlot->getXYPlot(), tr("Code correlation - %1").arg(source), QStringLiteral("correlation"));
     std::fflush(stdout);
     return ok;
 }
