@@ -5,8 +5,9 @@
 # Usage: scripts/deps.sh [extra packages...]
 set -euo pipefail
 
-packages=(cmake g++ ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev qt6-serialport-dev
-          gpsd gpsd-clients python3-gps "$@")
+# qt6-svg-dev: SVG export; poppler-utils: the PDF export tests read the files back.
+packages=(cmake g++ ninja-build qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-serialport-dev
+          gpsd gpsd-clients python3-gps poppler-utils "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

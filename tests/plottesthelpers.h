@@ -7,6 +7,8 @@
 
 #include <QImage>
 
+#include <cmath>
+
 inline XYDataSet* makeDataSet(QString const& name, int points, QColor color = Qt::blue)
 {
     auto* dataSet = new XYDataSet(new DataArrayTemplate<double>(), new DataArrayTemplate<double>(), name, color,
@@ -46,5 +48,46 @@ inline QRect darkBox(QImage const& image, QRect const& area, int below = 100)
                 box |= QRect(x, y, 1, 1);
     return box;
 }
+
+/// A plot with everything a rendering lays out: both scales, both axis
+/// titles, two curves, a colour bar, a background marker and a legend.
+struct RichPlot
+{
+    LinearGrid xGrid{VERTICAL, nullptr};
+    LinearGrid yGrid{HORIZONTAL, nullptr};
+    XYPlot plot{true, false, false, nullptr};
+    QList<XYDataSet*> dataSets;
+    Marker_t threshold{MARKER_BACKGROUND, HORIZONTAL, 2.5, Qt::darkMagenta, Qt::SolidLine, 0, "threshold"};
+
+    explicit RichPlot(int points = 2000, bool xScaleOnTop = false)
+    {
+        plot.getCanvas()->setGrid(VERTICAL, &xGrid, false);
+        plot.getCanvas()->setGrid(HORIZONTAL, &yGrid, false);
+        dataSets = {makeDataSet("GPS L1", 0, Qt::red), makeDataSet("GPS L2", 0, Qt::blue),
+                    makeColorBar("Lock", {Qt::green, Qt::yellow}, {"locked", "slipped"})};
+        for (int i = 0; i < points; ++i) {
+            const double x = 40.0 * i / points;
+            dataSets[0]->append(x, 3 * std::sin(x / 3));
+            dataSets[1]->append(x, 2 * std::cos(x / 5) - 1);
+        }
+        for (XYDataSet* dataSet : dataSets)
+            plot.addDataSet(dataSet);
+        plot.addMarker(&threshold);
+        plot.getCanvas()->updateBounds();
+        plot.getCanvas()->zoomTo(Bounds(0, 40, -4, 4));
+        plot.addScale(VERTICAL, xScaleOnTop);
+        plot.addScale(HORIZONTAL, true);
+        plot.setLabelType(VERTICAL, LABEL_ON_SCALE);
+        plot.setLabelType(HORIZONTAL, LABEL_ON_SCALE);
+        plot.setAxisTitle(VERTICAL, "C/N0 (dB-Hz)");
+        plot.setAxisTitle(HORIZONTAL, "Time of week (s)");
+        plot.addLegend(true, LEGEND_RIGHT, nullptr);
+    }
+    ~RichPlot()
+    {
+        plot.removeAllDataSets();
+        qDeleteAll(dataSets);
+    }
+};
 
 #endif

@@ -7,7 +7,7 @@
 //
 //   gnss-monitor [--replay FILE [--follow] | --serial DEV[:BAUD] | --tcp HOST:PORT | --gpsd [HOST[:PORT]]]
 //                [--date YYYY-MM-DD] [--speed X] [--rate HZ] [--max-points N] [--decimate]
-//                [--render DIR] [--duration SECONDS] [--size WxH] [--seed N]
+//                [--render DIR] [--format png,pdf,svg] [--duration SECONDS] [--size WxH] [--seed N]
 //
 // Without a display (no DISPLAY or WAYLAND_DISPLAY) it renders into
 // gnss-monitor-output/ unless --render names another directory.
@@ -93,11 +93,15 @@ int main(int argc, char** argv)
     QCommandLineOption sizeOption(QStringLiteral("size"),
                                   QStringLiteral("Size of the rendered plots, 200x150 to 10000x10000 (default 1600x900)."),
                                   QStringLiteral("WxH"), QStringLiteral("1600x900"));
+    QCommandLineOption formatOption(QStringLiteral("format"),
+                                    QStringLiteral("File types written by --render: png, pdf, svg, comma-separated "
+                                                   "(default png)."),
+                                    QStringLiteral("list"), QStringLiteral("png"));
     QCommandLineOption seedOption(QStringLiteral("seed"), QStringLiteral("Seed of the simulator, 0 to 4294967295."),
                                   QStringLiteral("n"), QStringLiteral("20240501"));
     parser.addOptions({replayOption, serialOption, tcpOption, gpsdOption, dateOption, followOption, speedOption,
                        rateOption, maxPointsOption, decimateOption, renderOption, durationOption, sizeOption,
-                       seedOption});
+                       formatOption, seedOption});
 
     // --gpsd alone (last, or before another option) means the local daemon.
     QStringList arguments = QCoreApplication::arguments();
@@ -221,6 +225,17 @@ int main(int argc, char** argv)
     if (!configDir.isEmpty() && QDir().mkpath(configDir))
         options.settingsFile = QDir(configDir).filePath(QStringLiteral("gnss-monitor.ini"));
 
+    QStringList formats;
+    for (QString const& format : parser.value(formatOption).toLower().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString name = format.trimmed();
+        if (name != QLatin1String("png") && name != QLatin1String("pdf") && name != QLatin1String("svg"))
+            usageError(QStringLiteral("--format takes png, pdf and svg, not \"%1\"").arg(name));
+        if (!formats.contains(name))
+            formats.append(name);
+    }
+    if (formats.isEmpty())
+        usageError(QStringLiteral("--format needs at least one of png, pdf, svg"));
+
     QString renderDir = parser.value(renderOption);
     const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen")
         || QGuiApplication::platformName() == QLatin1String("minimal");
@@ -255,7 +270,7 @@ int main(int argc, char** argv)
         // Laid out and drawn like on screen, but not shown on a display.
         window.setAttribute(Qt::WA_DontShowOnScreen);
         window.show();
-        return window.renderAll(renderDir, renderSize) ? 0 : 1;
+        return window.renderAll(renderDir, renderSize, formats) ? 0 : 1;
     }
     window.show();
     window.startLive();

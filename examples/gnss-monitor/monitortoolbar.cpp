@@ -87,8 +87,12 @@ MonitorToolBar::MonitorToolBar(QWidget* parent)
 
     addSeparator();
     QAction* exportAction = addAction(tr("Export..."));
-    exportAction->setToolTip(tr("Save the current plot as a PNG image, rendered for print"));
+    exportAction->setToolTip(tr("Save the current plot as a PNG image, a PDF page or an SVG drawing, "
+                                "rendered for print"));
     connect(exportAction, &QAction::triggered, this, &MonitorToolBar::exportRequested);
+    QAction* printAction = addAction(tr("Print..."));
+    printAction->setToolTip(tr("Print the current plot"));
+    connect(printAction, &QAction::triggered, this, &MonitorToolBar::printRequested);
 }
 
 void MonitorToolBar::announceState()

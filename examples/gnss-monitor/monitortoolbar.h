@@ -45,6 +45,7 @@ signals:
     void bandChanged(QString const& band);
     void synchronizationOptionsRequested();
     void exportRequested();
+    void printRequested();
     void mouseCoordinatesChanged(QString const& text);
 
 public slots:

@@ -20,6 +20,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -140,6 +143,7 @@ MonitorWindow::MonitorWindow(MonitorOptions const& opts, QWidget* parent)
     statusBar()->addPermanentWidget(sourceLabel);
     connect(toolBar, &MonitorToolBar::mouseCoordinatesChanged, coordinatesLabel, &QLabel::setText);
     connect(toolBar, &MonitorToolBar::exportRequested, this, &MonitorWindow::exportCurrentPlot);
+    connect(toolBar, &MonitorToolBar::printRequested, this, &MonitorWindow::printCurrentPlot);
     connect(toolBar, &MonitorToolBar::synchronizationOptionsRequested, this,
             &MonitorWindow::showSynchronizationOptions);
     connect(toolBar, &MonitorToolBar::bandChanged, this, &MonitorWindow::showBand);
@@ -673,17 +677,42 @@ QString MonitorWindow::caption() const
 void MonitorWindow::exportCurrentPlot()
 {
     XYPlot* plot = currentPlot();
-    QString path = QFileDialog::getSaveFileName(this, tr("Export plot"), QDir::home().filePath(QStringLiteral("plot.png")),
-                                                tr("PNG images (*.png)"));
+    QString filter = tr("PNG images (*.png)");
+    QString path = QFileDialog::getSaveFileName(
+        this, tr("Export plot"), QDir::home().filePath(QStringLiteral("plot.png")),
+        tr("PNG images (*.png);;PDF documents (*.pdf);;SVG drawings (*.svg)"), &filter);
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".png");
-    const QPixmap pixmap = plot->renderToPixmap(QSize(1600, 900), printSettings(), true, true, caption());
-    if (pixmap.save(path))
+        path += filter.contains(QStringLiteral("*.pdf")) ? QStringLiteral(".pdf")
+            : filter.contains(QStringLiteral("*.svg"))   ? QStringLiteral(".svg")
+                                                          : QStringLiteral(".png");
+    QString error;
+    if (plot->saveToFile(path, QSize(1600, 900), 96, printSettings(), true, true, caption(), &error))
         statusBar()->showMessage(tr("Wrote %1").arg(QDir::toNativeSeparators(path)), 5000);
     else
-        statusBar()->showMessage(tr("Could not write %1").arg(QDir::toNativeSeparators(path)), 5000);
+        statusBar()->showMessage(error, 5000);
+}
+
+void MonitorWindow::printCurrentPlot()
+{
+    // Counted in screen pixels, the unit the plot is laid out in; the page
+    // is filled at the printer's own sharpness all the same.
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(caption());
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        statusBar()->showMessage(tr("Could not start printing"), 5000);
+        return;
+    }
+    const QRect page(QPoint(0, 0), printer.pageRect(QPrinter::DevicePixel).size().toSize());
+    currentPlot()->renderOnto(&painter, page, printSettings(), true, true, caption());
+    painter.end();
+    statusBar()->showMessage(tr("Printed %1").arg(caption()), 5000);
 }
 
 void MonitorWindow::showSynchronizationOptions()
@@ -707,7 +736,7 @@ void MonitorWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool MonitorWindow::renderAll(QString const& directory, QSize size)
+bool MonitorWindow::renderAll(QString const& directory, QSize size, QStringList const& formats)
 {
     const QDir dir(directory);
     if (!dir.exists() && !QDir().mkpath(directory)) {
@@ -733,13 +762,31 @@ bool MonitorWindow::renderAll(QString const& directory, QSize size)
                     pixmap.height());
         ok = ok && saved;
     };
+    // A plot in every format asked for; the PNG is the pixmap rendering.
+    auto savePlot = [&](XYPlot* plot, QString const& title, QString const& baseName) {
+        for (QString const& format : formats) {
+            const QString name = baseName + QLatin1Char('.') + format;
+            if (format == QLatin1String("png")) {
+                save(plot->renderToPixmap(size, printSettings(), true, true, title), name);
+                continue;
+            }
+            const QString path = dir.filePath(name);
+            QString error;
+            const bool saved = plot->saveToFile(path, size, 96, printSettings(), true, true, title, &error);
+            if (saved)
+                std::printf("wrote %s (%dx%d)\n", qPrintable(path), size.width(), size.height());
+            else
+                std::printf("could not write %s: %s\n", qPrintable(path), qPrintable(error));
+            ok = ok && saved;
+        }
+    };
     tabs->setCurrentIndex(0);
     settle(200);
     save(grab(), QStringLiteral("window.png"));
 
     const QString source = sourceName();
-    auto render = [&](XYPlot* plot, QString const& title, QString const& file) {
-        save(plot->renderToPixmap(size, printSettings(), true, true, title + QStringLiteral(" - ") + caption()), file);
+    auto render = [&](XYPlot* plot, QString const& title, QString const& baseName) {
+        savePlot(plot, title + QStringLiteral(" - ") + caption(), baseName);
     };
     // The band in view, then every other band on its own.
     const QString firstBand = shownBand;
@@ -752,22 +799,17 @@ bool MonitorWindow::renderAll(QString const& directory, QSize size)
         settle(200);
         const QString suffix = band == firstBand ? QString() : QLatin1Char('-') + band;
         const QString label = band.isEmpty() ? QString() : QStringLiteral(" %1").arg(band);
-        render(cn0Plot->getXYPlot(), tr("Signal strength%1").arg(label),
-               QStringLiteral("signal-strength%1.png").arg(suffix));
-        render(elevationPlot, tr("C/N0%1 against elevation").arg(label), QStringLiteral("cn0-elevation%1.png").arg(suffix));
+        render(cn0Plot->getXYPlot(), tr("Signal strength%1").arg(label), QStringLiteral("signal-strength%1").arg(suffix));
+        render(elevationPlot, tr("C/N0%1 against elevation").arg(label), QStringLiteral("cn0-elevation%1").arg(suffix));
     }
     showBand(firstBand);
-    render(fixPlot->getXYPlot(), tr("Fix mode and position error"), QStringLiteral("fix-mode.png"));
-    render(satellitePlot->getXYPlot(), tr("Satellites used"), QStringLiteral("satellites.png"));
-    render(dopPlot->getXYPlot(), tr("Dilution of precision"), QStringLiteral("dop.png"));
+    render(fixPlot->getXYPlot(), tr("Fix mode and position error"), QStringLiteral("fix-mode"));
+    render(satellitePlot->getXYPlot(), tr("Satellites used"), QStringLiteral("satellites"));
+    render(dopPlot->getXYPlot(), tr("Dilution of precision"), QStringLiteral("dop"));
     if (spectrumPlot)
-        save(spectrumPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
-                                                       tr("RF spectrum - %1").arg(source)),
-             QStringLiteral("spectrum.png"));
+        savePlot(spectrumPlot->getXYPlot(), tr("RF spectrum - %1").arg(source), QStringLiteral("spectrum"));
     if (correlationPlot)
-        save(correlationPlot->getXYPlot()->renderToPixmap(size, printSettings(), true, true,
-                                                          tr("Code correlation - %1").arg(source)),
-             QStringLiteral("correlation.png"));
+        savePlot(correlationPlot->getXYPlot(), tr("Code correlation - %1").arg(source), QStringLiteral("correlation"));
     std::fflush(stdout);
     return ok;
 }

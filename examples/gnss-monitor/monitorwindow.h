@@ -72,7 +72,7 @@ public:
     QString dateAdvice() const;
     /// Writes every plot (renderToPixmap at print settings) and a grab of the
     /// window into directory; prints one line per file.  False if one failed.
-    bool renderAll(QString const& directory, QSize size);
+    bool renderAll(QString const& directory, QSize size, QStringList const& formats = {QStringLiteral("png")});
 
     int brokenLineCount() const;
     QList<XYPlot*> plots() const;
@@ -96,6 +96,7 @@ private:
     void alignLegends();
     XYPlot* currentPlot() const;
     void exportCurrentPlot();
+    void printCurrentPlot();
     QString sourceName() const;
     /// The source and the time span of the data, for renderings.
     QString caption() const;

@@ -13,6 +13,7 @@
 #include "pixelrounding.h"
 
 #include <QAbstractButton>
+#include <QPainter>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QRubberBand>
@@ -1226,4 +1227,41 @@ void XYCanvas::connectAsZoomFullBothButton(QAbstractButton* button)
 {
     connect(button, &QAbstractButton::pressed, this, qOverload<>(&XYCanvas::zoomFull));
     connect(this, &XYCanvas::zoomFullBothEnabled, button, &QWidget::setEnabled);
+}
+
+// ---------------------------------------------------------------------------
+// Drawing onto a foreign device
+
+void XYCanvas::drawCanvasOnto(QPainter* painter, QRect target)
+{
+    if (!painter || !painter->isActive() || target.width() <= 0 || target.height() <= 0)
+        return;
+    // The drawing code works in a viewport of its own size from (0, 0):
+    // the painter is given exactly that, placed at target.
+    const QRect onScreenViewport = viewport;
+    const bool wasUntilFinished = continueBackgroundDrawingUntilFinished;
+    viewport = QRect(QPoint(0, 0), target.size());
+    computeFactors();
+    dataSetMarkers.clear();
+    clearDataSetFilterCaches();
+    clearViewportMaps();
+    continueBackgroundDrawingUntilFinished = true;
+
+    painter->save();
+    painter->resetTransform();
+    painter->setViewport(target);
+    painter->setWindow(viewport);
+    paintBackground(painter);
+    drawBandMarkers(MARKER_FOREGROUND, painter);
+    drawMarkers(MARKER_FOREGROUND, painter);
+    drawEllipsoidalMarkers(painter);
+    drawCrossMarkers(painter);
+    painter->restore();
+
+    // The hit-test maps, generated markers and drawn indices now describe
+    // this drawing, not the cached image: the widget starts afresh.
+    continueBackgroundDrawingUntilFinished = wasUntilFinished;
+    viewport = onScreenViewport;
+    computeFactors();
+    fullRedrawNeeded = true;
 }

@@ -227,6 +227,14 @@ public:
     /// the size changed; a full redraw may stop after 250 ms and continue from the event loop),
     /// then the foreground band, line, ellipse and cross markers.
     void drawCanvas(QPainter* painter);
+    /// Draws the whole canvas as it would look target.size() large (grids,
+    /// markers, colour bars, data) straight onto the painter, into target
+    /// given in the device's coordinates, without going through the cached
+    /// background image: on a vector device (PDF, SVG, printer) curves stay
+    /// paths and texts stay texts.  Dense data are reduced per column of the
+    /// target as on screen.  Draws to the end whatever it takes; the widget
+    /// repaints itself completely at its next paint.
+    void drawCanvasOnto(QPainter* painter, QRect target);
     /// A new pixmap of the viewport size with the background painted; the caller deletes it.
     QPixmap* drawBackgroundPixmap();
     /// White area, grids, background markers, colour-bar grooves and all data sets.

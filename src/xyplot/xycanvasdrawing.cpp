@@ -325,11 +325,14 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
     auto drawable = [](XYDataSet* dataSet) { return dataSet->visible && dataSet->yData->hasValidValues(); };
 
     // Colour bars go to a layer of their own that lies above the other data
-    // sets; the layer is only made when there is a colour bar to draw.
+    // sets; the layer is only made when there is a colour bar to draw.  A
+    // vector device gets them straight, after the other data sets: a layer
+    // would turn them into an image.
+    const bool vectorDevice = !painter->paintEngine() || painter->paintEngine()->type() != QPaintEngine::Raster;
     QPixmap* colorBarLayer = nullptr;
     QPainter* colorBarPainter = nullptr;
     for (XYDataSet* dataSet : *dataSets) {
-        if (!dataSet->getLook()->isColorBar())
+        if (!dataSet->getLook()->isColorBar() || vectorDevice)
             continue;
         if (drawable(dataSet)) {
             if (!colorBarLayer) {
@@ -349,6 +352,10 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
             drawDataSet(painter, dataSet);
         if (budgetExhausted())
             break;
+    }
+    for (XYDataSet* dataSet : *dataSets) {
+        if (vectorDevice && dataSet->getLook()->isColorBar() && drawable(dataSet))
+            drawDataSet(painter, dataSet);
     }
     if (colorBarLayer) {
         delete colorBarPainter;

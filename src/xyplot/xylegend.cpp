@@ -578,13 +578,14 @@ LookLegend* XYLegend::getColorBarLegend(XYDataSet* dataSet)
     return nullptr;
 }
 
-QPixmap XYLegend::drawLegendToPixmap(QSize size)
+XYLegend::PictureFit XYLegend::fitPicture(QSize size)
 {
+    PictureFit fit;
     if (!dataSets)
-        return QPixmap();
+        return fit;
     const PlotRenderSettings_t* settings = getPlotRenderSettings();
-    QFont headingFont = settings->legendTitleFont;
-    QFont entryFont = settings->legendFont;
+    fit.headingFont = settings->legendTitleFont;
+    fit.entryFont = settings->legendFont;
     const int symbolWidth = settings->legendIconSize;
     const int textGap = settings->legendIconMargin;
 
@@ -614,37 +615,43 @@ QPixmap XYLegend::drawLegendToPixmap(QSize size)
     }
 
     // Shrink both fonts point by point until the picture fits.
-    int pointSize = headingFont.pointSize();
+    int pointSize = fit.headingFont.pointSize();
     if (pointSize <= 0)
-        pointSize = QFontInfo(headingFont).pointSize();
-    int spacing = 0;
+        pointSize = QFontInfo(fit.headingFont).pointSize();
     int width = 0;
     int height = 0;
-    bool fits = false;
     for (;;) {
-        headingFont.setPointSize(pointSize);
-        entryFont.setPointSize(pointSize);
-        const QFontMetrics headingMetrics(headingFont);
-        const QFontMetrics entryMetrics(entryFont);
-        spacing = entryMetrics.lineSpacing();
-        height = spacing * (lines + 1);
+        fit.headingFont.setPointSize(pointSize);
+        fit.entryFont.setPointSize(pointSize);
+        const QFontMetrics headingMetrics(fit.headingFont);
+        const QFontMetrics entryMetrics(fit.entryFont);
+        fit.spacing = entryMetrics.lineSpacing();
+        height = fit.spacing * (lines + 1);
         const bool heightFits = height <= size.height();
         // Measuring every text is what costs with many entries: only where
         // the height fits, or at the last size, which gives the width.
         if (heightFits || pointSize <= kSmallestPointSize) {
             width = 0;
             for (const QString& heading : std::as_const(headings))
-                width = std::max(width, headingMetrics.horizontalAdvance(heading) + 2 * spacing);
+                width = std::max(width, headingMetrics.horizontalAdvance(heading) + 2 * fit.spacing);
             for (const QString& entry : std::as_const(entries))
-                width = std::max(width, entryMetrics.horizontalAdvance(entry) + 2 * spacing + symbolWidth + textGap);
+                width = std::max(width, entryMetrics.horizontalAdvance(entry) + 2 * fit.spacing + symbolWidth + textGap);
         }
-        fits = heightFits && width <= size.width();
-        if (fits || pointSize <= kSmallestPointSize)
+        fit.fits = heightFits && width <= size.width();
+        if (fit.fits || pointSize <= kSmallestPointSize)
             break;
         --pointSize;
     }
 
-    if (!fits) {
+    fit.size = QSize(std::min(width, size.width()), std::min(height, size.height()));
+    if (fit.size.width() <= 0 || fit.size.height() <= 0)
+        fit.size = QSize();
+    return fit;
+}
+
+void XYLegend::warnWhenCropped(PictureFit const& fit)
+{
+    if (!fit.fits) {
         const QDateTime now = QDateTime::currentDateTime();
         const bool quietLongEnough = lastFitFailure.isNull() || lastFitFailure.secsTo(now) >= kWarningPauseSeconds;
         if (quietLongEnough && !isUserInteractionDisabled()) {
@@ -655,47 +662,76 @@ QPixmap XYLegend::drawLegendToPixmap(QSize size)
         }
         lastFitFailure = now;
     }
+}
 
-    const int pixmapWidth = std::min(width, size.width());
-    const int pixmapHeight = std::min(height, size.height());
-    if (pixmapWidth <= 0 || pixmapHeight <= 0)
+QSize XYLegend::legendPictureSize(QSize size)
+{
+    const PictureFit fit = fitPicture(size);
+    if (dataSets)
+        warnWhenCropped(fit);
+    return fit.size;
+}
+
+void XYLegend::drawLegendPicture(QPainter* painter, QSize size)
+{
+    const PictureFit fit = fitPicture(size);
+    if (painter && !fit.size.isEmpty())
+        paintPicture(painter, fit);
+}
+
+QPixmap XYLegend::drawLegendToPixmap(QSize size)
+{
+    if (!dataSets)
         return QPixmap();
-    QPixmap pixmap(pixmapWidth, pixmapHeight);
+    const PictureFit fit = fitPicture(size);
+    warnWhenCropped(fit);
+    if (fit.size.isEmpty())
+        return QPixmap();
+    QPixmap pixmap(fit.size);
     pixmap.fill(Qt::white);
-
     QPainter painter(&pixmap);
-    const QFontMetrics headingMetrics(headingFont);
-    const QFontMetrics entryMetrics(entryFont);
+    paintPicture(&painter, fit);
+    painter.end();
+    return pixmap;
+}
+
+void XYLegend::paintPicture(QPainter* painter, PictureFit const& fit)
+{
+    const PlotRenderSettings_t* settings = getPlotRenderSettings();
+    const int symbolWidth = settings->legendIconSize;
+    const int textGap = settings->legendIconMargin;
+    const QFontMetrics headingMetrics(fit.headingFont);
+    const QFontMetrics entryMetrics(fit.entryFont);
     const int ascent = entryMetrics.ascent();
-    const int textX = symbolWidth + spacing + textGap;
-    int y = ascent + spacing / 2;
+    const int textX = symbolWidth + fit.spacing + textGap;
+    int y = ascent + fit.spacing / 2;
     auto drawHeading = [&](const QString& text) {
-        painter.setFont(headingFont);
-        painter.drawText((pixmapWidth - headingMetrics.horizontalAdvance(text)) / 2, y, text);
+        painter->setFont(fit.headingFont);
+        painter->drawText((fit.size.width() - headingMetrics.horizontalAdvance(text)) / 2, y, text);
     };
     auto drawEntry = [&](const QPixmap& symbol, const QString& text) {
-        painter.drawPixmap(spacing, y - (symbol.height() + ascent) / 2, symbol);
-        painter.setFont(entryFont);
-        painter.drawText(textX, y, text);
+        painter->drawPixmap(fit.spacing, y - (symbol.height() + ascent) / 2, symbol);
+        painter->setFont(fit.entryFont);
+        painter->drawText(textX, y, text);
     };
 
     if (!title.isEmpty()) {
         drawHeading(title);
-        y += spacing;
+        y += fit.spacing;
     }
     for (int i = 0; i < dataSets->size(); ++i) {
         if (!isPrinted(dataSets->at(i)))
             continue;
         drawEntry(createPixmap(i, Qt::white, false), dataSets->at(i)->name);
-        y += spacing;
+        y += fit.spacing;
     }
     for (XYDataSet* dataSet : std::as_const(*dataSets)) {
         if (!isPrinted(dataSet) || !dataSet->getLook()->isColorBar())
             continue;
         Look* look = dataSet->getLook();
-        y += spacing;
+        y += fit.spacing;
         drawHeading(dataSet->name);
-        y += spacing;
+        y += fit.spacing;
         LookLegend* lookLegend = getColorBarLegend(dataSet);
         const QList<Look::Entry> lookEntries = look->getLookEntriesForLegend();
         for (const Look::Entry& entry : lookEntries) {
@@ -703,12 +739,10 @@ QPixmap XYLegend::drawLegendToPixmap(QSize size)
             if (lookLegend) {
                 drawEntry(lookLegend->createPixmap(entry, Qt::white), text);
             } else {
-                painter.setFont(entryFont);
-                painter.drawText(textX, y, text);
+                painter->setFont(fit.entryFont);
+                painter->drawText(textX, y, text);
             }
-            y += spacing;
+            y += fit.spacing;
         }
     }
-    painter.end();
-    return pixmap;
 }

@@ -14,6 +14,7 @@
 #include <QSize>
 #include <QString>
 #include <QTimer>
+#include <QFont>
 #include <QWidget>
 
 class LegendGrid;
@@ -69,6 +70,13 @@ public:
     /// A printable picture of the legend that fits into size, or a null pixmap
     /// when there is nothing to show.  Fonts shrink down to 4 points to fit.
     QPixmap drawLegendToPixmap(QSize size);
+    /// The size of the picture drawLegendToPixmap(size) would return (empty
+    /// when it would return a null pixmap), with the same warning when the
+    /// legend must be cropped.
+    QSize legendPictureSize(QSize size);
+    /// Draws that picture with the painter, its top-left corner at the origin,
+    /// without a background: on a vector device the texts stay texts.
+    void drawLegendPicture(QPainter* painter, QSize size);
 
     /// Draws an E_SYMBOL of half size r around centre with the painter's pen,
     /// in ordinary downward coordinates; values outside 1..10 draw nothing.
@@ -114,6 +122,21 @@ public slots:
     void allOrNoneCBToggled();
 
 protected:
+    /// The fonts, line spacing and size at which the legend picture fits (or
+    /// is cropped: fits false).
+    struct PictureFit
+    {
+        QFont headingFont;
+        QFont entryFont;
+        int spacing = 0;
+        QSize size;
+        bool fits = false;
+    };
+    PictureFit fitPicture(QSize size);
+    /// Tells the user, at most once in a while, that the picture is cropped.
+    void warnWhenCropped(PictureFit const& fit);
+    void paintPicture(QPainter* painter, PictureFit const& fit);
+
     /// What the symbol picture of a data set shows: the appearance of its
     /// newest point (the look's defaults while it is empty) in the current
     /// settings, on a background.

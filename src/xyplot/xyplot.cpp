@@ -12,20 +12,30 @@
 #include "xyscale.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSvgGenerator>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -38,8 +48,8 @@ const int kRenderedScrollBarHeight = 17;
 // Fixed labels keep ticks at least this far away on either side.
 const int kMinimumFixedLabelHalfWidth = 7;
 const int kDeferredUpdateMs = 250;
-// renderToPixmap starts again when drawing changed the y-axis scale width;
-// this bounds the number of attempts should the width keep changing.
+// A rendering is laid out again when the grids' labels changed the y-axis
+// scale width; this bounds the number of layouts should the width keep changing.
 const int kMaxRenderAttempts = 4;
 const QString kBarSuffix = QStringLiteral(" Bar");
 
@@ -52,6 +62,20 @@ int tickAllowance()
 {
     return (5 * getPlotRenderSettings()->majorTickLength) / 4;
 }
+
+// Runs a function when leaving the scope, however it is left.
+template <typename F>
+class ScopeExit
+{
+public:
+    explicit ScopeExit(F f) : f(std::move(f)) {}
+    ~ScopeExit() { f(); }
+    ScopeExit(ScopeExit const&) = delete;
+    ScopeExit& operator=(ScopeExit const&) = delete;
+
+private:
+    F f;
+};
 
 } // namespace
 
@@ -816,12 +840,52 @@ QList<Marker_t*> XYPlot::getMarkers() const
 }
 
 // ---------------------------------------------------------------------------
-// Rendering to a pixmap
+// Rendering onto any paint device
+
+// Where each part of a rendering goes, relative to the top-left corner of the
+// target; an empty rectangle is a part left out.  Computed once, before
+// anything is drawn, so that a device that cannot be painted twice (a PDF page,
+// a printer) gets each part exactly once.
+struct XYPlot::RenderLayout
+{
+    QRect xTitle;
+    QRect yTitle;
+    QRect xScale;
+    QRect yScale;
+    QRect canvas;
+    QRect legend;
+    /// What the legend picture was fitted to.
+    QSize legendAvailable;
+    QRect caption;
+    int captionMargin = 0;
+};
 
 QPixmap XYPlot::renderToPixmap(QSize size, PlotRenderSettings_t settings, bool withLegend, bool withXAxisTitle,
                                QString title)
 {
-    return renderToPixmapAttempt(size, settings, withLegend, withXAxisTitle, title, 1);
+    return renderToPixmap(size, settings, withLegend, withXAxisTitle, title, 1.0);
+}
+
+QPixmap XYPlot::renderToPixmap(QSize size, PlotRenderSettings_t const& settings, bool withLegend,
+                               bool withXAxisTitle, QString const& title, qreal devicePixelRatio)
+{
+    if (size.width() <= 0 || size.height() <= 0)
+        return QPixmap();
+    if (!(devicePixelRatio > 0) || !std::isfinite(devicePixelRatio)) {
+        qWarning() << "XYPlot::renderToPixmap: device pixel ratio" << devicePixelRatio << "is not positive";
+        return QPixmap();
+    }
+    const QSize devicePixels(int(std::ceil(size.width() * devicePixelRatio)),
+                             int(std::ceil(size.height() * devicePixelRatio)));
+    QPixmap result(devicePixels);
+    if (result.isNull())
+        return result;
+    result.setDevicePixelRatio(devicePixelRatio);
+    result.fill(Qt::white);
+    QPainter painter(&result);
+    renderOnto(&painter, QRect(QPoint(0, 0), size), settings, withLegend, withXAxisTitle, title);
+    painter.end();
+    return result;
 }
 
 void XYPlot::restoreOnScreenLayout()
@@ -831,8 +895,8 @@ void XYPlot::restoreOnScreenLayout()
     updateVerticalScaleHeight();
 }
 
-// The parts are painted one by one with the code that paints them on screen,
-// under the caller's settings, and pasted together:
+// The parts are painted with the code that paints them on screen, under the
+// caller's settings, each into its own rectangle:
 //
 //   y title | y scale | canvas (one-pixel frame)  | legend
 //           |         | x scale, x title           |
@@ -840,149 +904,250 @@ void XYPlot::restoreOnScreenLayout()
 //
 // with the x scale and x title above the canvas when the x-axis scale is on
 // top.  The y-axis scale reaches 18 pixels below the canvas, as on screen.
-QPixmap XYPlot::renderToPixmapAttempt(QSize size, PlotRenderSettings_t const& settings, bool withLegend,
-                                      bool withXAxisTitle, QString const& title, int attempt)
+void XYPlot::renderOnto(QPainter* painter, QRect target, PlotRenderSettings_t const& settings, bool withLegend,
+                        bool withXAxisTitle, QString const& title)
 {
-    const int width = size.width();
-    const int height = size.height();
-    if (width <= 0 || height <= 0)
-        return QPixmap();
-
-    // Sizes under the pushed settings.
+    if (!painter || !painter->isActive() || target.width() <= 0 || target.height() <= 0)
+        return;
     plotRenderSettings.append(settings);
+    // However the drawing ends, the stack and the scales on screen are as before.
+    const ScopeExit restore([this] {
+        plotRenderSettings.takeLast();
+        restoreOnScreenLayout();
+    });
+    const RenderLayout layout = layOutRendering(target.size(), withLegend, withXAxisTitle, title);
     const PlotRenderSettings_t* rs = getPlotRenderSettings();
-    setupYScaleForFixedPositionedDatasets(0, kRenderedScrollBarHeight);
-    setHorizontalScaleWidth(calculateHorizontalScaleWidth(true), true);
-    updateVerticalScaleHeight();
-    const int yScaleW = horizontalScale ? horizontalScale->minimumWidth() : 0;
-    const int xScaleH = verticalScale ? verticalScale->minimumHeight() : 0;
 
-    const QString xTitle = getAxisTitle(HORIZONTAL);
-    const QString yTitle = getAxisTitle(VERTICAL);
-    const bool xTitleShown = withXAxisTitle && !xTitle.isEmpty();
-    const int xTitleH = xTitleShown ? int(std::floor(1.5 * QFontMetrics(rs->axisTitleFont).height())) : 0;
+    // Every part gets its own coordinates, from (0, 0) to its size, as the
+    // pixmap of a widget would: the scales, grids and markers measure
+    // themselves by the painter's viewport.
+    auto drawPart = [&](QRect const& part, bool background, auto&& draw) {
+        if (part.isEmpty())
+            return;
+        painter->save();
+        painter->resetTransform();
+        painter->setViewport(part.translated(target.topLeft()));
+        painter->setWindow(QRect(QPoint(0, 0), part.size()));
+        painter->setClipRect(QRect(QPoint(0, 0), part.size()), Qt::IntersectClip);
+        painter->setPen(QPen());
+        painter->setBrush(Qt::NoBrush);
+        if (background)
+            painter->fillRect(QRect(QPoint(0, 0), part.size()), Qt::white);
+        draw(QRect(QPoint(0, 0), part.size()));
+        painter->restore();
+    };
 
-    QPixmap legendPixmap;
-    if (withLegend && legend)
-        legendPixmap = legend->drawLegendToPixmap(QSize(width / 3, height - xTitleH - xScaleH));
-    const int legendW = legendPixmap.isNull() ? 0 : legendPixmap.width();
-    const QFontMetrics captionMetrics(rs->legendFont);
-    const int captionMargin = int(std::floor(0.3 * captionMetrics.height()));
-
-    int yTitleW = 0;
-    if (!yTitle.isEmpty()) {
-        // The caption's height is not known yet: estimate it on the width left
-        // by the x-title height, which stands in for the y-title width.
-        int reserve = 0;
-        if (!title.isEmpty()) {
-            const QRect box = captionMetrics.boundingRect(QRect(0, 0, width - xTitleH - yScaleW - legendW, 1000),
-                                                          Qt::AlignRight | Qt::TextWordWrap, title);
-            reserve = box.height() + 2 * captionMargin;
-        }
-        yTitleW = int(std::floor(1.5 * getAxisTitleTextHeight(VERTICAL, height - xTitleH - xScaleH - reserve)));
-    }
-    const int cw = std::max(1, width - legendW - yScaleW - yTitleW);
-
-    int titleH = 0;
-    QPixmap caption;
-    if (!title.isEmpty()) {
-        QPixmap scratch(cw, std::max(1, height - xTitleH - xScaleH));
-        QPainter scratchPainter(&scratch);
-        scratchPainter.setFont(rs->legendFont);
-        const QRect area = scratchPainter.viewport().adjusted(captionMargin, captionMargin, -captionMargin,
-                                                              -captionMargin);
-        titleH = scratchPainter.boundingRect(area, Qt::AlignRight | Qt::TextWordWrap, title).height()
-            + 2 * captionMargin;
-        scratchPainter.end();
-        caption = QPixmap(cw, titleH);
-        caption.fill(QColor(0, 0, 0, 0));
-        QPainter captionPainter(&caption);
-        captionPainter.setFont(rs->legendFont);
-        captionPainter.drawText(
-            captionPainter.viewport().adjusted(captionMargin, captionMargin, -captionMargin, -captionMargin),
-            Qt::AlignRight | Qt::TextWordWrap, title);
-    }
-    const int ch = std::max(1, height - xTitleH - xScaleH - titleH);
-
-    // The parts.  Fixed labels and hidden intervals now refer to the pixmap's canvas.
-    setupYScaleForFixedPositionedDatasets(ch, kRenderedScrollBarHeight);
-    QPixmap canvasPixmap(cw, ch);
-    canvasPixmap.fill(Qt::white);
-    {
-        QPainter painter(&canvasPixmap);
-        painter.save();
+    // The canvas first: drawing it feeds the scales their ticks and labels.
+    canvas->setContinueBackgroundDrawingUntilFinished(true);
+    drawPart(layout.canvas, true, [&](QRect const& area) {
         // Texts inside the plot area (labels in the plot, marker labels) are
         // written in the canvas's font, as on screen; the scale font belongs
         // to the scales.  The canvas itself is left alone: changing its font
         // would repaint it on screen during every export.
-        painter.setFont(canvas->font());
-        canvas->setContinueBackgroundDrawingUntilFinished(true);
-        canvas->drawCanvas(&painter);
-        painter.restore();
-        painter.drawRect(0, 0, cw - 1, ch - 1);
-    }
+        painter->setFont(canvas->font());
+        canvas->drawCanvasOnto(painter, painter->viewport());
+        painter->drawRect(area.adjusted(0, 0, -1, -1));
+    });
+    drawPart(layout.xTitle, true, [&](QRect const& area) { drawAxisTitle(painter, HORIZONTAL, area); });
+    drawPart(layout.yTitle, true, [&](QRect const& area) { drawAxisTitle(painter, VERTICAL, area); });
+    drawPart(layout.xScale, true, [&](QRect const&) { verticalScale->paint(painter); });
+    drawPart(layout.yScale, true, [&](QRect const&) { horizontalScale->paint(painter); });
+    drawPart(layout.legend, true, [&](QRect const&) { legend->drawLegendPicture(painter, layout.legendAvailable); });
+    drawPart(layout.caption, false, [&](QRect const& area) {
+        const int margin = layout.captionMargin;
+        painter->setFont(rs->legendFont);
+        painter->drawText(area.adjusted(margin, margin, -margin, -margin), Qt::AlignRight | Qt::TextWordWrap, title);
+    });
+}
 
-    // Drawing made the grid recompute its decimals (or the fixed labels
-    // changed): the y-axis scale has another width, so lay out again.
-    if (horizontalScale && horizontalScale->minimumWidth() != yScaleW && attempt < kMaxRenderAttempts) {
-        QPixmap result = renderToPixmapAttempt(size, settings, withLegend, withXAxisTitle, title, attempt + 1);
-        plotRenderSettings.takeLast();
-        restoreOnScreenLayout();
-        return result;
-    }
+// Sizes under the pushed settings.  The y-axis scale's width depends on the
+// labels, which depend on the canvas size, which depends on the scale's width:
+// the layout is repeated until the width stays, a bounded number of times.
+XYPlot::RenderLayout XYPlot::layOutRendering(QSize size, bool withLegend, bool withXAxisTitle, QString const& title)
+{
+    const PlotRenderSettings_t* rs = getPlotRenderSettings();
+    const int width = size.width();
+    const int height = size.height();
+    const QString xTitle = getAxisTitle(HORIZONTAL);
+    const QString yTitle = getAxisTitle(VERTICAL);
+    const bool xTitleShown = withXAxisTitle && !xTitle.isEmpty();
+    const int xTitleH = xTitleShown ? int(std::floor(1.5 * QFontMetrics(rs->axisTitleFont).height())) : 0;
+    const QFontMetrics captionMetrics(rs->legendFont);
+    const int captionMargin = int(std::floor(0.3 * captionMetrics.height()));
 
-    QPixmap xScalePixmap;
-    if (verticalScale && xScaleH > 0) {
-        xScalePixmap = QPixmap(cw, xScaleH);
-        xScalePixmap.fill(Qt::white);
-        QPainter painter(&xScalePixmap);
-        verticalScale->paint(&painter);
-    }
-    QPixmap yScalePixmap;
-    if (horizontalScale && yScaleW > 0) {
-        yScalePixmap = QPixmap(yScaleW, ch + horizontalScale->getExtraLength());
-        yScalePixmap.fill(Qt::white);
-        QPainter painter(&yScalePixmap);
-        horizontalScale->paint(&painter);
-    }
-    QPixmap xTitlePixmap;
-    if (xTitleShown && xTitleH > 0) {
-        xTitlePixmap = QPixmap(cw, xTitleH);
-        xTitlePixmap.fill(Qt::white);
-        QPainter painter(&xTitlePixmap);
-        drawAxisTitle(&painter, HORIZONTAL, xTitlePixmap.rect());
-    }
-    QPixmap yTitlePixmap;
-    if (!yTitle.isEmpty() && yTitleW > 0) {
-        yTitlePixmap = QPixmap(yTitleW, ch);
-        yTitlePixmap.fill(Qt::white);
-        QPainter painter(&yTitlePixmap);
-        drawAxisTitle(&painter, VERTICAL, yTitlePixmap.rect());
-    }
+    RenderLayout layout;
+    for (int attempt = 1;; ++attempt) {
+        setupYScaleForFixedPositionedDatasets(0, kRenderedScrollBarHeight);
+        setHorizontalScaleWidth(calculateHorizontalScaleWidth(true), true);
+        updateVerticalScaleHeight();
+        const int yScaleW = horizontalScale ? horizontalScale->minimumWidth() : 0;
+        const int xScaleH = verticalScale ? verticalScale->minimumHeight() : 0;
 
-    plotRenderSettings.takeLast();
-    restoreOnScreenLayout();
+        const QSize legendAvailable(width / 3, height - xTitleH - xScaleH);
+        const QSize legendSize = withLegend && legend ? legend->legendPictureSize(legendAvailable) : QSize();
+        const int legendW = legendSize.isEmpty() ? 0 : legendSize.width();
 
-    // Composition.
-    const bool onTop = verticalScale ? verticalScale->isOnTop() : xAxisTitleOnTop;
-    const int x0 = (yTitlePixmap.isNull() ? 0 : yTitlePixmap.width()) + (yScalePixmap.isNull() ? 0 : yScalePixmap.width());
-    const int canvasY = onTop ? xTitleH + xScaleH : 0;
-    QPixmap result(width, height);
-    result.fill(Qt::white);
-    QPainter painter(&result);
-    if (!xTitlePixmap.isNull())
-        painter.drawPixmap(x0, onTop ? 0 : ch + xScaleH, xTitlePixmap);
-    if (!yTitlePixmap.isNull())
-        painter.drawPixmap(0, canvasY, yTitlePixmap);
-    if (!xScalePixmap.isNull())
-        painter.drawPixmap(x0, onTop ? xTitleH : ch, xScalePixmap);
-    if (!yScalePixmap.isNull())
-        painter.drawPixmap(yTitlePixmap.isNull() ? 0 : yTitlePixmap.width(), canvasY, yScalePixmap);
-    painter.drawPixmap(x0, canvasY, canvasPixmap);
-    if (!legendPixmap.isNull())
-        painter.drawPixmap(x0 + cw, xTitleH + xScaleH, legendPixmap);
-    if (!caption.isNull())
-        painter.drawPixmap(x0, height - titleH, caption);
-    painter.end();
-    return result;
+        int yTitleW = 0;
+        if (!yTitle.isEmpty()) {
+            // The caption's height is not known yet: estimate it on the width
+            // left by the x-title height, which stands in for the y-title width.
+            int reserve = 0;
+            if (!title.isEmpty()) {
+                const QRect box = captionMetrics.boundingRect(
+                    QRect(0, 0, width - xTitleH - yScaleW - legendW, 1000), Qt::AlignRight | Qt::TextWordWrap, title);
+                reserve = box.height() + 2 * captionMargin;
+            }
+            yTitleW = int(std::floor(1.5 * getAxisTitleTextHeight(VERTICAL, height - xTitleH - xScaleH - reserve)));
+        }
+        const int cw = std::max(1, width - legendW - yScaleW - yTitleW);
+
+        int titleH = 0;
+        if (!title.isEmpty()) {
+            // Measured as a painter on a pixmap measures it, which is how the
+            // caption has always been sized.
+            QPixmap scratch(cw, std::max(1, height - xTitleH - xScaleH));
+            QPainter scratchPainter(&scratch);
+            scratchPainter.setFont(rs->legendFont);
+            const QRect area = scratchPainter.viewport().adjusted(captionMargin, captionMargin, -captionMargin,
+                                                                  -captionMargin);
+            titleH = scratchPainter.boundingRect(area, Qt::AlignRight | Qt::TextWordWrap, title).height()
+                + 2 * captionMargin;
+        }
+        const int ch = std::max(1, height - xTitleH - xScaleH - titleH);
+
+        // Fixed labels and hidden intervals now refer to the rendered canvas,
+        // and its grids take the decimals they will have when drawn there.
+        setupYScaleForFixedPositionedDatasets(ch, kRenderedScrollBarHeight);
+        settleGridsForCanvasSize(QSize(cw, ch));
+        if (horizontalScale && horizontalScale->minimumWidth() != yScaleW && attempt < kMaxRenderAttempts)
+            continue;
+
+        const bool yTitleDrawn = !yTitle.isEmpty() && yTitleW > 0;
+        const bool yScaleDrawn = horizontalScale && yScaleW > 0;
+        const int yTitleWidth = yTitleDrawn ? yTitleW : 0;
+        const int x0 = yTitleWidth + (yScaleDrawn ? yScaleW : 0);
+        const bool onTop = verticalScale ? verticalScale->isOnTop() : xAxisTitleOnTop;
+        const int canvasY = onTop ? xTitleH + xScaleH : 0;
+        if (xTitleShown && xTitleH > 0)
+            layout.xTitle = QRect(x0, onTop ? 0 : ch + xScaleH, cw, xTitleH);
+        if (yTitleDrawn)
+            layout.yTitle = QRect(0, canvasY, yTitleW, ch);
+        if (verticalScale && xScaleH > 0)
+            layout.xScale = QRect(x0, onTop ? xTitleH : ch, cw, xScaleH);
+        if (yScaleDrawn)
+            layout.yScale = QRect(yTitleWidth, canvasY, yScaleW, ch + horizontalScale->getExtraLength());
+        layout.canvas = QRect(x0, canvasY, cw, ch);
+        if (!legendSize.isEmpty())
+            layout.legend = QRect(QPoint(x0 + cw, xTitleH + xScaleH), legendSize);
+        layout.legendAvailable = legendAvailable;
+        if (titleH > 0)
+            layout.caption = QRect(x0, height - titleH, cw, titleH);
+        layout.captionMargin = captionMargin;
+        return layout;
+    }
+}
+
+// The grids compute their ticks and decimals when they draw: drawing them
+// once on a scratch image of the canvas's size gives the y-axis scale the
+// width it will have, without drawing the data.
+void XYPlot::settleGridsForCanvasSize(QSize canvasSize)
+{
+    QImage scratch(canvasSize, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&scratch);
+    painter.setFont(canvas->font());
+    const Bounds view = canvas->getViewBounds();
+    XYAbstractGrid* grids[] = {canvas->getGrid(HORIZONTAL), canvas->getGrid(VERTICAL)};
+    for (XYAbstractGrid* grid : grids)
+        if (grid)
+            grid->drawGrid(&painter, view.minX, view.minY, view.maxX, view.maxY);
+    for (XYAbstractGrid* grid : grids)
+        if (grid)
+            grid->drawLabels(&painter, view.minX, view.minY, view.maxX, view.maxY);
+}
+
+// ---------------------------------------------------------------------------
+// Saving to a file
+
+namespace {
+
+// The resolution the layout is measured in: fonts are measured with the
+// screen's metrics, so a vector device must count in the same units for the
+// texts to keep the size they were laid out with.
+int layoutDotsPerInch()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? std::max(1, qRound(screen->logicalDotsPerInchY())) : 96;
+}
+
+} // namespace
+
+bool XYPlot::saveToFile(QString const& fileName, QSize size, int dotsPerInch, PlotRenderSettings_t const& settings,
+                        bool withLegend, bool withXAxisTitle, QString const& title, QString* errorMessage)
+{
+    auto fail = [&](QString const& message) {
+        qWarning().noquote() << "XYPlot::saveToFile:" << message;
+        if (errorMessage)
+            *errorMessage = message;
+        return false;
+    };
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    const QStringList raster = {"png", "jpg", "jpeg", "bmp"};
+    if (!raster.contains(suffix) && suffix != "pdf" && suffix != "svg")
+        return fail(tr("Unknown file type \"%1\" of %2: use .png, .jpg, .bmp, .pdf or .svg.")
+                        .arg(suffix, QDir::toNativeSeparators(fileName)));
+    if (size.width() <= 0 || size.height() <= 0 || dotsPerInch <= 0)
+        return fail(tr("Nothing to save: the size %1 x %2 at %3 dpi is empty.")
+                        .arg(size.width())
+                        .arg(size.height())
+                        .arg(dotsPerInch));
+
+    // Written beside the target and renamed into place only when complete, so
+    // a failure leaves neither a half-written file nor a damaged old one.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString()));
+
+    const int layoutDpi = layoutDotsPerInch();
+    const QRect target(QPoint(0, 0), size);
+    if (raster.contains(suffix)) {
+        // A logical pixel is 1/layoutDpi inch at any resolution: more dots
+        // per inch make a sharper picture of the same physical size.
+        const QPixmap pixmap = renderToPixmap(size, settings, withLegend, withXAxisTitle, title,
+                                              qreal(dotsPerInch) / layoutDpi);
+        QImage image = pixmap.toImage();
+        const int dotsPerMeter = qRound(dotsPerInch / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        const QByteArray format = suffix == "jpeg" ? QByteArray("jpg") : suffix.toLatin1();
+        if (image.isNull() || !image.save(&file, format.constData()))
+            return fail(tr("Cannot write %1: the image could not be encoded.").arg(QDir::toNativeSeparators(fileName)));
+    } else if (suffix == "pdf") {
+        QPdfWriter writer(&file);
+        writer.setResolution(layoutDpi);
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setPageSize(QPageSize(QSizeF(size) * 72.0 / layoutDpi, QPageSize::Point, QString(),
+                                     QPageSize::ExactMatch));
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("ZebPlot"));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return fail(tr("Cannot write %1: the PDF could not be started.").arg(QDir::toNativeSeparators(fileName)));
+        renderOnto(&painter, target, settings, withLegend, withXAxisTitle, title);
+        painter.end();
+    } else {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&file);
+        generator.setSize(size);
+        generator.setViewBox(target);
+        generator.setResolution(layoutDpi);
+        generator.setTitle(title);
+        QPainter painter;
+        if (!painter.begin(&generator))
+            return fail(tr("Cannot write %1: the SVG could not be started.").arg(QDir::toNativeSeparators(fileName)));
+        renderOnto(&painter, target, settings, withLegend, withXAxisTitle, title);
+        painter.end();
+    }
+    if (!file.commit())
+        return fail(tr("Cannot write %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    return true;
 }

@@ -66,9 +66,34 @@ public:
     ~XYPlot() override;
 
     /// Draws the whole plot into a size x size pixmap with the given settings
-    /// in force; see renderToPixmap's comment in the source for the layout.
+    /// in force; see renderOnto in the source for the layout.
     QPixmap renderToPixmap(QSize size, PlotRenderSettings_t settings, bool withLegend, bool withXAxisTitle,
                            QString title);
+    /// The same picture, laid out at the logical size, in a pixmap of size x
+    /// devicePixelRatio device pixels carrying that ratio: a 1600 x 900 figure
+    /// at 300 dpi is ratio 300 / 96.  A null pixmap for an empty size or a
+    /// ratio that is not a positive number.
+    QPixmap renderToPixmap(QSize size, PlotRenderSettings_t const& settings, bool withLegend, bool withXAxisTitle,
+                           QString const& title, qreal devicePixelRatio);
+    /// Draws what renderToPixmap draws, laid out for target.size(), onto any
+    /// active painter (a pixmap, QPdfWriter, QSvgGenerator, QPrinter).  target
+    /// is in the device's coordinates and the painter's own transformation is
+    /// not applied; the fonts are measured with the screen's metrics, so the
+    /// device should count at the screen's logical resolution (for a printer:
+    /// QPrinter::ScreenResolution).  The area is not cleared first: the parts
+    /// fill their own rectangles with white, the caption leaves its background.
+    void renderOnto(QPainter* painter, QRect target, PlotRenderSettings_t const& settings, bool withLegend,
+                    bool withXAxisTitle, QString const& title);
+    /// Saves the plot, rendered as by renderToPixmap, to a file whose type
+    /// follows its extension: .png, .jpg, .jpeg, .bmp (size x dotsPerInch /
+    /// screen dpi pixels), .pdf (one page, vector) or .svg (vector).  size is
+    /// in logical pixels of 1/96 inch on a standard screen, so the physical
+    /// size does not depend on dotsPerInch.  The file is written beside the
+    /// target and renamed into place when complete.  On failure (unknown
+    /// extension, unwritable place, empty size) returns false, leaves no file
+    /// behind and puts the reason into errorMessage when given.
+    bool saveToFile(QString const& fileName, QSize size, int dotsPerInch, PlotRenderSettings_t const& settings,
+                    bool withLegend, bool withXAxisTitle, QString const& title, QString* errorMessage = nullptr);
 
     // ---- titles -------------------------------------------------------------
     /// Shown exactly when the text is not empty.
@@ -228,9 +253,12 @@ protected:
     void createScrollBar(QLayout* layout, Qt::Orientation orientation);
     /// Puts the scales into the grid layout beside the canvas (see the source).
     void placeScales();
-    /// renderToPixmap with a count of the attempts made so far.
-    QPixmap renderToPixmapAttempt(QSize size, PlotRenderSettings_t const& settings, bool withLegend,
-                                  bool withXAxisTitle, QString const& title, int attempt);
+    struct RenderLayout;
+    /// Sizes the scales for a rendering of the given size under the settings
+    /// in force and says where each part goes.
+    RenderLayout layOutRendering(QSize size, bool withLegend, bool withXAxisTitle, QString const& title);
+    /// Lets the grids compute their ticks and decimals for a canvas of that size.
+    void settleGridsForCanvasSize(QSize canvasSize);
     /// Back to the on-screen sizes, hidden intervals and fixed labels.
     void restoreOnScreenLayout();
     /// Connects the data set's appearance and first-value signals to the legend.

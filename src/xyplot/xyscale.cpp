@@ -141,7 +141,9 @@ void XYScale::paint(QPainter* painter)
             if (!(q < stripLength))
                 break;
             const int r = roundedPixel(q);
-            if (!mustHideScale(r, 0))
+            // The first interval starts before the strip: its ticks would
+            // only show on a device that does not clip (SVG).
+            if (r >= 0 && !mustHideScale(r, 0))
                 drawTick(r, minorLength);
         }
     }

@@ -10,7 +10,7 @@ if(RUN STREQUAL "badargs")
             "--speed|inf" "--max-points|1e12" "--max-points|-5" "--seed|4294967296" "--size|200x149"
             "--size|99999x150" "--replay=" "--render=" "stray.csv" "--follow" "--tcp|localhost"
             "--tcp|localhost:0" "--serial|/dev/null:12" "--gpsd|host:99999" "--date|2019-02-30"
-            "--replay|a.log|--gpsd" "--date|1979-12-31")
+            "--replay|a.log|--gpsd" "--date|1979-12-31" "--format|gif" "--format|,")
   foreach(case IN LISTS cases)
     string(REPLACE "|" ";" args "${case}")
     execute_process(COMMAND "${MONITOR}" --render "${OUT}" ${args}
@@ -25,8 +25,9 @@ endif()
 if(RUN STREQUAL "simulated")
   # Three minutes of data with a small point limit, so that the oldest
   # samples are dropped on the way.
-  set(args --render "${OUT}" --duration 180 --max-points 1200 --size 1200x700)
+  set(args --render "${OUT}" --duration 180 --max-points 1200 --size 1200x700 --format png,pdf,svg)
   set(files signal-strength fix-mode satellites dop cn0-elevation spectrum correlation window)
+  set(vector_files signal-strength fix-mode satellites dop cn0-elevation spectrum correlation)
 elseif(RUN STREQUAL "decimated")
   # Ten minutes squeezed into at most 150 samples: the stored samples end up
   # more than six seconds apart and must still be joined into curves.
@@ -197,4 +198,18 @@ foreach(name IN LISTS files)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "pixel check of ${name}.png failed")
   endif()
+endforeach()
+
+# The vector files of the plots, when asked for: there, reported, not empty.
+foreach(name IN LISTS vector_files)
+  foreach(type IN ITEMS pdf svg)
+    set(file "${OUT}/${name}.${type}")
+    if(NOT EXISTS "${file}")
+      message(FATAL_ERROR "${file} was not written")
+    endif()
+    file(SIZE "${file}" bytes)
+    if(NOT output MATCHES "wrote [^\n]*${name}.${type}" OR bytes LESS 1000)
+      message(FATAL_ERROR "${file} was not written (${bytes} bytes)")
+    endif()
+  endforeach()
 endforeach()
