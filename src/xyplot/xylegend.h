@@ -126,15 +126,18 @@ protected:
     /// is cropped: fits false).
     struct PictureFit
     {
-        QFont headingFont;
-        QFont entryFont;
-        int spacing = 0;
-        QSize size;
-        bool fits = false;
+        QFont headingFont; ///< the legend title and the headings of colour-bar data sets
+        QFont entryFont;   ///< one row per data set or look entry
+        int spacing = 0;   ///< pixels between rows
+        QSize size;        ///< the picture's size, at most the size asked for
+        bool fits = false; ///< false: even the smallest fonts crop the picture
     };
+    /// The largest fonts (down to the smallest readable ones) at which every
+    /// entry fits into size; measures only, draws nothing.
     PictureFit fitPicture(QSize size);
     /// Tells the user, at most once in a while, that the picture is cropped.
     void warnWhenCropped(PictureFit const& fit);
+    /// Draws the picture measured by fitPicture() at the painter's origin.
     void paintPicture(QPainter* painter, PictureFit const& fit);
 
     /// What the symbol picture of a data set shows: the appearance of its
