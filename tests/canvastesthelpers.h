@@ -43,11 +43,13 @@ struct CanvasFixture
         return dataSet;
     }
 
-    /// Paints the canvas into a white image of the given size (a full redraw
-    /// happens whenever the size or the view changed).
-    QImage render(int width, int height, QImage* into = nullptr)
+    /// Paints the canvas into a white image of the given logical size and
+    /// device pixel ratio (a full redraw happens whenever the size, the ratio
+    /// or the view changed).
+    QImage render(int width, int height, QImage* into = nullptr, qreal ratio = 1.0)
     {
-        QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+        QImage image(QSize(width, height) * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
         image.fill(Qt::white);
         if (into)
             image = *into;

@@ -193,10 +193,12 @@ void TestXYCanvasFastPath::columnsMatchPointByPoint()
                     auto* listener =
                         static_cast<RecordingListener*>(pair.slow.dataSets.first()->getDrawListener());
                     for (Bounds const& view : views) {
+                      // Columns are device pixel columns: the same at every ratio.
+                      for (qreal ratio : {1.0, 1.5, 2.0}) {
                         pair.setView(view);
                         listener->told = QBitArray(n);
-                        const QImage fast = pair.fast.render(width, height);
-                        const QImage slow = pair.slow.render(width, height);
+                        const QImage fast = pair.fast.render(width, height, nullptr, ratio);
+                        const QImage slow = pair.slow.render(width, height, nullptr, ratio);
                         // The listener is told about every usable point in view.
                         int missed = 0;
                         for (int i = 0; i < n; ++i)
@@ -205,11 +207,12 @@ void TestXYCanvasFastPath::columnsMatchPointByPoint()
                         QCOMPARE(missed, 0);
                         const QString diff = difference(fast, slow);
                         QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("n %1, NaN rate %2, thickness %3, gap %4, "
-                                                                           "view %5..%6: %7").arg(n).arg(nanRate)
+                                                                           "view %5..%6, ratio %7: %8").arg(n).arg(nanRate)
                                                                 .arg(thickness).arg(gap).arg(view.minX).arg(view.maxX)
-                                                                .arg(diff)));
+                                                                .arg(ratio).arg(diff)));
                         // Guard against comparing two blank pictures.
                         QVERIFY(darkPixels(fast) > 0 || view.minY > lo);
+                      }
                     }
                     // Dense views took the per-block extremes.
                     if (n == 200000)

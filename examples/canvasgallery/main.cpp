@@ -105,14 +105,19 @@ int main(int argc, char** argv)
     canvas.setHorizontalViewBoundsUpdatePolicy(XYCanvas::FullViewBounds, false);
     canvas.updateBounds();
 
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    // At the screen's device pixel ratio (QT_SCALE_FACTOR=2 gives a picture
+    // of the same logical size with twice the pixels across).
+    const qreal ratio = app.devicePixelRatio();
+    QImage image(QSize(width, height) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::white);
     QPainter painter(&image);
     canvas.setContinueBackgroundDrawingUntilFinished(true);
     canvas.drawCanvas(&painter);
     painter.end();
     const bool ok = image.save(output);
-    std::printf("%s %s (%dx%d)\n", ok ? "wrote" : "could not write", qPrintable(output), width, height);
+    std::printf("%s %s (%dx%d at ratio %g)\n", ok ? "wrote" : "could not write", qPrintable(output), width, height,
+                ratio);
 
     qDeleteAll(dataSets);
     return ok ? 0 : 1;

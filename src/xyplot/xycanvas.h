@@ -227,6 +227,17 @@ public:
     /// the size changed; a full redraw may stop after 250 ms and continue from the event loop),
     /// then the foreground band, line, ellipse and cross markers.
     void drawCanvas(QPainter* painter);
+    /// Draws the canvas as drawCanvas(QPainter*) does, with the cached
+    /// background made at devicePixelRatio device pixels per logical pixel
+    /// instead of the ratio of the painter's device: the way to draw a sharp
+    /// plot area onto a device that does not state its resolution (a printer,
+    /// a vector file) or at a resolution chosen for an exported figure.  The
+    /// painter works in logical pixels; the canvas keeps the background at this
+    /// ratio until a later drawing asks for another one.
+    void drawCanvas(QPainter* painter, qreal devicePixelRatio);
+    /// Device pixels per logical pixel of the cached background (1 before the
+    /// first drawing).
+    qreal getBackgroundDevicePixelRatio() const;
     /// Draws the whole canvas as it would look target.size() large (grids,
     /// markers, colour bars, data) straight onto the painter, into target
     /// given in the device's coordinates, without going through the cached
@@ -534,6 +545,9 @@ protected:
     /// Setting a policy from navigation or data following: stores it and
     /// signals only when it changes.
     void changePolicy(Bounds::Direction direction, ViewBoundsUpdatePolicy policy);
+    /// The viewport in the pixels the data are drawn in: device pixels while
+    /// data are drawn, logical pixels otherwise.
+    QSize drawingSize() const;
     /// The per-block extremes of the data set's y values, brought up to date.
     BlockMinMaxCache* getExtremaCache(XYDataSet* dataSet);
     /// Deletes the extremes of data sets no longer in the list.
@@ -570,6 +584,11 @@ protected:
     QRect viewport;
     bool fullRedrawNeeded = true;
     QPixmap* backgroundPixmap = nullptr;
+    /// Device pixels per logical pixel of backgroundPixmap.
+    qreal backgroundRatio = 1.0;
+    /// Device pixels per logical pixel of the data drawing under way: the data
+    /// are drawn in device pixels, everything else in logical pixels.
+    qreal drawingRatio = 1.0;
     bool skipBackwardLines;
     bool connectFirstLast = false;
     bool continueBackgroundDrawingUntilFinished = false;

@@ -235,8 +235,30 @@ void XYCanvas::paintEvent(QPaintEvent* event)
 
 void XYCanvas::drawCanvas(QPainter* painter)
 {
-    if (fullRedrawNeeded || painter->viewport() != viewport) {
-        viewport = painter->viewport();
+    QPaintDevice* device = painter->device();
+    drawCanvas(painter, device ? device->devicePixelRatioF() : 1.0);
+}
+
+void XYCanvas::drawCanvas(QPainter* painter, qreal devicePixelRatio)
+{
+    const qreal ratio = devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0;
+    // A painter on a widget starts with its viewport in logical pixels, one on
+    // a pixmap or an image with the device pixels of the whole image.
+    QRect logicalViewport = painter->viewport();
+    QPaintDevice* device = painter->device();
+    const qreal deviceRatio = device ? device->devicePixelRatioF() : 1.0;
+    painter->save();
+    if (device && deviceRatio != 1.0 && logicalViewport == QRect(0, 0, device->width(), device->height())
+        && (device->devType() == QInternal::Pixmap || device->devType() == QInternal::Image)) {
+        logicalViewport = QRect(0, 0, qRound(logicalViewport.width() / deviceRatio),
+                                qRound(logicalViewport.height() / deviceRatio));
+        // The markers lay themselves out in the painter's viewport.
+        painter->setViewport(logicalViewport);
+        painter->setWindow(logicalViewport);
+    }
+    if (fullRedrawNeeded || logicalViewport != viewport || ratio != backgroundRatio) {
+        viewport = logicalViewport;
+        backgroundRatio = ratio;
         computeFactors();
         delete backgroundPixmap;
         backgroundPixmap = nullptr;
@@ -246,20 +268,36 @@ void XYCanvas::drawCanvas(QPainter* painter)
         backgroundPixmap = drawBackgroundPixmap();
         fullRedrawNeeded = false;
     }
+    // At the ratio of the painter's device the image lands on the device
+    // pixels one to one.
     if (backgroundPixmap && !backgroundPixmap->isNull())
         painter->drawPixmap(0, 0, *backgroundPixmap);
     drawBandMarkers(MARKER_FOREGROUND, painter);
     drawMarkers(MARKER_FOREGROUND, painter);
     drawEllipsoidalMarkers(painter);
     drawCrossMarkers(painter);
+    painter->restore();
+}
+
+qreal XYCanvas::getBackgroundDevicePixelRatio() const
+{
+    return backgroundRatio;
 }
 
 QPixmap* XYCanvas::drawBackgroundPixmap()
 {
     if (viewport.width() <= 0 || viewport.height() <= 0)
         return new QPixmap();
-    QPixmap* pixmap = new QPixmap(viewport.size());
+    // Allocated in device pixels, so that grids, texts and data are drawn at
+    // the screen's resolution instead of being scaled up from logical pixels.
+    QPixmap* pixmap = new QPixmap(viewport.size() * backgroundRatio);
+    pixmap->setDevicePixelRatio(backgroundRatio);
     QPainter painter(pixmap);
+    // A painter on a pixmap states its viewport in device pixels; the grids
+    // lay out their ticks in the painter's viewport, which must be the
+    // logical one.
+    painter.setViewport(QRect(QPoint(0, 0), viewport.size()));
+    painter.setWindow(QRect(QPoint(0, 0), viewport.size()));
     // Texts of the background (labels in the plot, marker labels) in the
     // canvas's font, as on the widget itself; a pixmap painter would start
     // with the application font.
@@ -297,16 +335,23 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
         lastProcessedPointDegreeOfIsolation.clear();
         dropUnusedExtremaCaches();
     }
-    const int w = viewport.width();
-    const int h = viewport.height();
-    if (!dataSets || w <= 0 || h <= 0) {
+    if (!dataSets || viewport.width() <= 0 || viewport.height() <= 0) {
         if (fullRedraw)
             continueUntilFinishedForNextFullRedraw = false;
         return;
     }
+    // Data are drawn in the device pixels of the painter's device, so that a
+    // high-resolution screen shows as many pixel columns of data as it has.
+    QPaintDevice* device = painter->device();
+    const qreal ratio = device ? device->devicePixelRatioF() : 1.0;
+    drawingRatio = ratio > 0 && std::isfinite(ratio) ? ratio : 1.0;
+    const QSize deviceSize = drawingSize();
+    const int w = deviceSize.width();
+    const int h = deviceSize.height();
     painter->save();
-    // Logical coordinates become upward pixel coordinates: y = 0 at the bottom.
-    painter->setWindow(QRect(0, h, w, -h));
+    // Painter coordinates become upward device pixel coordinates: y = 0 at
+    // the bottom.
+    painter->setWorldTransform(QTransform(1 / drawingRatio, 0, 0, -1 / drawingRatio, 0, h / drawingRatio), true);
     painter->setRenderHint(QPainter::Antialiasing, true);
 
     QElapsedTimer timer;
@@ -337,8 +382,12 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
         if (drawable(dataSet)) {
             if (!colorBarLayer) {
                 colorBarLayer = new QPixmap(w, h);
+                colorBarLayer->setDevicePixelRatio(drawingRatio);
                 colorBarLayer->fill(Qt::transparent);
                 colorBarPainter = new QPainter(colorBarLayer);
+                // Device pixels, upward (the layer is turned over when it is
+                // laid onto the background).
+                colorBarPainter->setWorldTransform(QTransform::fromScale(1 / drawingRatio, 1 / drawingRatio));
             }
             drawDataSet(colorBarPainter, dataSet);
         }
@@ -359,10 +408,11 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
     }
     if (colorBarLayer) {
         delete colorBarPainter;
-        painter->drawPixmap(0, 0, *colorBarLayer);
+        painter->drawPixmap(QRectF(0, 0, w, h), *colorBarLayer, QRectF(0, 0, w, h));
         delete colorBarLayer;
     }
     painter->restore();
+    drawingRatio = 1.0;
     if (fullRedraw)
         continueUntilFinishedForNextFullRedraw = false;
 }
@@ -391,8 +441,17 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
     DataArray* yData = dataSet->yData;
     XYDataSetFilter* filter = dataSet->getFilter();
     XYDataSetDrawListener* listener = dataSet->getDrawListener();
-    const int w = viewport.width();
-    const int h = viewport.height();
+    // Points are placed on device pixels (see drawDataSets); lengths that the
+    // look states in pixels are logical pixels and are scaled to match.
+    const double ratio = drawingRatio;
+    const bool scaled = ratio != 1.0;
+    const QSize deviceSize = drawingSize();
+    const int w = deviceSize.width();
+    const int h = deviceSize.height();
+    auto devicePixels = [ratio, scaled](double logical) {
+        return scaled ? int(std::clamp(std::round(logical * ratio), -kCoordinateLimit, kCoordinateLimit))
+                      : int(logical);
+    };
 
     ViewportMap<int>* map = isMouseOverDataTrackingEnabled(dataSet) ? getViewportMap(dataSet) : nullptr;
     // Whether the map's items keep growing in index order (see viewportMapLastEntries).
@@ -400,11 +459,11 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
     const bool colorBar = look->isColorBar();
     const double maxBarData = look->getMaxBarEntryDataLength();
     const bool barMode = colorBar && !std::isnan(maxBarData);
-    const int minBarPixels = look->getMinBarEntryPixelLength();
-    const int maxBarPixels = look->getMaxBarEntryPixelLength();
+    const int minBarPixels = devicePixels(look->getMinBarEntryPixelLength());
+    const int maxBarPixels = devicePixels(look->getMaxBarEntryPixelLength());
     int maxBarDataPixels = 0;
     if (barMode) {
-        const double pixels = xFactor * maxBarData;
+        const double pixels = xFactor * ratio * maxBarData;
         maxBarDataPixels = std::isnan(pixels) ? 0 : int(std::clamp(pixels, -kCoordinateLimit, kCoordinateLimit));
     }
     // A negative threshold on the look defers to the canvas; NaN means no gaps.
@@ -419,10 +478,12 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
     getPointsToBeDrawn(dataSet, first, last);
     const int ySize = yData->dataSize();
     const int lineCount = look->getMultiLineCount();
-    const int halfSymbol = look->getSymbolSize() / 2;
+    const int halfSymbol = devicePixels(look->getSymbolSize() / 2);
     const int defaultThickness = look->getDefaultLineThickness();
     const bool fixedY = look->hasFixedYPosition();
-    const int fixedYPixel = fixedY ? h - look->getFixedYPosition(h) : 0;
+    const int logicalHeight = viewport.height();
+    const int fixedYLogical = fixedY ? logicalHeight - look->getFixedYPosition(logicalHeight) : 0;
+    const int fixedYPixel = devicePixels(fixedYLogical);
 
     // Code outside the canvas that runs while drawing (a filter, a listener)
     // might change the arrays: only without it are values read straight from
@@ -432,8 +493,8 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
     const ValueReader ys(yData, !foreignCode);
     const double minX = viewBounds.minX;
     const double minY = viewBounds.minY;
-    const double xf = xFactor;
-    const double yf = yFactor;
+    const double xf = xFactor * ratio;
+    const double yf = yFactor * ratio;
     auto pixelX = [minX, xf](double x) { return (x - minX) * xf; };
     auto pixelY = [minY, yf](double y) { return yf * -(y - minY); };
 
@@ -452,6 +513,9 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
         p = QPoint(roundClamped(px), roundClamped(py));
         return true;
     };
+    // Filters, listeners, markers and the hit-test map see the point where the
+    // mouse sees it: in logical pixels, exactly as at a ratio of 1.
+    auto logicalX = [&](int i, QPoint p) { return scaled ? roundClamped((xs(i) - minX) * xFactor) : p.x(); };
     auto symbolShownAt = [&](int i) { return symbolsShown && look->getSymbol(i) != SYMBOL_NONE; };
     auto effectiveSymbol = [&](E_SYMBOL symbol) {
         if (ySize == 1)
@@ -517,7 +581,8 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
             flushBatch();
     };
     // A dash keeps an unjoined point without symbol visible.
-    auto dashAt = [&](QPoint point) { emitLine(point, QPoint(point.x() + (colorBar ? 2 : 1), point.y())); };
+    const int dashLength = devicePixels(colorBar ? 2 : 1);
+    auto dashAt = [&](QPoint point) { emitLine(point, QPoint(point.x() + dashLength, point.y())); };
 
     int isolation = getLastProcessedPointDegreeOfIsolation(dataSet);
     // Nothing new to draw: the state of the last drawing stays as it is.
@@ -527,7 +592,9 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
         QPen savedPen;
         bool penSaved = false;
         isolation = getLastProcessedPointDegreeOfIsolation(dataSet);
-        const int offset = qRound((line - (lineCount - 1) * 0.5) * defaultThickness);
+        const double lineShift = (line - (lineCount - 1) * 0.5) * defaultThickness;
+        const int offset = qRound(lineShift * ratio);
+        const int logicalOffset = qRound(lineShift);
 
         bool hasPrev = false;
         QPoint prev;
@@ -538,7 +605,7 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
             penSaved = true;
             if (convert(first - 1, prev)) {
                 prev.ry() += offset;
-                hasPrev = !(filter && filter->excludeDataPoint(first - 1, prev.x()));
+                hasPrev = !(filter && filter->excludeDataPoint(first - 1, logicalX(first - 1, prev)));
                 if (hasPrev)
                     prevRegion = regionCode(prev, w, h);
             }
@@ -552,7 +619,8 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
 
             QPoint p;
             const bool ok = convert(i, p);
-            if (!ok || (filter && filter->excludeDataPoint(i, p.x()))) {
+            const int viewportX = ok ? logicalX(i, p) : 0;
+            if (!ok || (filter && filter->excludeDataPoint(i, viewportX))) {
                 // An unjoined point without a symbol would vanish: mark it with a dash.
                 if (hasPrev && isolation >= 1 && prevRegion == 0 && !symbolShownAt(i - 1))
                     dashAt(prev);
@@ -561,11 +629,11 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
                 return;
             }
             if (listener)
-                listener->drawingDataPoint(i, p.x());
+                listener->drawingDataPoint(i, viewportX);
             p.ry() += offset;
             const int region = regionCode(p, w, h);
 
-            if (markersWanted && look->mustDrawMarker(i) && viewport.left() <= p.x() && p.x() < viewport.right()) {
+            if (markersWanted && look->mustDrawMarker(i) && viewport.left() <= viewportX && viewportX < viewport.right()) {
                 Marker_t marker;
                 marker.type = MARKER_FOREGROUND;
                 marker.orientation = VERTICAL;
@@ -577,7 +645,9 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
             }
             if (region == 0) {
                 if (map) {
-                    map->addItem(i, p.x(), h - 1 - p.y());
+                    const int logicalY = !scaled ? p.y()
+                        : (fixedY ? fixedYLogical : roundClamped(yFactor * -(ys(i) - minY))) + logicalOffset;
+                    map->addItem(i, viewportX, logicalHeight - 1 - logicalY);
                     lastEntry = lastEntry == kEntriesUnordered || i <= lastEntry ? kEntriesUnordered : i;
                 }
                 if (symbol != SYMBOL_NONE)
@@ -621,7 +691,7 @@ void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
                 }
             }
             if (!lineConsidered && ySize == 1 && colorBar)
-                emitLine(p, QPoint(p.x() + 10, p.y()));
+                emitLine(p, QPoint(p.x() + devicePixels(10), p.y()));
             if (lookChanged) {
                 if (penSaved)
                     painter->setPen(savedPen);
@@ -867,19 +937,21 @@ bool XYCanvas::setDataSetLook(XYDataSet* dataSet, QPainter* painter, int index, 
         const bool colorBar = look->isColorBar();
         PlotRenderSettings_t const* settings = getPlotRenderSettings();
         width *= colorBar ? settings->colorBarWidthFactor : settings->lineWidthFactor;
-        painter->setPen(QPen(QBrush(look->getMultiLineColor(index, lineIndex), Qt::SolidPattern), width, style,
-                             colorBar ? Qt::FlatCap : Qt::SquareCap, Qt::BevelJoin));
+        // Widths are logical pixels; the data are drawn in device pixels.
+        painter->setPen(QPen(QBrush(look->getMultiLineColor(index, lineIndex), Qt::SolidPattern), width * drawingRatio,
+                             style, colorBar ? Qt::FlatCap : Qt::SquareCap, Qt::BevelJoin));
         return true;
     }
     // Symbols and dashes of a series without lines still take the point's colour.
-    painter->setPen(QPen(QBrush(look->getColor(index), Qt::SolidPattern), look->getLineThickness(index),
+    painter->setPen(QPen(QBrush(look->getColor(index), Qt::SolidPattern), look->getLineThickness(index) * drawingRatio,
                          Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
     return false;
 }
 
 int XYCanvas::outsideClip(QPoint point)
 {
-    return regionCode(point, viewport.width(), viewport.height());
+    const QSize size = drawingSize();
+    return regionCode(point, size.width(), size.height());
 }
 
 bool XYCanvas::maybeIntersectsViewport(int regionA, int regionB) const
@@ -903,8 +975,9 @@ bool XYCanvas::maybeIntersectsViewport(int regionA, int regionB) const
 
 QPoint XYCanvas::calculateCrossing(QPoint point, QPoint other, int region)
 {
-    const double w = viewport.width();
-    const double h = viewport.height();
+    const QSize size = drawingSize();
+    const double w = size.width();
+    const double h = size.height();
     const double px = point.x();
     const double py = point.y();
     const bool vertical = point.x() == other.x();
@@ -959,7 +1032,8 @@ QPoint XYCanvas::calculateCrossing(QPoint point, QPoint other, int region)
 
 void XYCanvas::drawLine(QPainter* painter, QPoint from, QPoint to, int fromRegion, int toRegion)
 {
-    drawClipped(this, from, to, fromRegion, toRegion, viewport.width(), viewport.height(),
+    const QSize size = drawingSize();
+    drawClipped(this, from, to, fromRegion, toRegion, size.width(), size.height(),
                 [painter](QPoint a, QPoint b) { painter->drawLine(a, b); });
 }
 
@@ -1019,13 +1093,13 @@ void XYCanvas::drawSymbol(QPoint point, E_SYMBOL symbol, int halfSize, QPainter*
 
 void XYCanvas::addVerticalAccumulatedLine(int x, int y1, int y2, QPainter* painter)
 {
-    accumulateVertical(verticalAccumulatedLine, x, y1, y2, viewport.height(),
+    accumulateVertical(verticalAccumulatedLine, x, y1, y2, drawingSize().height(),
                        [painter](QPoint a, QPoint b) { painter->drawLine(a, b); });
 }
 
 void XYCanvas::flushVerticalAccumulatedLine(QPainter* painter)
 {
-    flushVertical(verticalAccumulatedLine, viewport.height(), [painter](QPoint a, QPoint b) { painter->drawLine(a, b); });
+    flushVertical(verticalAccumulatedLine, drawingSize().height(), [painter](QPoint a, QPoint b) { painter->drawLine(a, b); });
 }
 
 void XYCanvas::clearVerticalAccumulatedLine()
@@ -1108,6 +1182,11 @@ void XYCanvas::drawColorBarBackgrounds(QPainter* painter)
         if (dataSet->visible && look->isColorBar())
             look->drawColorBarBackground(*painter, QPoint(0, look->getFixedYPosition(h)), w);
     }
+}
+
+QSize XYCanvas::drawingSize() const
+{
+    return viewport.size() * drawingRatio;
 }
 
 QRect XYCanvas::getViewport() const

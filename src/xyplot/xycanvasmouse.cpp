@@ -74,6 +74,15 @@ bool XYCanvas::event(QEvent* event)
     case QEvent::CursorChange:
         cursorChangeEvent(event);
         return true;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    case QEvent::DevicePixelRatioChange:
+#endif
+    case QEvent::ScreenChangeInternal:
+        // On a screen of another resolution the background is made again, in
+        // that screen's device pixels, when the canvas is next painted.
+        if (devicePixelRatioF() != backgroundRatio)
+            update();
+        return QFrame::event(event);
     default:
         return QFrame::event(event);
     }
