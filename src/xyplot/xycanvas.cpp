@@ -1232,7 +1232,7 @@ void XYCanvas::connectAsZoomFullBothButton(QAbstractButton* button)
 // ---------------------------------------------------------------------------
 // Drawing onto a foreign device
 
-void XYCanvas::drawCanvasOnto(QPainter* painter, QRect target)
+void XYCanvas::drawCanvasOnto(QPainter* painter, QRect target, qreal columnsPerPixel)
 {
     if (!painter || !painter->isActive() || target.width() <= 0 || target.height() <= 0)
         return;
@@ -1246,6 +1246,7 @@ void XYCanvas::drawCanvasOnto(QPainter* painter, QRect target)
     clearDataSetFilterCaches();
     clearViewportMaps();
     continueBackgroundDrawingUntilFinished = true;
+    outputColumnsPerPixel = columnsPerPixel > 0 && std::isfinite(columnsPerPixel) ? columnsPerPixel : 0;
 
     painter->save();
     painter->resetTransform();
@@ -1261,6 +1262,7 @@ void XYCanvas::drawCanvasOnto(QPainter* painter, QRect target)
     // The hit-test maps, generated markers and drawn indices now describe
     // this drawing, not the cached image: the widget starts afresh.
     continueBackgroundDrawingUntilFinished = wasUntilFinished;
+    outputColumnsPerPixel = 0;
     viewport = onScreenViewport;
     computeFactors();
     fullRedrawNeeded = true;

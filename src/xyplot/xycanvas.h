@@ -244,8 +244,11 @@ public:
     /// background image: on a vector device (PDF, SVG, printer) curves stay
     /// paths and texts stay texts.  Dense data are reduced per column of the
     /// target as on screen.  Draws to the end whatever it takes; the widget
-    /// repaints itself completely at its next paint.
-    void drawCanvasOnto(QPainter* painter, QRect target);
+    /// repaints itself completely at its next paint.  columnsPerPixel > 0
+    /// reduces dense data to that many columns per logical pixel (a vector
+    /// file's resolution, e.g. its dpi / 96) instead of the device pixel ratio
+    /// of the painter's device.
+    void drawCanvasOnto(QPainter* painter, QRect target, qreal columnsPerPixel = 0);
     /// A new pixmap of the viewport size with the background painted; the caller deletes it.
     QPixmap* drawBackgroundPixmap();
     /// White area, grids, background markers, colour-bar grooves and all data sets.
@@ -589,6 +592,9 @@ protected:
     /// Device pixels per logical pixel of the data drawing under way: the data
     /// are drawn in device pixels, everything else in logical pixels.
     qreal drawingRatio = 1.0;
+    // Set by drawCanvasOnto for a device whose resolution is not its pixel
+    // ratio (a vector file): the columns per logical pixel to draw data in.
+    qreal outputColumnsPerPixel = 0;
     bool skipBackwardLines;
     bool connectFirstLast = false;
     bool continueBackgroundDrawingUntilFinished = false;

@@ -343,7 +343,7 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
     // Data are drawn in the device pixels of the painter's device, so that a
     // high-resolution screen shows as many pixel columns of data as it has.
     QPaintDevice* device = painter->device();
-    const qreal ratio = device ? device->devicePixelRatioF() : 1.0;
+    const qreal ratio = outputColumnsPerPixel > 0 ? outputColumnsPerPixel : device ? device->devicePixelRatioF() : 1.0;
     drawingRatio = ratio > 0 && std::isfinite(ratio) ? ratio : 1.0;
     const QSize deviceSize = drawingSize();
     const int w = deviceSize.width();

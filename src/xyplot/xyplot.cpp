@@ -945,7 +945,7 @@ void XYPlot::renderOnto(QPainter* painter, QRect target, PlotRenderSettings_t co
         // to the scales.  The canvas itself is left alone: changing its font
         // would repaint it on screen during every export.
         painter->setFont(canvas->font());
-        canvas->drawCanvasOnto(painter, painter->viewport());
+        canvas->drawCanvasOnto(painter, painter->viewport(), renderColumnsPerPixel);
         painter->drawRect(area.adjusted(0, 0, -1, -1));
     });
     drawPart(layout.xTitle, true, [&](QRect const& area) { drawAxisTitle(painter, HORIZONTAL, area); });
@@ -1109,6 +1109,11 @@ bool XYPlot::saveToFile(QString const& fileName, QSize size, int dotsPerInch, Pl
 
     const int layoutDpi = layoutDotsPerInch();
     const QRect target(QPoint(0, 0), size);
+    // A vector file gets its curves reduced to columns as fine as a raster of
+    // the same resolution, so it shows every excursion that raster shows.
+    if (!raster.contains(suffix))
+        renderColumnsPerPixel = qreal(dotsPerInch) / layoutDpi;
+    const ScopeExit resetColumns([this] { renderColumnsPerPixel = 0; });
     if (raster.contains(suffix)) {
         // A logical pixel is 1/layoutDpi inch at any resolution: more dots
         // per inch make a sharper picture of the same physical size.

@@ -268,6 +268,9 @@ protected:
     /// sets and marker records, the legend settings and the construction flags.
     ///@{
     QList<Marker_t*>* markers;
+    // Columns per logical pixel in which renderOnto draws dense data onto a
+    // vector device (its resolution); 0: the device's own pixel ratio.
+    qreal renderColumnsPerPixel = 0;
     QVBoxLayout* mainLayout;
     XYCanvas* canvas;
     QGridLayout* gridLayout;
