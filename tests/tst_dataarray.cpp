@@ -134,6 +134,8 @@ void TestDataArray::extremesForBounds()
     QVERIFY(a.getMaximum() == 1e308 && a.getMinimumForBounds() == 1 && a.getMaximumForBounds() == 7);
     a.replace(4, 2);
     QCOMPARE(a.getMaximumForBounds(), 3.0);
+    a.replace(2, 0); // the infinite minimum goes, though it was no bound
+    QCOMPARE(a.getMinimum(), 0.0);
     a.leftshift(4);
     QVERIFY(a.getMinimumForBounds() == 2 && a.getMaximumForBounds() == 2);
     a.leftshift(1);
