@@ -271,6 +271,16 @@ void TestXYCanvasView::zoomAndDrag()
     f.canvas->zoomToHorizontal(500, 500);
     v = f.canvas->getViewBounds();
     QVERIFY(v.minX < 500 && v.maxX > 500);
+
+    // A drag moves both directions at once; each zoom-full slot restores its own direction only.
+    f.canvas->zoomTo(Bounds(100, 200, 0.25, 0.5));
+    f.canvas->dragViewBounds(50, 0.25);
+    v = f.canvas->getViewBounds();
+    QVERIFY(v.minX == 150 && v.maxX == 250 && v.minY == 0.5 && v.maxY == 0.75);
+    f.canvas->zoomFullVertical();
+    QVERIFY(f.canvas->getViewBounds().minX == 150 && f.canvas->getViewBounds().maxY == 1);
+    f.canvas->zoomFullHorizontal();
+    COMPARE_X(f.canvas->getViewBounds(), 0, 1000);
 }
 
 void TestXYCanvasView::wheelKeepsPointUnderMouse()
