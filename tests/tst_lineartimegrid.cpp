@@ -1,14 +1,11 @@
 // Time axis labels: time types, leap seconds, local offsets, week roll-over,
-// locale formatting, and the fatal end-of-list type.
+// and locale formatting.
 #include <zebplot/zebplot.h>
 
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QtTest>
 
-#include <csignal>
 #include <ctime>
 #include <limits>
 
@@ -37,7 +34,6 @@ private slots:
     void computedLocalOffset();
     void localeFormatting();
     void ticksAreLabelledAsTimes();
-    void endOfListTypeIsFatal();
 };
 
 void TestLinearTimeGrid::labels()
@@ -152,31 +148,6 @@ void TestLinearTimeGrid::ticksAreLabelledAsTimes()
     grid.drawLabels(&painter, 0, 0, 60000, 1);
     painter.end();
     QCOMPARE(grid.getLabels()->mid(0, 4), QList<QString>({"0:00:00", "0:00:10", "0:00:02", "0:00:12"}));
-}
-
-void TestLinearTimeGrid::endOfListTypeIsFatal()
-{
-    if (qEnvironmentVariableIsSet("ZEB_TIMEGRID_CRASH")) {
-        LinearTimeGrid grid(18, VERTICAL, nullptr);
-        grid.changeTimeFormat(eSHOW_EOL);
-        grid.getLabel(1000, 0);
-        return;
-    }
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ZEB_TIMEGRID_CRASH", "1");
-    env.remove("ZEB_TRACEINFO");
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {"endOfListTypeIsFatal"});
-    QVERIFY(child.waitForFinished(60000));
-    const QByteArray errors = child.readAllStandardError();
-    QVERIFY2(child.exitStatus() == QProcess::CrashExit && child.exitCode() == SIGABRT, errors.constData());
-    // One line: the class name, the source line right-aligned in 4 places and
-    // the function name right-aligned in 20.
-    const QRegularExpression line("^ ASSERT: LinearTimeGrid Ln: *\\d{1,4}             getLabel "
-                                  "eSHOW_EOL should not occur$",
-                                  QRegularExpression::MultilineOption);
-    QVERIFY2(line.match(QString::fromLocal8Bit(errors)).hasMatch(), errors.constData());
 }
 
 QTEST_MAIN(TestLinearTimeGrid)

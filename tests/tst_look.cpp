@@ -72,7 +72,7 @@ void TestLook::signalsAndDefaults()
     QCOMPARE(f.look->getApplicableLookEntry(0), Entry(Qt::gray, SYMBOL_PLUS, Qt::DotLine, 6));
 
     QVERIFY(f.look->isFixedSingleColor());
-    f.look->multiLineCount = 3;
+    f.look->multiLineCount = 2; // from two parallel lines on
     QVERIFY(!f.look->isFixedSingleColor());
     f.look->multiLineCount = 1;
     f.look->setColorBar(5);

@@ -9,18 +9,22 @@ class TestSharedTypes : public QObject
     Q_OBJECT
 
 private slots:
-    void enumerationsAndShiftAndClip();
+    void storedEnumerationValues();
+    void shiftAndClip();
     void boundsDebugText();
     void renderSettingsStack();
 };
 
-void TestSharedTypes::enumerationsAndShiftAndClip()
+void TestSharedTypes::storedEnumerationValues()
 {
     // Hosts store these integers; a renumbering would silently change their settings.
     QCOMPARE(QList<int>({HORIZONTAL, SYMBOL_DIAMOND, LABEL_BOTH, LEGEND_DETACHED, MARKER_FOREGROUND, eSHOW_EOL,
                          Bounds::Vertical, Bounds::Max}),
              QList<int>({1, 10, 3, 2, 1, 5, 1, 1}));
+}
 
+void TestSharedTypes::shiftAndClip()
+{
     // Shifted down or up with the extent kept, cut to the clip range when wider; the other direction untouched.
     const Bounds clip(0, 10, 0, 10);
     struct Case { double lo, hi, newLo, newHi; };

@@ -5,8 +5,6 @@
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -14,7 +12,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -92,7 +89,6 @@ private slots:
     void organizerScopesAndActions();
     void settingsRoundTrip();
     void optionsPageAndDialog();
-    void noneScopeIsFatal();
 };
 
 void TestViewSynchronizer::userNavigationSpreadsInTheEnabledDirections()
@@ -325,27 +321,6 @@ void TestViewSynchronizer::optionsPageAndDialog()
         QVERIFY(!dialog->isVisible());
         QCOMPARE(window.isEnabled(), !ok);
     }
-}
-
-void TestViewSynchronizer::noneScopeIsFatal()
-{
-    if (qEnvironmentVariableIsSet("ZEB_SYNC_CRASH")) {
-        Sync none(nullptr, Sync::NoScope, true, false);
-        return;
-    }
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ZEB_SYNC_CRASH", "1");
-    env.remove("ZEB_TRACEINFO");
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {"noneScopeIsFatal"});
-    QVERIFY(child.waitForFinished(60000));
-    const QByteArray errors = child.readAllStandardError();
-    QVERIFY2(child.exitStatus() == QProcess::CrashExit && child.exitCode() == SIGABRT, errors.constData());
-    const QRegularExpression line("^ ASSERT: ViewSynchronizer Ln: *\\d{1,4}     ViewSynchronizer "
-                                  "ViewSynchronizer cannot have 'None' scope!$",
-                                  QRegularExpression::MultilineOption);
-    QVERIFY2(line.match(QString::fromLocal8Bit(errors)).hasMatch(), errors.constData());
 }
 
 QTEST_MAIN(TestViewSynchronizer)

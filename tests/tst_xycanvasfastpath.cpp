@@ -294,6 +294,20 @@ void TestXYCanvasFastPath::incrementalDrawingAndArrayChanges()
             set->append(all.x[i], -all.y[i]);
     }
     redraw("after reinit and new values");
+    // A host may put another y array into the data set; the old one lives on
+    // elsewhere, so its extremes must not be used for the new values.
+    QList<DataArray*> old;
+    for (XYDataSet* set : {fastSet, slowSet}) {
+        auto* y = new DataArrayTemplate<double>();
+        for (int i = 0; i < set->xData->dataSize(); ++i)
+            y->append(all.y[i]);
+        y->addReference();
+        old << set->yData;
+        set->yData = y;
+    }
+    redraw("after another y array was put in");
+    for (DataArray* y : old)
+        y->removeReference();
 }
 
 // Dense tracked series (one with NaNs, one drawn as two parallel lines, whose

@@ -62,6 +62,15 @@ struct PlotFixture
     }
 };
 
+// Both scales, rendered once at 800 x 500 with the default settings.
+struct RenderFixture : PlotFixture
+{
+    const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
+    QImage first = (setUpScales(false), render(QSize(800, 500), settings));
+    const int yScaleW = plot->getHorizontalScale()->minimumWidth();
+    const int xScaleH = plot->getVerticalScale()->minimumHeight();
+};
+
 QWidget* gridWidget(XYPlot& plot, int row, int column)
 {
     auto* grid = qobject_cast<QGridLayout*>(plot.layout()->itemAt(1)->layout()->itemAt(0)->layout());
@@ -113,7 +122,10 @@ private slots:
     void markersAndRedraws();
     void scaleSizes();
     void fixedPositionsAndAutoPlacement();
-    void renderGeometrySettingsTitlesCaptionAndLegend();
+    void renderedCanvasScalesAndSettingsStack();
+    void renderedTitlesAndCaption();
+    void renderedMarkerLabelsKeepTheCanvasFont();
+    void renderedLegendAndHopelessSizes();
 };
 
 void TestXYPlot::cleanupTestCase()
@@ -369,20 +381,13 @@ void TestXYPlot::fixedPositionsAndAutoPlacement()
     QCOMPARE(automatic[2]->getLook()->getFixedYPosition(400), 40 + 200);
 }
 
-void TestXYPlot::renderGeometrySettingsTitlesCaptionAndLegend()
+void TestXYPlot::renderedCanvasScalesAndSettingsStack()
 {
-    PlotFixture fixture;
-    fixture.setUpScales(false);
-    XYPlot& plot = *fixture.plot;
-    const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
-    QImage image = fixture.render(QSize(800, 500), settings);
-    const qsizetype depth = plotRenderSettings.size();
-    const int yScaleW = plot.getHorizontalScale()->minimumWidth();
-    const int xScaleH = plot.getVerticalScale()->minimumHeight();
-
     // The canvas: (800 - y-axis scale width) x (500 - x-axis scale height) with a
     // one-pixel frame; every grid line meets a tick on each scale, both have labels.
-    int ch = 500 - xScaleH;
+    RenderFixture f;
+    const QImage& image = f.first;
+    const int yScaleW = f.yScaleW, ch = 500 - f.xScaleH;
     QCOMPARE(darkBox(image, QRect(yScaleW, 0, 800 - yScaleW, 1)).width(), 800 - yScaleW);
     QCOMPARE(darkBox(image, QRect(yScaleW, ch - 1, 800 - yScaleW, 1)).width(), 800 - yScaleW);
     QCOMPARE(darkBox(image, QRect(799, 0, 1, 500)).height(), ch);
@@ -395,67 +400,79 @@ void TestXYPlot::renderGeometrySettingsTitlesCaptionAndLegend()
             QVERIFY(darkBox(image, QRect(yScaleW - 3, y - 1, 1, 3)).isValid());
     QVERIFY(lines >= 8);
     QVERIFY(darkBox(image, QRect(0, 10, yScaleW - 11, ch - 40)).isValid());
-    QVERIFY(darkBox(image, QRect(yScaleW + 30, ch + 10, 700 - yScaleW, xScaleH - 10)).isValid());
+    QVERIFY(darkBox(image, QRect(yScaleW + 30, ch + 10, 700 - yScaleW, f.xScaleH - 10)).isValid());
 
     // Longer ticks widen the scale in the image only; the stack is restored.
-    PlotRenderSettings_t print = settings;
+    const qsizetype depth = plotRenderSettings.size();
+    PlotRenderSettings_t print = f.settings;
     print.majorTickLength = 16;
-    QCOMPARE(darkBox(fixture.render(QSize(800, 500), print), QRect(0, 1, 800, 1)).left(), yScaleW + 10);
+    QCOMPARE(darkBox(f.render(QSize(800, 500), print), QRect(0, 1, 800, 1)).left(), yScaleW + 10);
     QCOMPARE(plotRenderSettings.size(), depth);
     QCOMPARE(getPlotRenderSettings()->majorTickLength, 8);
-    QCOMPARE(plot.getHorizontalScale()->minimumWidth(), yScaleW);
+    QCOMPARE(f.plot->getHorizontalScale()->minimumWidth(), yScaleW);
+}
 
+void TestXYPlot::renderedTitlesAndCaption()
+{
     // The y-axis title whenever there is one, the x-axis title only when asked,
     // each 1.5 title-font heights.
-    plot.setAxisTitle(VERTICAL, "C/N0 (dB-Hz)");
-    plot.setAxisTitle(HORIZONTAL, "Time of week (s)");
-    const int titleH = int(std::floor(1.5 * QFontMetrics(settings.axisTitleFont).height()));
-    const int x0 = titleH + yScaleW;
-    image = fixture.render(QSize(800, 500), settings, false, true);
-    ch = 500 - xScaleH - titleH;
+    RenderFixture f;
+    f.plot->setAxisTitle(VERTICAL, "C/N0 (dB-Hz)");
+    f.plot->setAxisTitle(HORIZONTAL, "Time of week (s)");
+    const int titleH = int(std::floor(1.5 * QFontMetrics(f.settings.axisTitleFont).height()));
+    const int x0 = titleH + f.yScaleW, ch = 500 - f.xScaleH - titleH;
+    QImage image = f.render(QSize(800, 500), f.settings, false, true);
     QVERIFY(darkBox(image, QRect(x0, ch - 1, 800 - x0, 1)).width() == 800 - x0);
     const QRect yTitle = darkBox(image, QRect(0, 0, titleH, ch));
     QVERIFY(yTitle.isValid() && yTitle.height() > 3 * yTitle.width());
-    QVERIFY(darkBox(image, QRect(x0, ch + xScaleH, 800 - x0, titleH)).isValid());
-    QCOMPARE(darkBox(fixture.render(QSize(800, 500), settings), QRect(799, 0, 1, 500)).height(), 500 - xScaleH);
+    QVERIFY(darkBox(image, QRect(x0, ch + f.xScaleH, 800 - x0, titleH)).isValid());
+    QCOMPARE(darkBox(f.render(QSize(800, 500), f.settings), QRect(799, 0, 1, 500)).height(), 500 - f.xScaleH);
 
     // A caption: right-aligned in a strip at the bottom, the canvas above it.
-    image = fixture.render(QSize(800, 500), settings, false, false, "Receiver 1, 1 May");
-    const int captionTop = darkBox(image, QRect(799, 0, 1, 500)).bottom() + 1 + xScaleH;
+    image = f.render(QSize(800, 500), f.settings, false, false, "Receiver 1, 1 May");
+    const int captionTop = darkBox(image, QRect(799, 0, 1, 500)).bottom() + 1 + f.xScaleH;
     const QRect caption = darkBox(image, QRect(x0, captionTop, 800 - x0, 500 - captionTop));
     QVERIFY(captionTop < 480 && caption.left() > (x0 + 800) / 2 && caption.right() > 780);
+}
 
-    // Texts inside the plot area keep the canvas's font: the scale font of the
-    // settings is for the scales.
+void TestXYPlot::renderedMarkerLabelsKeepTheCanvasFont()
+{
+    // The scale font of the settings is for the scales, not for texts inside the plot area.
+    RenderFixture f;
     Marker_t threshold{MARKER_BACKGROUND, HORIZONTAL, 0.25, Qt::red, Qt::SolidLine, 0, "threshold"};
-    plot.addMarker(&threshold);
+    f.plot->addMarker(&threshold);
+    f.plot->redrawCanvas(); // adding a marker leaves the redraw to the host
     auto labelHeight = [&](PlotRenderSettings_t const& with) {
-        const QImage rendered = fixture.render(QSize(800, 500), with);
-        int row = 0;
-        while (rendered.pixelColor(700, row) != QColor(Qt::red))
+        const QImage rendered = f.render(QSize(800, 500), with);
+        int row = 0, left = 0;
+        while (row < 499 && rendered.pixelColor(700, row) != QColor(Qt::red))
             ++row;
-        int left = 0;
         while (rendered.pixelColor(left, row) != QColor(Qt::red))
             ++left;
         // The label is written just above the left end of its line.
         return darkBox(rendered, QRect(left + 1, row - 60, 300, 59), 150).height();
     };
-    const int normal = labelHeight(settings);
+    PlotRenderSettings_t print = f.settings;
     print.scaleFont.setPointSize(3 * QFontInfo(print.scaleFont).pointSize());
+    const int normal = labelHeight(f.settings);
     QVERIFY(normal > 3);
     QCOMPARE(labelHeight(print), normal);
+}
 
+void TestXYPlot::renderedLegendAndHopelessSizes()
+{
     // The legend: at most a third of the width, right of the canvas column.
-    fixture.add(makeDataSet("G05 L1", 20, Qt::darkGreen));
-    plot.addLegend(true, LEGEND_RIGHT, nullptr);
-    image = fixture.render(QSize(1200, 800), settings, true);
+    RenderFixture f;
+    f.add(makeDataSet("G05 L1", 20, Qt::darkGreen));
+    f.plot->addLegend(true, LEGEND_RIGHT, nullptr);
+    const QImage image = f.render(QSize(1200, 800), f.settings, true);
     const int right = darkBox(image, QRect(0, 5, 1200, 1)).right();
     QVERIFY(right >= 800 && right < 1190 && darkBox(image, QRect(right + 2, 0, 1200, 800)).isValid());
-    QCOMPARE(darkBox(image, QRect(right, 0, 1, 800 - xScaleH)).height(), 800 - xScaleH);
+    QCOMPARE(darkBox(image, QRect(right, 0, 1, 800 - f.xScaleH)).height(), 800 - f.xScaleH);
 
     // Extreme sizes and a legend that cannot fit return at once, at the size
     // asked for: on a platform without a display nobody is asked, flag or not.
-    fixture.add(makeDataSet(QString(300, 'x'), 5));
+    f.add(makeDataSet(QString(300, 'x'), 5));
     zebplotUserInteractionDisabled = false;
     int boxes = 0;
     QTimer closer;
@@ -465,20 +482,21 @@ void TestXYPlot::renderGeometrySettingsTitlesCaptionAndLegend()
     });
     closer.start(10);
     for (const QSize size : {QSize(1, 1), QSize(5, 3000), QSize(60000, 1)})
-        QCOMPARE(fixture.render(size, settings, true, true, "caption").size(), size);
+        QCOMPARE(f.render(size, f.settings, true, true, "caption").size(), size);
     zebplotUserInteractionDisabled = true;
     QCOMPARE(boxes, 0);
 
     // A layout that never settles is rendered after a bounded number of attempts.
+    const qsizetype depth = plotRenderSettings.size();
     GrowingLabelGrid grid(HORIZONTAL, nullptr);
-    plot.getCanvas()->setGrid(HORIZONTAL, &grid, false);
-    plot.removeScale(HORIZONTAL);
-    plot.addScale(HORIZONTAL, true);
-    QCOMPARE(fixture.render(QSize(600, 400), settings).size(), QSize(600, 400));
+    f.plot->getCanvas()->setGrid(HORIZONTAL, &grid, false);
+    f.plot->removeScale(HORIZONTAL);
+    f.plot->addScale(HORIZONTAL, true);
+    QCOMPARE(f.render(QSize(600, 400), f.settings).size(), QSize(600, 400));
     QCOMPARE(plotRenderSettings.size(), depth);
     QVERIFY(grid.calls > 0 && grid.calls < 400);
-    plot.removeScale(HORIZONTAL);
-    plot.getCanvas()->setGrid(HORIZONTAL, fixture.yGrid.get(), false);
+    f.plot->removeScale(HORIZONTAL);
+    f.plot->getCanvas()->setGrid(HORIZONTAL, f.yGrid.get(), false);
 }
 
 QTEST_MAIN(TestXYPlot)
