@@ -28,6 +28,12 @@ public:
     /// unterminated last line, the epoch being collected - is completed.
     /// Feeding may go on afterwards, as after a reconnection.
     virtual void finish() = 0;
+    /// A complete buffer, then finish().
+    void parse(QByteArrayView buffer)
+    {
+        feed(buffer);
+        finish();
+    }
     /// The UTC date for input that carries times of day but no date.
     virtual void setFallbackDate(QDate date);
 

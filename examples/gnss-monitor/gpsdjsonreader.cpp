@@ -72,12 +72,6 @@ int fixMode(int mode, int status)
 
 } // namespace
 
-void GpsdJsonReader::parse(QByteArrayView buffer)
-{
-    feed(buffer);
-    finish();
-}
-
 void GpsdJsonReader::feed(QByteArrayView data)
 {
     lines.feed(data);

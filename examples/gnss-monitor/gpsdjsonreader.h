@@ -46,8 +46,6 @@ public:
     void addLine(QByteArrayView line);
     /// Closes the open epoch: the end of the input, or of a connection.
     void finish() override;
-    /// A complete buffer, then finish().
-    void parse(QByteArrayView buffer);
 
 private:
     QString report(QJsonObject const& object, QString const& kind);

@@ -193,12 +193,6 @@ void NmeaParser::setFallbackDate(QDate date)
     fallback = date;
 }
 
-void NmeaParser::parse(QByteArrayView buffer)
-{
-    feed(buffer);
-    finish();
-}
-
 void NmeaParser::feed(QByteArrayView data)
 {
     lines.feed(data);

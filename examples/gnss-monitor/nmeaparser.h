@@ -63,8 +63,6 @@ public:
     void addLine(QByteArrayView line);
     /// Closes the open epoch and releases held ones: the end of the input.
     void finish() override;
-    /// A complete buffer, then finish().
-    void parse(QByteArrayView buffer);
 
 private:
     struct Held

@@ -4,6 +4,7 @@
 // monitor runs as the user runs it (--render) and is checked by what it says
 // it drew and by the colours in its images; the facts come from reading the
 // recordings by eye.
+#include "receiverdata.h"
 #include <QtTest>
 
 #include <QImage>
@@ -21,14 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray recording(const char* name)
-{
-    QFile file(QStringLiteral(RECEIVER_DATA_DIR "/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", name);
-    return file.readAll();
-}
 
 quint16 freePort()
 {

@@ -1,5 +1,6 @@
 // Receiver formats: NMEA sentences and gpsd reports of real receivers, checked
 // against what the recordings say when read by eye (quoted next to each check).
+#include "receiverdata.h"
 #include "formatdetector.h"
 #include "gnsstime.h"
 #include "gpsdjsonreader.h"
@@ -11,14 +12,6 @@
 #include <cmath>
 
 namespace {
-
-QByteArray recording(const char* name)
-{
-    QFile file(QStringLiteral(RECEIVER_DATA_DIR "/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", name);
-    return file.readAll();
-}
 
 /// "$<body>*<checksum>".
 QByteArray sentence(QByteArray const& body, char start = '$')
