@@ -25,6 +25,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -88,7 +89,8 @@ int main(int argc, char** argv)
     QCommandLineOption durationOption(QStringLiteral("duration"),
                                       QStringLiteral("Data seconds to run before rendering, up to 366 days; the simulator "
                                                      "makes at most 1e8 epochs; a live source is read for this many "
-                                                     "seconds of wall-clock time (default 600)."),
+                                                     "seconds of wall-clock time (default 600; a replay is read "
+                                                     "to its end)."),
                                       QStringLiteral("seconds"), QStringLiteral("600"));
     QCommandLineOption sizeOption(QStringLiteral("size"),
                                   QStringLiteral("Size of the rendered plots, 200x150 to 10000x10000 (default 1600x900)."),
@@ -205,7 +207,12 @@ int main(int argc, char** argv)
         usageError(QStringLiteral("--max-points needs 0 (all) or at least 100"));
     options.decimate = parser.isSet(decimateOption);
     options.seed = unsigned(whole(seedOption, 0, 4294967295u));
-    const double duration = number(durationOption, 0.0, 366.0 * 86400.0);
+    double duration = number(durationOption, 0.0, 366.0 * 86400.0);
+    // A recording is rendered whole unless a duration is asked for: the
+    // interesting part of a receiver log (an RTK fix, an outage) is often not
+    // in its first ten minutes.
+    if (options.source == Source::Replay && !parser.isSet(durationOption))
+        duration = std::numeric_limits<double>::infinity();
     if (options.source == Source::Simulator && duration * options.rateHz > 1e8)
         usageError(QStringLiteral("--duration %1 at --rate %2 would simulate more than 1e8 epochs")
                        .arg(duration)

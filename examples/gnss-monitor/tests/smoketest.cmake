@@ -64,7 +64,8 @@ elseif(RUN STREQUAL "zedf9p")
 elseif(RUN STREQUAL "trimble")
   # Ten seconds of DGNSS, ten minutes later two of RTK fixed: wide enough
   # for both to show.
-  set(args --replay "${DATA}/nmea-rtk.log" --duration 86400 --render "${OUT}" --size 8000x700)
+  # No --duration: a replay is read to its end (RTK fixed starts 10 minutes in).
+  set(args --replay "${DATA}/nmea-rtk.log" --render "${OUT}" --size 8000x700)
   set(plotsize 8000x700)
   set(files fix-mode satellites)
 elseif(RUN STREQUAL "quectel")
