@@ -47,8 +47,7 @@ void BlockMinMaxCache::update()
         return;
     }
     // The storage may have moved since the last call.
-    if (auto typed = dynamic_cast<DataArrayTemplate<double> const*>(a); typed && !typed->hasDoNotUseValueConfigured())
-        raw = typed->constData();
+    raw = plainDoubleValues(a);
 
     const int shift = a->getTotalPositionsLeftShifted();
     if (a->getRewriteCount() != seenRewriteCount || a->getCurrentDecimationFactor() != seenDecimationFactor

@@ -61,4 +61,14 @@ private:
 
 extern template class DataArrayTemplate<double>;
 
+/// The values of array straight from memory when it is plain double storage
+/// without a marker (each stored element is its value, NaN included),
+/// otherwise nullptr: loops over many values read them without a virtual call
+/// each.  Valid until the array next changes.
+inline double const* plainDoubleValues(DataArray const* array)
+{
+    auto typed = dynamic_cast<DataArrayTemplate<double> const*>(array);
+    return typed && !typed->hasDoNotUseValueConfigured() ? typed->constData() : nullptr;
+}
+
 #endif
