@@ -26,18 +26,8 @@ bool parseNumber(QByteArrayView text, double& value)
 
 } // namespace
 
-void CsvReplay::feed(QByteArrayView data)
+void CsvReplay::completeInput()
 {
-    lines.feed(data);
-    LineReader::Line line;
-    while (lines.next(line))
-        parse(line);
-}
-
-void CsvReplay::finish()
-{
-    lines.finish();
-    feed(QByteArrayView());
     completeEpoch();
 }
 
@@ -171,15 +161,11 @@ QString CsvReplay::apply(Series const& s, double value)
     return QString();
 }
 
-void CsvReplay::parse(LineReader::Line const& line)
+void CsvReplay::readLine(QByteArrayView line, qint64 number)
 {
-    stats.lines = line.number;
-    auto broken = [&](QString const& reason) { stats.countBroken(line.number, reason); };
-    if (line.tooLong) {
-        broken(QStringLiteral("longer than %1 bytes").arg(LineReader::kDefaultMaxLength));
-        return;
-    }
-    const QByteArrayView text = line.text.trimmed();
+    stats.lines = number;
+    auto broken = [&](QString const& reason) { stats.countBroken(number, reason); };
+    const QByteArrayView text = line.trimmed();
     if (text.isEmpty() || text.startsWith('#'))
         return;
     const qsizetype commas = text.count(',');

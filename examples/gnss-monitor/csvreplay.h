@@ -35,8 +35,9 @@ public:
     /// that memory stays bounded whatever the input.
     static constexpr int kMaxValuesPerEpoch = 10000;
 
-    void feed(QByteArrayView data) override;
-    void finish() override;
+protected:
+    void readLine(QByteArrayView line, qint64 number) override;
+    void completeInput() override;
 
 private:
     enum class Kind { Skipped, Cn0, Elevation, FixMode, Satellites, PositionError, Pdop, Hdop, Vdop };
@@ -49,13 +50,11 @@ private:
         QByteArray name;
     };
 
-    void parse(LineReader::Line const& line);
     Series const& series(QByteArrayView name);
     QString apply(Series const& series, double value);
     SignalObservation& observation(Series const& series);
     void completeEpoch();
 
-    LineReader lines;
     ReceiverEpoch current;
     int values = 0;
     bool collecting = false;

@@ -4,6 +4,31 @@
 #include <limits>
 #include <utility>
 
+EpochParser::EpochParser(qsizetype maxLength) : lines(maxLength), maxLineLength(maxLength)
+{
+}
+
+void EpochParser::feed(QByteArrayView data)
+{
+    lines.feed(data);
+    LineReader::Line line;
+    while (lines.next(line)) {
+        if (!line.tooLong) {
+            readLine(line.text, line.number);
+            continue;
+        }
+        stats.lines = line.number;
+        stats.countBroken(line.number, QStringLiteral("longer than %1 bytes without line end").arg(maxLineLength));
+    }
+}
+
+void EpochParser::finish()
+{
+    lines.finish();
+    feed(QByteArrayView());
+    completeInput();
+}
+
 void EpochParser::setFallbackDate(QDate)
 {
     // Formats whose times carry the date need none.

@@ -1,6 +1,7 @@
 #ifndef GNSSMONITOR_EPOCHPARSER_H
 #define GNSSMONITOR_EPOCHPARSER_H
 
+#include "linereader.h"
 #include "readerstatistics.h"
 #include "receiverepoch.h"
 
@@ -22,12 +23,14 @@ class EpochParser
 public:
     virtual ~EpochParser() = default;
 
-    /// Parses the next chunk of the input.
-    virtual void feed(QByteArrayView data) = 0;
+    /// Parses the next chunk of the input: every line it completes is read
+    /// at once.  A line longer than the reader's limit is one broken line,
+    /// whatever its length, and is never held in memory.
+    void feed(QByteArrayView data);
     /// The input ended (or a live stream broke off): what is pending - an
     /// unterminated last line, the epoch being collected - is completed.
     /// Feeding may go on afterwards, as after a reconnection.
-    virtual void finish() = 0;
+    void finish();
     /// A complete buffer, then finish().
     void parse(QByteArrayView buffer)
     {
@@ -51,11 +54,19 @@ public:
     bool needsDate() const { return stats.undatedEpochs > 0; }
 
 protected:
+    /// Lines longer than maxLineLength bytes are counted as broken.
+    explicit EpochParser(qsizetype maxLineLength = LineReader::kDefaultMaxLength);
+    /// One line of the input without its line end; number counts from 1.
+    virtual void readLine(QByteArrayView line, qint64 number) = 0;
+    /// After the last line of the input: completes what is being collected.
+    virtual void completeInput() = 0;
     void deliver(ReceiverEpoch&& epoch);
 
     ReaderStatistics stats;
 
 private:
+    LineReader lines;
+    qsizetype maxLineLength;
     QList<ReceiverEpoch> queue;
     qsizetype head = 0; ///< first epoch not handed out yet
 };

@@ -1,20 +1,11 @@
 #include "formatdetector.h"
 
+#include "nmeaparser.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 /// A '$' or '!' sentence whose checksum is right, anywhere in the line.
 bool hasSentence(QByteArrayView line)
@@ -26,8 +17,8 @@ bool hasSentence(QByteArrayView line)
         qsizetype i = start + 1;
         for (; i < line.size() && line[i] != '*' && line[i] != '$' && line[i] != '!'; ++i)
             sum ^= quint8(line[i]);
-        if (i + 2 < line.size() && line[i] == '*' && i - start > 6 && hexValue(line[i + 1]) >= 0
-            && hexValue(line[i + 2]) >= 0 && hexValue(line[i + 1]) * 16 + hexValue(line[i + 2]) == sum)
+        if (i + 2 < line.size() && line[i] == '*' && i - start > 6 && NmeaParser::hexValue(line[i + 1]) >= 0
+            && NmeaParser::hexValue(line[i + 2]) >= 0 && NmeaParser::hexValue(line[i + 1]) * 16 + NmeaParser::hexValue(line[i + 2]) == sum)
             return true;
     }
     return false;

@@ -72,30 +72,16 @@ int fixMode(int mode, int status)
 
 } // namespace
 
-void GpsdJsonReader::feed(QByteArrayView data)
+GpsdJsonReader::GpsdJsonReader() : EpochParser(kMaxLineLength)
 {
-    lines.feed(data);
-    LineReader::Line line;
-    while (lines.next(line)) {
-        if (!line.tooLong) {
-            addLine(line.text);
-            continue;
-        }
-        lineNumber = ++stats.lines;
-        stats.countBroken(lineNumber, QStringLiteral("longer than %1 characters").arg(kMaxLineLength));
-    }
 }
 
-void GpsdJsonReader::addLine(QByteArrayView line)
+void GpsdJsonReader::readLine(QByteArrayView line, qint64 number)
 {
-    lineNumber = ++stats.lines;
+    lineNumber = stats.lines = number;
     line = line.trimmed();
     if (line.isEmpty() || line.front() == '#')
         return;
-    if (line.size() > kMaxLineLength) {
-        stats.countBroken(lineNumber, QStringLiteral("longer than %1 characters").arg(kMaxLineLength));
-        return;
-    }
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(line.toByteArray(), &parseError);
     if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
@@ -321,9 +307,7 @@ void GpsdJsonReader::closeEpoch()
     openHasData = openHasTime = false;
 }
 
-void GpsdJsonReader::finish()
+void GpsdJsonReader::completeInput()
 {
-    lines.finish();
-    feed(QByteArrayView());
     closeEpoch();
 }

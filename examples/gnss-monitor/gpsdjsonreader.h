@@ -40,12 +40,12 @@ public:
     /// A SKY of 200 signals takes about 20 000 characters.
     static constexpr int kMaxLineLength = 256 * 1024;
 
-    /// Bytes as they come, split into lines here.
-    void feed(QByteArrayView data) override;
-    /// One line of input, with or without its line end; any bytes.
-    void addLine(QByteArrayView line);
+    GpsdJsonReader();
+
+protected:
+    void readLine(QByteArrayView line, qint64 number) override;
     /// Closes the open epoch: the end of the input, or of a connection.
-    void finish() override;
+    void completeInput() override;
 
 private:
     QString report(QJsonObject const& object, QString const& kind);
@@ -54,7 +54,6 @@ private:
     QString acceptTime(QDate date, qint64 msOfDay);
     void closeEpoch();
 
-    LineReader lines{kMaxLineLength};
     qint64 lineNumber = 0;
     QString device;
 

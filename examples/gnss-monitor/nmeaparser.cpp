@@ -19,17 +19,6 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-int hexValue(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 QString text(QByteArrayView field)
 {
     return QString::fromLatin1(field.first(std::min<qsizetype>(field.size(), 20)));
@@ -193,24 +182,25 @@ void NmeaParser::setFallbackDate(QDate date)
     fallback = date;
 }
 
-void NmeaParser::feed(QByteArrayView data)
+int NmeaParser::hexValue(char c)
 {
-    lines.feed(data);
-    LineReader::Line line;
-    while (lines.next(line)) {
-        if (!line.tooLong) {
-            addLine(line.text);
-            continue;
-        }
-        // Garbage without line ends: one broken line, whatever its length.
-        lineNumber = ++stats.lines;
-        stats.countBroken(lineNumber, QStringLiteral("longer than %1 bytes without line end").arg(LineReader::kDefaultMaxLength));
-    }
+    if (isDigit(c))
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
 }
 
 void NmeaParser::addLine(QByteArrayView line)
 {
-    lineNumber = ++stats.lines;
+    readLine(line, stats.lines + 1);
+}
+
+void NmeaParser::readLine(QByteArrayView line, qint64 number)
+{
+    lineNumber = stats.lines = number;
     while (!line.isEmpty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
         line.chop(1);
     // The recordings' own comments.
@@ -382,6 +372,22 @@ bool NmeaParser::acceptUntimed(bool repeats)
     return true;
 }
 
+/// Places a sentence by its time field: with a time into the epoch of that
+/// time, without one into the open epoch (`repeats` as for acceptUntimed()).
+/// Nothing when the sentence's values go on into the epoch; otherwise what
+/// the sentence returns: why it is broken, or empty when it is skipped.
+std::optional<QString> NmeaParser::place(bool hasTime, qint64 msOfDay, QDate date, bool repeats)
+{
+    if (hasTime) {
+        QString error = acceptTime(msOfDay, date);
+        if (!error.isEmpty())
+            return error;
+    } else if (!acceptUntimed(repeats)) {
+        return QString();
+    }
+    return std::nullopt;
+}
+
 void NmeaParser::closeEpoch()
 {
     if (openHasData) {
@@ -448,10 +454,8 @@ void NmeaParser::releaseHeld()
     held.clear();
 }
 
-void NmeaParser::finish()
+void NmeaParser::completeInput()
 {
-    lines.finish();
-    feed(QByteArrayView());
     closeEpoch();
     if (!anchor.isValid() && fallback.isValid())
         anchor = fallback;
@@ -562,16 +566,11 @@ QString NmeaParser::gga(QByteArrayView const* f, int n)
     if (!f[6].isEmpty() && (!parseInt(f[6], satellites) || satellites > 999))
         return QStringLiteral("satellite count '%1' out of range").arg(text(f[6]));
     double hdop = kNaN;
-    QString error = optional(f[7], 0, 999, "HDOP", hdop);
+    const QString error = optional(f[7], 0, 999, "HDOP", hdop);
     if (!error.isEmpty())
         return error;
-    if (time == TimeField::Valid) {
-        error = acceptTime(ms, QDate());
-        if (!error.isEmpty())
-            return error;
-    } else if (!acceptUntimed(openHasGga)) {
-        return QString();
-    }
+    if (auto done = place(time == TimeField::Valid, ms, QDate(), openHasGga))
+        return *done;
     openHasGga = true;
     if (quality >= 0)
         ggaFix = kGgaFix[quality];
@@ -654,13 +653,8 @@ QString NmeaParser::rmc(QByteArrayView const* f, int n)
     int fix = n > 11 && f[11].size() == 1 ? rmcMode(f[11][0]) : -1;
     if (fix < 0 && f[1].size() == 1)
         fix = f[1][0] == 'A' ? Autonomous : f[1][0] == 'V' ? NoFix : -1;
-    if (time == TimeField::Valid) {
-        const QString error = acceptTime(ms, date);
-        if (!error.isEmpty())
-            return error;
-    } else if (!acceptUntimed(openHasRmc)) {
-        return QString();
-    }
+    if (auto done = place(time == TimeField::Valid, ms, date, openHasRmc))
+        return *done;
     openHasRmc = true;
     rmcFix = fix;
     return QString();
@@ -683,11 +677,7 @@ QString NmeaParser::zda(QByteArrayView const* f, int n)
         if (!date.isValid())
             return QStringLiteral("date '%1-%2-%3' out of range").arg(text(f[3]), text(f[2]), text(f[1]));
     }
-    if (time == TimeField::Empty) {
-        acceptUntimed(false);
-        return QString();
-    }
-    return acceptTime(ms, date);
+    return place(time == TimeField::Valid, ms, date, false).value_or(QString());
 }
 
 QString NmeaParser::gst(QByteArrayView const* f, int n)
@@ -707,13 +697,8 @@ QString NmeaParser::gst(QByteArrayView const* f, int n)
         if (!error.isEmpty())
             return error;
     }
-    if (time == TimeField::Valid) {
-        const QString error = acceptTime(ms, QDate());
-        if (!error.isEmpty())
-            return error;
-    } else if (!acceptUntimed(false)) {
-        return QString();
-    }
+    if (auto done = place(time == TimeField::Valid, ms, QDate(), false))
+        return *done;
     open.sigmaLatitude = sigmas[0];
     open.sigmaLongitude = sigmas[1];
     open.sigmaAltitude = sigmas[2];
@@ -729,9 +714,5 @@ QString NmeaParser::gll(QByteArrayView const* f, int n)
     const TimeField time = parseTime(f[4], ms);
     if (time == TimeField::Invalid)
         return timeError(f[4]);
-    if (time == TimeField::Empty) {
-        acceptUntimed(false);
-        return QString();
-    }
-    return acceptTime(ms, QDate());
+    return place(time == TimeField::Valid, ms, QDate(), false).value_or(QString());
 }

@@ -9,6 +9,7 @@
 #include <QList>
 
 #include <limits>
+#include <optional>
 
 /// Turns NMEA 0183 sentences, fed one line at a time as they come from a
 /// file, a serial port or a socket, into receiver epochs.
@@ -57,12 +58,17 @@ public:
     /// The date for a log that carries none (no RMC with date, no ZDA).
     void setFallbackDate(QDate date) override;
 
-    /// Bytes as they come, split into lines here.
-    void feed(QByteArrayView data) override;
-    /// One line of input, with or without its line end; any bytes.
+    /// One line of input, with or without its line end; any bytes.  It is
+    /// counted as the line after the last one read.
     void addLine(QByteArrayView line);
-    /// Closes the open epoch and releases held ones: the end of the input.
-    void finish() override;
+
+    /// A sentence's hex digit; -1 for any other character.
+    static int hexValue(char c);
+
+protected:
+    void readLine(QByteArrayView line, qint64 number) override;
+    /// Closes the open epoch and releases held ones.
+    void completeInput() override;
 
 private:
     struct Held
@@ -84,12 +90,12 @@ private:
     qint64 dayOf(qint64 msOfDay) const;
     QString acceptTime(qint64 msOfDay, QDate date);
     bool acceptUntimed(bool repeats);
+    std::optional<QString> place(bool hasTime, qint64 msOfDay, QDate date, bool repeats);
     void closeEpoch();
     void release(ReceiverEpoch epoch, qint64 day);
     void releaseHeld();
     SignalObservation& observation(GnssNaming::Satellite satellite, GnssNaming::Signal const& signal);
 
-    LineReader lines;
     qint64 lineNumber = 0;
 
     // The epoch being assembled.
