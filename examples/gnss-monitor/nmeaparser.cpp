@@ -121,6 +121,16 @@ QString timeError(QByteArrayView field)
     return QStringLiteral("time '%1' out of range").arg(text(field));
 }
 
+/// The sentence has at least `fewest` fields and field `timeField` is
+/// empty or a time: empty if so, otherwise why not.
+QString timedSentence(QByteArrayView const* f, int n, int fewest, int timeField, TimeField& time, qint64& ms)
+{
+    if (n < fewest)
+        return QStringLiteral("%1 fields are too few").arg(n);
+    time = parseTime(f[timeField], ms);
+    return time == TimeField::Invalid ? timeError(f[timeField]) : QString();
+}
+
 QString formatTime(qint64 ms)
 {
     return QStringLiteral("%1:%2:%3.%4")
@@ -554,12 +564,10 @@ QString NmeaParser::gsv(GnssSystem talker, QByteArrayView talkerName, QByteArray
 QString NmeaParser::gga(QByteArrayView const* f, int n)
 {
     // time, latitude, N/S, longitude, E/W, quality, satellites, HDOP, ...
-    if (n < 8)
-        return QStringLiteral("%1 fields are too few").arg(n);
     qint64 ms = 0;
-    const TimeField time = parseTime(f[0], ms);
-    if (time == TimeField::Invalid)
-        return timeError(f[0]);
+    TimeField time = TimeField::Empty;
+    if (const QString error = timedSentence(f, n, 8, 0, time, ms); !error.isEmpty())
+        return error;
     int quality = -1, satellites = -1;
     if (!f[5].isEmpty() && (!parseInt(f[5], quality) || quality > 9))
         return QStringLiteral("quality '%1' out of range").arg(text(f[5]));
@@ -634,12 +642,10 @@ QString NmeaParser::rmc(QByteArrayView const* f, int n)
 {
     // time, status, latitude, N/S, longitude, E/W, speed, course, date,
     // variation, E/W, from NMEA 2.3 on the mode
-    if (n < 9)
-        return QStringLiteral("%1 fields are too few").arg(n);
     qint64 ms = 0;
-    const TimeField time = parseTime(f[0], ms);
-    if (time == TimeField::Invalid)
-        return timeError(f[0]);
+    TimeField time = TimeField::Empty;
+    if (const QString error = timedSentence(f, n, 9, 0, time, ms); !error.isEmpty())
+        return error;
     QDate date;
     if (!f[8].isEmpty()) {
         int ddmmyy = 0;
@@ -663,12 +669,10 @@ QString NmeaParser::rmc(QByteArrayView const* f, int n)
 QString NmeaParser::zda(QByteArrayView const* f, int n)
 {
     // time, day, month, year, zone hours, zone minutes
-    if (n < 4)
-        return QStringLiteral("%1 fields are too few").arg(n);
     qint64 ms = 0;
-    const TimeField time = parseTime(f[0], ms);
-    if (time == TimeField::Invalid)
-        return timeError(f[0]);
+    TimeField time = TimeField::Empty;
+    if (const QString error = timedSentence(f, n, 4, 0, time, ms); !error.isEmpty())
+        return error;
     QDate date;
     int day = 0, month = 0, year = 0;
     if (!f[1].isEmpty() || !f[2].isEmpty() || !f[3].isEmpty()) {
@@ -684,12 +688,10 @@ QString NmeaParser::gst(QByteArrayView const* f, int n)
 {
     // time, range RMS, error ellipse (major, minor, orientation), then the
     // sigmas of latitude, longitude and altitude
-    if (n < 8)
-        return QStringLiteral("%1 fields are too few").arg(n);
     qint64 ms = 0;
-    const TimeField time = parseTime(f[0], ms);
-    if (time == TimeField::Invalid)
-        return timeError(f[0]);
+    TimeField time = TimeField::Empty;
+    if (const QString error = timedSentence(f, n, 8, 0, time, ms); !error.isEmpty())
+        return error;
     double sigmas[3];
     const char* names[] = {"latitude sigma", "longitude sigma", "altitude sigma"};
     for (int i = 0; i < 3; ++i) {
@@ -708,11 +710,9 @@ QString NmeaParser::gst(QByteArrayView const* f, int n)
 QString NmeaParser::gll(QByteArrayView const* f, int n)
 {
     // latitude, N/S, longitude, E/W, time, status, mode: only the time counts
-    if (n < 5)
-        return QStringLiteral("%1 fields are too few").arg(n);
     qint64 ms = 0;
-    const TimeField time = parseTime(f[4], ms);
-    if (time == TimeField::Invalid)
-        return timeError(f[4]);
+    TimeField time = TimeField::Empty;
+    if (const QString error = timedSentence(f, n, 5, 4, time, ms); !error.isEmpty())
+        return error;
     return place(time == TimeField::Valid, ms, QDate(), false).value_or(QString());
 }
