@@ -23,6 +23,14 @@ QPair<int, int> inkSpan(QImage const& image, int x)
     return {top, bottom};
 }
 
+// Counts the full drawings of a data set: each one tells about its first point.
+struct DrawCounter : XYDataSetDrawListener
+{
+    int* count;
+    DrawCounter(XYDataSet* dataSet, int* count) : XYDataSetDrawListener(dataSet), count(count) {}
+    void drawingDataPoint(int index, int) override { *count += index == 0; }
+};
+
 } // namespace
 
 class TestXYCanvasHiDpi : public QObject
@@ -33,6 +41,7 @@ private slots:
     void gridLinesCoverWholeDevicePixels();
     void denseCurveKeepsItsShapeWithTwiceTheColumns();
     void hitTestIsTheSameAtEveryRatio();
+    void followsItsWindowToAScreenOfAnotherRatio();
 };
 
 // Drawn at ratio 1 first, then at ratio 2 on the same canvas: the background
@@ -172,5 +181,52 @@ void TestXYCanvasHiDpi::hitTestIsTheSameAtEveryRatio()
     QCOMPARE(hits(1.5), atOne);
 }
 
-QTEST_MAIN(TestXYCanvasHiDpi)
+// Moved onto a screen of another ratio, a shown canvas draws its data again,
+// once, in that screen's device pixels, at the same logical place.
+void TestXYCanvasHiDpi::followsItsWindowToAScreenOfAnotherRatio()
+{
+    QScreen* low = nullptr;
+    QScreen* high = nullptr;
+    for (QScreen* screen : QGuiApplication::screens())
+        (screen->devicePixelRatio() > 1 ? high : low) = screen;
+    QVERIFY(low && high && high->devicePixelRatio() == 2);
+    CanvasFixture f;
+    int draws = 0;
+    XYDataSet* line = f.addDataSet({0, 100}, {0, 100});
+    line->setDrawListener(new DrawCounter(line, &draws));
+    f.canvas->setBounds(Bounds(0, 100, 0, 100), Bounds(0, 100, 0, 100), true);
+    f.canvas->setGeometry(QRect(low->geometry().topLeft() + QPoint(50, 50), QSize(200, 100)));
+    f.canvas->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.canvas.get()));
+    QTRY_COMPARE(f.canvas->getBackgroundDevicePixelRatio(), 1.0);
+    const int drawsBefore = draws;
+
+    f.canvas->move(high->geometry().topLeft() + QPoint(50, 50));
+    QTRY_COMPARE(f.canvas->getBackgroundDevicePixelRatio(), 2.0);
+    QTest::qWait(50);
+    QCOMPARE(draws, drawsBefore + 1);
+    const QImage shown = f.canvas->grab().toImage();
+    QCOMPARE(shown.size(), QSize(400, 200));
+    // The diagonal crosses the middle of the canvas in the middle.
+    const auto span = inkSpan(shown, 200);
+    QVERIFY2(span.first >= 94 && span.second <= 106, qPrintable(QString("%1..%2").arg(span.first).arg(span.second)));
+}
+
+// Two screens side by side, of ratio 1 and 2, so that a window can be moved
+// from one to the other.
+int main(int argc, char** argv)
+{
+    QTemporaryFile screens;
+    if (!screens.open())
+        return 1;
+    screens.write(R"({"screens": [
+        {"name": "low", "x": 0, "y": 0, "width": 800, "height": 600, "logicalDpi": 96, "logicalBaseDpi": 96},
+        {"name": "high", "x": 800, "y": 0, "width": 1600, "height": 1200, "logicalDpi": 192, "logicalBaseDpi": 96}]})");
+    screens.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    TestXYCanvasHiDpi test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_xycanvashidpi.moc"
