@@ -555,6 +555,9 @@ protected:
     BlockMinMaxCache* getExtremaCache(XYDataSet* dataSet);
     /// Deletes the extremes of data sets no longer in the list.
     void dropUnusedExtremaCaches();
+    /// The buffering of applyBufferingToDataBounds() around the strict bounds, on bounds lo..hi (NaN: none
+    /// yet); false, leaving them, when the strict bounds or the margins are NaN.
+    bool bufferAroundStrictBounds(Bounds::Direction direction, double& lo, double& hi) const;
     /// The hit test over a cell whose points are listed in index order with
     /// non-decreasing x: the list position of the nearest acceptable
     /// candidate (-1: none), its pixel and distance.  False when the cell or
