@@ -492,63 +492,73 @@ void XYCanvas::mouseMarkerMouseLeave(bool fromOtherCanvas)
             other->mouseMarkerMouseLeave(true);
 }
 
+// Time markers are created on first use and then only moved; they are drawn
+// while enabled.
+void XYCanvas::ensureTimeMarker(Marker_t*& marker, QColor const& color)
+{
+    if (!marker)
+        marker = newForegroundMarker(VERTICAL, color, 2);
+}
+
+void XYCanvas::setTimeMarkerEnabled(bool& flag, bool enabled)
+{
+    flag = enabled;
+    update();
+}
+
+void XYCanvas::moveTimeMarker(Marker_t* marker, double x)
+{
+    marker->position = x;
+    update();
+}
+
 void XYCanvas::enableCurrentTimeMarker()
 {
-    currentTimeMarkerEnabled = true;
     ensureCurrentTimeMarker();
-    update();
+    setTimeMarkerEnabled(currentTimeMarkerEnabled, true);
 }
 
 void XYCanvas::disableCurrentTimeMarker()
 {
-    currentTimeMarkerEnabled = false;
-    update();
+    setTimeMarkerEnabled(currentTimeMarkerEnabled, false);
 }
 
 void XYCanvas::ensureCurrentTimeMarker()
 {
-    if (!currentTimeMarker)
-        currentTimeMarker = newForegroundMarker(VERTICAL, Qt::red, 2);
+    ensureTimeMarker(currentTimeMarker, Qt::red);
 }
 
 void XYCanvas::updateCurrentTimeMarker(double x)
 {
     ensureCurrentTimeMarker();
-    currentTimeMarker->position = x;
-    update();
+    moveTimeMarker(currentTimeMarker, x);
 }
 
 void XYCanvas::enableIntervalTimeMarker()
 {
-    intervalTimeMarkerEnabled = true;
     ensureIntervalTimeMarker();
-    update();
+    setTimeMarkerEnabled(intervalTimeMarkerEnabled, true);
 }
 
 void XYCanvas::disableIntervalTimeMarker()
 {
-    intervalTimeMarkerEnabled = false;
-    update();
+    setTimeMarkerEnabled(intervalTimeMarkerEnabled, false);
 }
 
 void XYCanvas::ensureIntervalTimeMarker()
 {
-    if (!intervalStartTimeMarker)
-        intervalStartTimeMarker = newForegroundMarker(VERTICAL, Qt::blue, 2);
-    if (!intervalStopTimeMarker)
-        intervalStopTimeMarker = newForegroundMarker(VERTICAL, Qt::blue, 2);
+    ensureTimeMarker(intervalStartTimeMarker, Qt::blue);
+    ensureTimeMarker(intervalStopTimeMarker, Qt::blue);
 }
 
 void XYCanvas::updateIntervalStartTimeMarker(double x)
 {
     ensureIntervalTimeMarker();
-    intervalStartTimeMarker->position = x;
-    update();
+    moveTimeMarker(intervalStartTimeMarker, x);
 }
 
 void XYCanvas::updateIntervalStopTimeMarker(double x)
 {
     ensureIntervalTimeMarker();
-    intervalStopTimeMarker->position = x;
-    update();
+    moveTimeMarker(intervalStopTimeMarker, x);
 }
