@@ -3,6 +3,7 @@
 //
 //   canvasgallery [output.png] [width] [height]
 #include <zebplot/zebplot.h>
+#include "gallerymarkers.h"
 
 #include <QApplication>
 #include <QImage>
@@ -71,21 +72,9 @@ int main(int argc, char** argv)
     dataSets.append(bar);
 
     // Markers on both layers.
-    Marker_t threshold;
-    threshold.type = MARKER_BACKGROUND;
-    threshold.orientation = HORIZONTAL;
-    threshold.position = 30;
-    threshold.color = QColor(200, 0, 0);
-    threshold.penStyle = Qt::DashLine;
-    threshold.width = 1;
-    threshold.label = "tracking threshold";
+    Marker_t threshold = trackingThresholdMarker();
     markers.append(&threshold);
-    Marker_t now;
-    now.type = MARKER_FOREGROUND;
-    now.orientation = VERTICAL;
-    now.position = 3000;
-    now.color = Qt::black;
-    now.penStyle = Qt::DotLine;
+    Marker_t now = nowMarker();
     markers.append(&now);
     BandMarker_t outage{MARKER_BACKGROUND, VERTICAL, 1500, 1700, QColor(255, 160, 0, 60), "outage"};
     BandMarker_t band{MARKER_BACKGROUND, HORIZONTAL, 44, 46, QColor(0, 120, 255, 40), "nominal"};

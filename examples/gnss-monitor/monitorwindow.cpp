@@ -10,6 +10,7 @@
 #include "tcpsource.h"
 
 #include <zebplot/zebplot.h>
+#include "printsettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,32 +44,6 @@ constexpr double kGapMs = 5000.0;
 constexpr qint64 kRefreshMs = 250;
 constexpr qint64 kStatusMs = 1000;
 constexpr double kGnssOriginUnixMs = 315964800000.0;
-
-// Print settings: larger fonts and thicker lines than on screen.
-PlotRenderSettings_t printSettings()
-{
-    PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
-    auto font = [](double points, bool bold = false, bool underline = false) {
-        QFont font;
-        font.setPointSizeF(points);
-        if (bold)
-            font.setWeight(QFont::Bold);
-        font.setUnderline(underline);
-        return font;
-    };
-    settings.axisTitleFont = font(13);
-    settings.scaleFont = font(11);
-    settings.fixedLabelFont = font(10);
-    settings.legendTitleFont = font(13, true, true);
-    settings.legendFont = font(11);
-    settings.lineWidth = 1;
-    settings.majorTickLength = 10;
-    settings.minorTickLength = 5;
-    settings.lineWidthFactor = 2;
-    settings.legendIconSize = 14;
-    settings.legendIconMargin = 5;
-    return settings;
-}
 
 void settle(int milliseconds)
 {
@@ -688,7 +663,7 @@ void MonitorWindow::exportCurrentPlot()
             : filter.contains(QStringLiteral("*.svg"))   ? QStringLiteral(".svg")
                                                           : QStringLiteral(".png");
     QString error;
-    if (plot->saveToFile(path, QSize(1600, 900), 96, printSettings(), true, true, caption(), &error))
+    if (plot->saveToFile(path, QSize(1600, 900), 96, printSettings(1, 11), true, true, caption(), &error))
         statusBar()->showMessage(tr("Wrote %1").arg(QDir::toNativeSeparators(path)), 5000);
     else
         statusBar()->showMessage(error, 5000);
@@ -710,7 +685,7 @@ void MonitorWindow::printCurrentPlot()
         return;
     }
     const QRect page(QPoint(0, 0), printer.pageRect(QPrinter::DevicePixel).size().toSize());
-    currentPlot()->renderOnto(&painter, page, printSettings(), true, true, caption());
+    currentPlot()->renderOnto(&painter, page, printSettings(1, 11), true, true, caption());
     painter.end();
     statusBar()->showMessage(tr("Printed %1").arg(caption()), 5000);
 }
@@ -767,12 +742,12 @@ bool MonitorWindow::renderAll(QString const& directory, QSize size, QStringList 
         for (QString const& format : formats) {
             const QString name = baseName + QLatin1Char('.') + format;
             if (format == QLatin1String("png")) {
-                save(plot->renderToPixmap(size, printSettings(), true, true, title), name);
+                save(plot->renderToPixmap(size, printSettings(1, 11), true, true, title), name);
                 continue;
             }
             const QString path = dir.filePath(name);
             QString error;
-            const bool saved = plot->saveToFile(path, size, 96, printSettings(), true, true, title, &error);
+            const bool saved = plot->saveToFile(path, size, 96, printSettings(1, 11), true, true, title, &error);
             if (saved)
                 std::printf("wrote %s (%dx%d)\n", qPrintable(path), size.width(), size.height());
             else

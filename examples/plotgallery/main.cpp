@@ -11,6 +11,8 @@
 //
 //   plotgallery [output-directory]
 #include <zebplot/zebplot.h>
+#include "gallerymarkers.h"
+#include "printsettings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -21,34 +23,6 @@
 #include <cstdio>
 
 namespace {
-
-// Settings for a print: fonts, lines and ticks scaled together.
-PlotRenderSettings_t printSettings(int scale)
-{
-    PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
-    auto font = [scale](double points, bool bold = false, bool underline = false) {
-        QFont font;
-        font.setPointSizeF(points * scale);
-        if (bold)
-            font.setWeight(QFont::Bold);
-        font.setUnderline(underline);
-        return font;
-    };
-    settings.axisTitleFont = font(13);
-    settings.scaleFont = font(11);
-    settings.fixedLabelFont = font(10);
-    settings.legendTitleFont = font(14, true, true);
-    settings.legendFont = font(12);
-    settings.lineWidth = scale;
-    settings.minorTickWidth = scale;
-    settings.majorTickLength = 10 * scale;
-    settings.minorTickLength = 5 * scale;
-    settings.lineWidthFactor = 2 * scale;
-    settings.colorBarWidthFactor = scale;
-    settings.legendIconSize = 14 * scale;
-    settings.legendIconMargin = 5 * scale;
-    return settings;
-}
 
 // Lets the deferred work (scale set-up, legend rebuilds, drawing) run.
 void settle(int milliseconds)
@@ -154,22 +128,9 @@ int main(int argc, char** argv)
             plot.addDataSet(dataSet);
         plot.addLegend(true, LEGEND_RIGHT, nullptr);
 
-        Marker_t threshold;
-        threshold.type = MARKER_BACKGROUND;
-        threshold.orientation = HORIZONTAL;
-        threshold.position = 30;
-        threshold.color = QColor(200, 0, 0);
-        threshold.penStyle = Qt::DashLine;
-        threshold.width = 1;
-        threshold.label = QStringLiteral("tracking threshold");
+        Marker_t threshold = trackingThresholdMarker();
         plot.addMarker(&threshold);
-        Marker_t now;
-        now.type = MARKER_FOREGROUND;
-        now.orientation = VERTICAL;
-        now.position = 3000;
-        now.color = Qt::black;
-        now.penStyle = Qt::DotLine;
-        now.label = QStringLiteral("now");
+        Marker_t now = nowMarker();
         plot.addMarker(&now);
         BandMarker_t outage{MARKER_BACKGROUND, VERTICAL, 1500, 1700, QColor(255, 160, 0, 60),
                             QStringLiteral("outage")};
@@ -188,10 +149,10 @@ int main(int argc, char** argv)
 
         ok = save(plot.grab(), directory.filePath(QStringLiteral("plot_widget.png")));
         const QString caption = QStringLiteral("Receiver 1, 2024-05-01, 00:00 to 01:00 GNSS time");
-        ok = save(plot.renderToPixmap(QSize(1200, 800), printSettings(1), true, true, caption),
+        ok = save(plot.renderToPixmap(QSize(1200, 800), printSettings(1, 12), true, true, caption),
                   directory.filePath(QStringLiteral("plot_1200x800.png")))
             && ok;
-        ok = save(plot.renderToPixmap(QSize(2400, 1600), printSettings(2), true, true, caption),
+        ok = save(plot.renderToPixmap(QSize(2400, 1600), printSettings(2, 12), true, true, caption),
                   directory.filePath(QStringLiteral("plot_2400x1600.png")))
             && ok;
         // The widget looks as before the renderings.

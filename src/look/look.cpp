@@ -386,14 +386,14 @@ void Look::setAllowFiltering(bool allow)
 
 void Look::setFractionallyFixedPositioned(float fraction)
 {
-    fixedPositionMode = 1;
+    fixedPositionMode = FixedPosition::Fraction;
     fixedPositionValue = fraction;
     autoPositioned = (fraction == -1.0f);
 }
 
 void Look::setOffsettedFixedPositioned(int offset)
 {
-    fixedPositionMode = 2;
+    fixedPositionMode = FixedPosition::Offset;
     fixedPositionValue = float(offset);
     autoPositioned = false;
 }
@@ -401,7 +401,7 @@ void Look::setOffsettedFixedPositioned(int offset)
 void Look::setColorBar(int offset)
 {
     colorBar = true;
-    fixedPositionMode = 2;
+    fixedPositionMode = FixedPosition::Offset;
     fixedPositionValue = float(offset);
     autoPositioned = false;
 }
@@ -413,17 +413,17 @@ void Look::setAutoPosition(float fraction)
 
 bool Look::hasFixedYPosition() const
 {
-    return fixedPositionMode != 0;
+    return fixedPositionMode != FixedPosition::None;
 }
 
 bool Look::isFractionPositioned() const
 {
-    return fixedPositionMode == 1;
+    return fixedPositionMode == FixedPosition::Fraction;
 }
 
 bool Look::isOffsetPositioned() const
 {
-    return fixedPositionMode == 2;
+    return fixedPositionMode == FixedPosition::Offset;
 }
 
 bool Look::isAutoPositioned() const
@@ -438,7 +438,7 @@ bool Look::isColorBar() const
 
 int Look::getOffset() const
 {
-    if (fixedPositionMode != 2)
+    if (fixedPositionMode != FixedPosition::Offset)
         return 0;
     int offset = roundHalfAwayFromZero(fixedPositionValue);
     if (colorBar)
@@ -449,13 +449,13 @@ int Look::getOffset() const
 int Look::getFixedYPosition(int height) const
 {
     switch (fixedPositionMode) {
-    case 0:
+    case FixedPosition::None:
         return 0;
-    case 1: {
+    case FixedPosition::Fraction: {
         const float position = float(height) * fixedPositionValue;
         return roundHalfAwayFromZero(position);
     }
-    case 2: {
+    case FixedPosition::Offset: {
         const int offset = getOffset();
         return offset < 0 ? height + offset : offset;
     }

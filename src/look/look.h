@@ -306,10 +306,17 @@ protected:
     QList<Look::IndexedEntry> changes;
     Look::Entry defaultEntry;
     ///@}
-    /// Positioning (mode 0: by y value, 1: fraction, 2: pixel offset, held in fixedPositionValue)
-    /// and the drawing options behind the accessors above.
+    /// Where the points of the data set are drawn vertically.
+    enum class FixedPosition
+    {
+        None,     ///< at their y values
+        Fraction, ///< at fixedPositionValue times the canvas height from the top
+        Offset    ///< at fixedPositionValue pixels from the top, or from the bottom when negative
+    };
+    /// Positioning (the value holds the fraction or the offset) and the drawing options behind the
+    /// accessors above.
     ///@{
-    int fixedPositionMode = 0;
+    FixedPosition fixedPositionMode = FixedPosition::None;
     float fixedPositionValue = 0.0f;
     bool autoPositioned = false;
     bool mustHideEntryIfNoValidDataFlag = true;

@@ -115,19 +115,25 @@ void LinearGrid::computeParameters(QPainter* painter, double minX, double minY, 
     tickOffset = offset;
 }
 
+QRect LinearGrid::beginPass(QPainter* painter, double minX, double minY, double maxX, double maxY)
+{
+    // Both passes draw in the viewport's own pixels (whatever window the
+    // caller set), in the grid colour, on ticks worked out for this painter.
+    const QRect savedWindow = painter->window();
+    const QRect viewport = painter->viewport();
+    painter->setWindow(0, 0, viewport.width(), viewport.height());
+    QPen colouredPen = painter->pen();
+    colouredPen.setColor(gridColor);
+    painter->setPen(colouredPen);
+    computeParameters(painter, minX, minY, maxX, maxY);
+    return savedWindow;
+}
+
 void LinearGrid::drawGrid(QPainter* painter, double minX, double minY, double maxX, double maxY)
 {
     if (!painter)
         return;
-    const QRect savedWindow = painter->window();
-    const QRect viewport = painter->viewport();
-    painter->setWindow(0, 0, viewport.width(), viewport.height());
-
-    QPen colouredPen = painter->pen();
-    colouredPen.setColor(gridColor);
-    painter->setPen(colouredPen);
-
-    computeParameters(painter, minX, minY, maxX, maxY);
+    const QRect savedWindow = beginPass(painter, minX, minY, maxX, maxY);
 
     if (!gridLinesHidden && hasTicks()) {
         painter->save();
@@ -163,16 +169,10 @@ void LinearGrid::drawLabels(QPainter* painter, double minX, double minY, double 
     if (labelType == LABEL_NONE || !painter)
         return;
 
-    const QRect savedWindow = painter->window();
+    const QRect savedWindow = beginPass(painter, minX, minY, maxX, maxY);
     const QRect viewport = painter->viewport();
-    painter->setWindow(0, 0, viewport.width(), viewport.height());
-    QPen colouredPen = painter->pen();
-    colouredPen.setColor(gridColor);
-    painter->setPen(colouredPen);
     painter->save();
     const QFontMetrics metrics = painter->fontMetrics();
-
-    computeParameters(painter, minX, minY, maxX, maxY);
     labels->clear();
 
     const bool xAxis = orientation == VERTICAL;

@@ -58,6 +58,9 @@ public:
 protected:
     /// True when the last computeParameters produced usable ticks.
     bool hasTicks() const;
+    /// What drawGrid and drawLabels do first: set the window to the viewport's pixels, colour the pen
+    /// and compute the ticks.  Returns the caller's window, to be restored at the end.
+    QRect beginPass(QPainter* painter, double minX, double minY, double maxX, double maxY);
 
     /// The results of the last computation; labels is owned by the grid.
     ///@{

@@ -344,61 +344,74 @@ Bounds XYCanvas::extendWithCustomDataBounds(Bounds const& bounds) const
     return result;
 }
 
-void XYCanvas::applyBufferingToDataBounds(Bounds::Direction d, Bounds& b)
+namespace {
+// The margin kept free at a viewport's edge is converted to data units with
+// the extent before the bounds are widened; widening makes a pixel worth more
+// data, so the margin is taken 10% larger to keep the extreme points clear of
+// it after the widening.
+constexpr double kMarginAllowance = 1.1;
+// Bounds at the initial extent are never shrunk; this much tolerance keeps an
+// extent that equals the initial one up to rounding from counting as wider.
+constexpr double kInitialExtentTolerance = 1.001;
+// Shrunk bounds keep a quarter of the threshold beyond the data, so that the
+// next samples do not widen them again at once.
+constexpr double kShrinkRemainder = 0.25;
+} // namespace
+
+bool XYCanvas::bufferAroundStrictBounds(Bounds::Direction d, double& lo, double& hi) const
 {
     const double sLo = lowerOf(strictDataBounds, d);
     const double sHi = upperOf(strictDataBounds, d);
+    if (std::isnan(sLo) || std::isnan(sHi))
+        return false;
+    const bool valid = !std::isnan(lo) && !std::isnan(hi);
+    const double extent = valid ? hi - lo : sHi - sLo;
+    const double hiCand = sHi + kMarginAllowance * determineViewPortMarginInDataCoordinates(d, Bounds::Max, extent);
+    const double loCand = sLo - kMarginAllowance * determineViewPortMarginInDataCoordinates(d, Bounds::Min, extent);
+    if (std::isnan(hiCand) || std::isnan(loCand))
+        return false;
+    const double initExtent = upperOf(initialDataBounds, d) - lowerOf(initialDataBounds, d);
+    if (!valid) {
+        lo = loCand;
+        hi = hiCand;
+        if (hi - lo < initExtent) {
+            if (d == Bounds::Horizontal) {
+                hi = lo + initExtent;
+            } else {
+                const double centre = (lo + hi) / 2;
+                lo = centre - initExtent / 2;
+                hi = centre + initExtent / 2;
+            }
+        }
+        return true;
+    }
+    // Jump ahead of growing data by a buffer instead of moving with every sample.
+    if (hiCand > hi)
+        hi = hiCand + getExtensionBuffer(d, Bounds::Max);
+    if (loCand < lo)
+        lo = loCand - getExtensionBuffer(d, Bounds::Min);
+    // Shrink back only once the data have drawn away by more than the threshold.
+    if (hi - lo > kInitialExtentTolerance * initExtent) {
+        const double tMax = getShrinkThreshold(d, Bounds::Max);
+        if (hiCand < hi - tMax)
+            hi = hiCand + kShrinkRemainder * tMax;
+        const double tMin = getShrinkThreshold(d, Bounds::Min);
+        if (lo + tMin < loCand)
+            lo = loCand - kShrinkRemainder * tMin;
+    }
+    return true;
+}
+
+void XYCanvas::applyBufferingToDataBounds(Bounds::Direction d, Bounds& b)
+{
     double& lo = lowerOf(b, d);
     double& hi = upperOf(b, d);
     const double iLo = lowerOf(initialDataBounds, d);
     const double iHi = upperOf(initialDataBounds, d);
-    const double initExtent = iHi - iLo;
-
-    [&] {
-        if (std::isnan(sLo) || std::isnan(sHi)) {
-            lo = iLo;
-            hi = iHi;
-            return;
-        }
-        const bool valid = !std::isnan(lo) && !std::isnan(hi);
-        const double extent = valid ? hi - lo : sHi - sLo;
-        const double hiCand = sHi + 1.1 * determineViewPortMarginInDataCoordinates(d, Bounds::Max, extent);
-        const double loCand = sLo - 1.1 * determineViewPortMarginInDataCoordinates(d, Bounds::Min, extent);
-        if (std::isnan(hiCand) || std::isnan(loCand)) {
-            lo = iLo;
-            hi = iHi;
-            return;
-        }
-        if (!valid) {
-            lo = loCand;
-            hi = hiCand;
-            if (hi - lo < initExtent) {
-                if (d == Bounds::Horizontal) {
-                    hi = lo + initExtent;
-                } else {
-                    const double centre = (lo + hi) / 2;
-                    lo = centre - initExtent / 2;
-                    hi = centre + initExtent / 2;
-                }
-            }
-            return;
-        }
-        // Jump ahead of growing data by a buffer instead of moving with every sample.
-        if (hiCand > hi)
-            hi = hiCand + getExtensionBuffer(d, Bounds::Max);
-        if (loCand < lo)
-            lo = loCand - getExtensionBuffer(d, Bounds::Min);
-        // Shrink back only once the data have drawn away by more than the threshold.
-        if (hi - lo > 1.001 * initExtent) {
-            const double tMax = getShrinkThreshold(d, Bounds::Max);
-            if (hiCand < hi - tMax)
-                hi = hiCand + 0.25 * tMax;
-            const double tMin = getShrinkThreshold(d, Bounds::Min);
-            if (lo + tMin < loCand)
-                lo = loCand - 0.25 * tMin;
-        }
-    }();
-
+    if (!bufferAroundStrictBounds(d, lo, hi)) {
+        lo = iLo;
+        hi = iHi;
+    }
     if (hi - lo == 0.0) {
         lo = iLo;
         hi = iHi;

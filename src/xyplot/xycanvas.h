@@ -555,6 +555,16 @@ protected:
     BlockMinMaxCache* getExtremaCache(XYDataSet* dataSet);
     /// Deletes the extremes of data sets no longer in the list.
     void dropUnusedExtremaCaches();
+    /// The buffering of applyBufferingToDataBounds() around the strict bounds, on bounds lo..hi (NaN: none
+    /// yet); false, leaving them, when the strict bounds or the margins are NaN.
+    bool bufferAroundStrictBounds(Bounds::Direction direction, double& lo, double& hi) const;
+    /// The steps the time-marker calls share: create a marker record (not drawn until enabled), set an
+    /// enabled flag, place a marker at x in world units; the last two repaint.
+    ///@{
+    static void ensureTimeMarker(Marker_t*& marker, QColor const& color);
+    void setTimeMarkerEnabled(bool& flag, bool enabled);
+    void moveTimeMarker(Marker_t* marker, double x);
+    ///@}
     /// The hit test over a cell whose points are listed in index order with
     /// non-decreasing x: the list position of the nearest acceptable
     /// candidate (-1: none), its pixel and distance.  False when the cell or

@@ -3,9 +3,11 @@
 #include "xycanvas.h"
 
 #include "blockminmaxcache.h"
+#include "candidatecolumns.h"
 #include "dataarray.h"
 #include "dataarraytemplate.h"
 #include "look.h"
+#include "nearestincolumns.h"
 #include "plotrendersettings.h"
 #include "xyabstractgrid.h"
 #include "xydataset.h"
@@ -319,24 +321,17 @@ bool XYCanvas::dataHitTest(XYDataSet* dataSet, int x, int y, XYCanvas::datahit_t
 bool XYCanvas::nearestCandidateByColumns(XYDataSet* dataSet, QList<int> const& candidates, int x, int y,
                                          int maxDistance, int& position, QPoint& point, double& distance)
 {
-    // The nearest acceptable candidate is the one with the smallest distance,
-    // the earliest in the cell on ties.  When the cell lists its points in
-    // index order and x never decreases, the candidates of one pixel column
-    // are neighbours in the list: the columns are visited from the mouse
-    // outwards until they are farther away than the best point found, and
-    // within a column, blocks of values whose rows are all too far away are
-    // passed over by their extremes.  Anything else takes the plain loop.
+    // When the cell lists its points in index order and x never decreases,
+    // the candidates of one pixel column are neighbours in the list and the
+    // columns can be visited from the mouse outwards.  Anything else takes
+    // the plain loop.
     if (viewportMapLastEntries.value(dataSet, kEntriesUnordered) == kEntriesUnordered)
         return false;
     Look* look = dataSet->getLook();
     if (look->isColorBar() || look->hasFixedYPosition() || !dataSet->xData->isNondecreasing())
         return false;
-    auto plain = [](DataArray const* array) -> double const* {
-        auto typed = dynamic_cast<DataArrayTemplate<double> const*>(array);
-        return typed && !typed->hasDoNotUseValueConfigured() ? typed->constData() : nullptr;
-    };
-    double const* xr = plain(dataSet->xData);
-    double const* yr = plain(dataSet->yData);
+    double const* xr = plainDoubleValues(dataSet->xData);
+    double const* yr = plainDoubleValues(dataSet->yData);
     const double minX = viewBounds.minX;
     const double maxY = viewBounds.maxY;
     if (!xr || !yr || !(xFactor > 0) || !std::isfinite(xFactor) || !std::isfinite(yFactor) || !std::isfinite(minX)
@@ -354,237 +349,15 @@ bool XYCanvas::nearestCandidateByColumns(XYDataSet* dataSet, QList<int> const& c
     const int count = cells[listed - 1] < size ? listed : int(std::lower_bound(cells, cells + listed, size) - cells);
     if (count == 0)
         return true;
-    // Pixel columns of all candidates lie between those of the first and the
-    // last one; far outside the viewport the rounding is not meaningful.
-    auto pixelX = [&](int k) { return (xr[cells[k]] - minX) * xFactor; };
-    constexpr double kFar = 1e9;
-    if (!(std::abs(pixelX(0)) < kFar && std::abs(pixelX(count - 1)) < kFar))
+    const CandidateColumns columns(cells, count, size, xr, minX, xFactor);
+    if (!columns.roundable())
         return false;
-    auto column = [&](int k) { return qRound(pixelX(k)); };
-    // The row of index i (downwards, as the hit test converts); false when
-    // the point is unusable or so far away that it cannot be hit.
-    auto row = [&](int i, int& r) {
-        const double py = yFactor * (yr[i] - maxY);
-        if (!(std::abs(py) < kFar))
-            return false;
-        r = qRound(py);
-        return true;
-    };
-
-    BlockMinMaxCache* cache = getExtremaCache(dataSet);
-    const qint64 maxDistance2 = qint64(maxDistance) * maxDistance;
-    int bestPosition = -1;
-    qint64 bestDistance2 = 0;
-    int bestDx = 0;
-    int bestDy = 0;
-    int bestRow = 0;
-
-    // The best point of the column at list positions a..b, dx away from the
-    // mouse: the smallest row distance, the earliest position on ties.
-    auto scanColumn = [&](int a, int b, int dx) {
-        const qint64 dx2 = qint64(dx) * dx;
-        int columnPosition = -1;
-        int columnDy = 0;
-        int columnRow = 0;
-        auto consider = [&](int k, int i) {
-            int r;
-            if (!row(i, r))
-                return;
-            const int dy = std::abs(r - y);
-            if (columnPosition < 0 || dy < columnDy) {
-                columnPosition = k;
-                columnDy = dy;
-                columnRow = r;
-            }
-        };
-        // Points at least lowerDy rows away cannot beat what is known.
-        auto worthLooking = [&](qint64 lowerDy) {
-            if (columnPosition >= 0 && lowerDy >= columnDy)
-                return false;
-            const qint64 d2 = dx2 + lowerDy * lowerDy;
-            return d2 <= maxDistance2 && (bestPosition < 0 || d2 <= bestDistance2);
-        };
-        const int first = cells[a];
-        const int last = cells[b];
-        if (last - first == b - a) {
-            // Consecutive indices: each block of values (or the part of it in
-            // the column) can be judged by the extremes of the whole block.
-            int i = first;
-            while (i <= last) {
-                const int end = std::min(cache->blockLast(i), last);
-                double lo;
-                double hi;
-                if (cache->blockExtremes(i, lo, hi)) {
-                    double p1 = std::clamp(yFactor * (lo - maxY), -kFar, kFar);
-                    double p2 = std::clamp(yFactor * (hi - maxY), -kFar, kFar);
-                    if (p1 > p2)
-                        std::swap(p1, p2);
-                    const qint64 rowLo = qRound(p1);
-                    const qint64 rowHi = qRound(p2);
-                    const qint64 lowerDy = y < rowLo ? rowLo - y : (y > rowHi ? y - rowHi : 0);
-                    if (!worthLooking(lowerDy)) {
-                        i = end + 1;
-                        continue;
-                    }
-                }
-                for (; i <= end; ++i)
-                    consider(a + (i - first), i);
-            }
-        } else {
-            for (int k = a; k <= b; ++k)
-                consider(k, cells[k]);
-        }
-        if (columnPosition < 0)
-            return;
-        const qint64 d2 = dx2 + qint64(columnDy) * columnDy;
-        if (d2 > maxDistance2)
-            return;
-        if (bestPosition < 0 || d2 < bestDistance2 || (d2 == bestDistance2 && columnPosition < bestPosition)) {
-            bestPosition = columnPosition;
-            bestDistance2 = d2;
-            bestDx = dx;
-            bestDy = columnDy;
-            bestRow = columnRow;
-        }
-    };
-
-    // The first list position whose column is at or right of the mouse:
-    // guessed from the columns of the list's ends (points are usually spread
-    // evenly), corrected in growing steps, then halved.
-    int right;
-    {
-        const int c0 = column(0);
-        const int c1 = column(count - 1);
-        int lo = 0;        // column(lo - 1) < x is known (lo = 0: nothing before)
-        int hi = count;    // column(hi) >= x is known (hi = count: nothing after)
-        if (x <= c0) {
-            hi = 0;
-        } else if (x > c1) {
-            lo = count;
-        } else {
-            const int guess = std::clamp(int(double(x - c0) / double(c1 - c0) * (count - 1)), 1, count - 1);
-            if (column(guess) < x) {
-                lo = guess + 1;
-                for (qint64 step = 1; guess + step < count; step *= 2) {
-                    if (column(guess + int(step)) >= x) {
-                        hi = guess + int(step);
-                        break;
-                    }
-                    lo = guess + int(step) + 1;
-                }
-            } else {
-                hi = guess;
-                for (qint64 step = 1; guess - step >= 0; step *= 2) {
-                    if (column(guess - int(step)) < x) {
-                        lo = guess - int(step) + 1;
-                        break;
-                    }
-                    hi = guess - int(step);
-                }
-            }
-        }
-        while (lo < hi) {
-            const int mid = lo + (hi - lo) / 2;
-            if (column(mid) < x)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        right = lo;
+    NearestInColumns nearest(columns, yr, maxY, yFactor, getExtremaCache(dataSet), QPoint(x, y), maxDistance);
+    position = nearest.find();
+    if (position >= 0) {
+        point = nearest.point();
+        distance = nearest.distance();
     }
-    // The extent of the column holding list position k, searched from a
-    // guess of its length (step 1 moves right, -1 left): correct the guess
-    // in growing steps, then halve.  Probes stay near the answer, so a long
-    // list costs few cache misses.
-    auto columnEnd = [&](int k, int direction, int guessLength) {
-        const int c = column(k);
-        const int limit = direction > 0 ? count - 1 : 0;
-        // Within a run of consecutive indices the index at a position is
-        // known before the list is read: both loads go out together instead
-        // of one after the other.
-        const int anchor = cells[k];
-        auto inColumn = [&](int position) {
-            const qint64 predicted = qint64(anchor) + (position - k);
-            if (predicted >= 0 && predicted < size) {
-                const double value = xr[predicted];
-                if (cells[position] == predicted)
-                    return qRound((value - minX) * xFactor) == c;
-            }
-            return column(position) == c;
-        };
-        auto ahead = [&](int position, qint64 by) { return qint64(position) + direction * by; };
-        int same = k;
-        qint64 other = ahead(limit, 1); // past the end of the list
-        const qint64 guess = ahead(k, std::max(guessLength - 1, 0));
-        const int start = int(direction > 0 ? std::min<qint64>(guess, limit) : std::max<qint64>(guess, limit));
-        if (inColumn(start)) {
-            same = start;
-            for (qint64 step = 1; direction * (ahead(same, step) - limit) <= 0; step *= 2) {
-                if (!inColumn(int(ahead(same, step)))) {
-                    other = ahead(same, step);
-                    break;
-                }
-                same = int(ahead(same, step));
-            }
-        } else {
-            other = start;
-            for (qint64 step = 1; direction * (ahead(int(other), -step) - k) > 0; step *= 2) {
-                if (inColumn(int(ahead(int(other), -step)))) {
-                    same = int(ahead(int(other), -step));
-                    break;
-                }
-                other = ahead(int(other), -step);
-            }
-        }
-        while (std::abs(other - same) > 1) {
-            const int mid = int(same + (other - same) / 2);
-            if (inColumn(mid))
-                same = mid;
-            else
-                other = mid;
-        }
-        return same;
-    };
-
-    int left = right - 1;
-    const int c0 = column(0);
-    const int c1 = column(count - 1);
-    int rightLength = std::max(1, int(count / (qint64(c1) - c0 + 1)));
-    int leftLength = rightLength;
-    constexpr qint64 kNone = std::numeric_limits<qint64>::max();
-    // Columns of the next positions on each side, read once.
-    int rightColumn = right < count ? column(right) : 0;
-    int leftColumn = left >= 0 ? column(left) : 0;
-    while (true) {
-        const qint64 dxRight = right < count ? qint64(rightColumn) - x : kNone;
-        const qint64 dxLeft = left >= 0 ? x - qint64(leftColumn) : kNone;
-        const qint64 dx = std::min(dxRight, dxLeft);
-        // A column farther than the best point cannot hold a better one.
-        if (dx == kNone || dx > maxDistance || (bestPosition >= 0 && dx * dx > bestDistance2))
-            break;
-        if (dxRight <= dxLeft) {
-            const int a = right;
-            const int b = columnEnd(a, 1, rightLength);
-            rightLength = b - a + 1;
-            right = b + 1;
-            if (right < count)
-                rightColumn = column(right);
-            scanColumn(a, b, int(dx));
-        } else {
-            const int b = left;
-            const int a = columnEnd(b, -1, leftLength);
-            leftLength = b - a + 1;
-            left = a - 1;
-            if (left >= 0)
-                leftColumn = column(left);
-            scanColumn(a, b, int(dx));
-        }
-    }
-    if (bestPosition < 0)
-        return true;
-    position = bestPosition;
-    point = QPoint(column(bestPosition), bestRow);
-    distance = std::sqrt(double(bestDx) * bestDx + double(bestDy) * bestDy);
     return true;
 }
 
@@ -719,63 +492,73 @@ void XYCanvas::mouseMarkerMouseLeave(bool fromOtherCanvas)
             other->mouseMarkerMouseLeave(true);
 }
 
+// Time markers are created on first use and then only moved; they are drawn
+// while enabled.
+void XYCanvas::ensureTimeMarker(Marker_t*& marker, QColor const& color)
+{
+    if (!marker)
+        marker = newForegroundMarker(VERTICAL, color, 2);
+}
+
+void XYCanvas::setTimeMarkerEnabled(bool& flag, bool enabled)
+{
+    flag = enabled;
+    update();
+}
+
+void XYCanvas::moveTimeMarker(Marker_t* marker, double x)
+{
+    marker->position = x;
+    update();
+}
+
 void XYCanvas::enableCurrentTimeMarker()
 {
-    currentTimeMarkerEnabled = true;
     ensureCurrentTimeMarker();
-    update();
+    setTimeMarkerEnabled(currentTimeMarkerEnabled, true);
 }
 
 void XYCanvas::disableCurrentTimeMarker()
 {
-    currentTimeMarkerEnabled = false;
-    update();
+    setTimeMarkerEnabled(currentTimeMarkerEnabled, false);
 }
 
 void XYCanvas::ensureCurrentTimeMarker()
 {
-    if (!currentTimeMarker)
-        currentTimeMarker = newForegroundMarker(VERTICAL, Qt::red, 2);
+    ensureTimeMarker(currentTimeMarker, Qt::red);
 }
 
 void XYCanvas::updateCurrentTimeMarker(double x)
 {
     ensureCurrentTimeMarker();
-    currentTimeMarker->position = x;
-    update();
+    moveTimeMarker(currentTimeMarker, x);
 }
 
 void XYCanvas::enableIntervalTimeMarker()
 {
-    intervalTimeMarkerEnabled = true;
     ensureIntervalTimeMarker();
-    update();
+    setTimeMarkerEnabled(intervalTimeMarkerEnabled, true);
 }
 
 void XYCanvas::disableIntervalTimeMarker()
 {
-    intervalTimeMarkerEnabled = false;
-    update();
+    setTimeMarkerEnabled(intervalTimeMarkerEnabled, false);
 }
 
 void XYCanvas::ensureIntervalTimeMarker()
 {
-    if (!intervalStartTimeMarker)
-        intervalStartTimeMarker = newForegroundMarker(VERTICAL, Qt::blue, 2);
-    if (!intervalStopTimeMarker)
-        intervalStopTimeMarker = newForegroundMarker(VERTICAL, Qt::blue, 2);
+    ensureTimeMarker(intervalStartTimeMarker, Qt::blue);
+    ensureTimeMarker(intervalStopTimeMarker, Qt::blue);
 }
 
 void XYCanvas::updateIntervalStartTimeMarker(double x)
 {
     ensureIntervalTimeMarker();
-    intervalStartTimeMarker->position = x;
-    update();
+    moveTimeMarker(intervalStartTimeMarker, x);
 }
 
 void XYCanvas::updateIntervalStopTimeMarker(double x)
 {
     ensureIntervalTimeMarker();
-    intervalStopTimeMarker->position = x;
-    update();
+    moveTimeMarker(intervalStopTimeMarker, x);
 }

@@ -220,30 +220,73 @@ void XYLegend::rebuildGrid()
 {
     indexMap.clear();
     if (!dataSets) {
-        delete frame;
-        delete grid;
-        frame = nullptr;
-        grid = nullptr;
-        heading = nullptr;
-        allCheckBox = noneCheckBox = nullptr;
-        rows.clear();
-        checkBoxes.clear();
+        dropGrid();
         return;
     }
-    if (!frame) {
-        frame = new QFrame(this);
-        grid = new LegendGrid(frame, 0, 0, 0);
-        // A legend given more width than it needs (aligned with the legends of
-        // other plots, say) keeps its entries packed to the left.
-        entryBox->addWidget(frame, 0, Qt::AlignLeft);
-        frame->setFrameShadow(QFrame::Raised);
-        const int count = outerBox->count();
-        if (count == 0 || !outerBox->itemAt(count - 1)->spacerItem())
-            outerBox->addStretch();
-    }
+    ensureFrame();
     std::vector<LegendGrid::Cell> cells;
-    int headerRows = 0;
+    const QList<int> shown = shownInGrid();
+    const int headerRows = placeHeader(int(shown.size()), cells);
+    const QList<qsizetype> taken = matchRows(shown);
+    QList<Row> next = placeRows(shown, taken, headerRows, cells);
+    QList<bool> reused(rows.size(), false);
+    for (qsizetype k : taken)
+        if (k >= 0)
+            reused[k] = true;
+    for (qsizetype k = 0; k < rows.size(); ++k) {
+        if (!reused.at(k))
+            deleteRow(rows.at(k));
+    }
+    rows = std::move(next);
+    grid->place(cells);
 
+    if (allCheckBox && noneCheckBox)
+        toggled(2);
+    updateColorBarLegends();
+}
+
+void XYLegend::dropGrid()
+{
+    delete frame;
+    delete grid;
+    frame = nullptr;
+    grid = nullptr;
+    heading = nullptr;
+    allCheckBox = noneCheckBox = nullptr;
+    rows.clear();
+    checkBoxes.clear();
+}
+
+void XYLegend::ensureFrame()
+{
+    if (frame)
+        return;
+    frame = new QFrame(this);
+    grid = new LegendGrid(frame, 0, 0, 0);
+    // A legend given more width than it needs (aligned with the legends of
+    // other plots, say) keeps its entries packed to the left.
+    entryBox->addWidget(frame, 0, Qt::AlignLeft);
+    frame->setFrameShadow(QFrame::Raised);
+    const int count = outerBox->count();
+    if (count == 0 || !outerBox->itemAt(count - 1)->spacerItem())
+        outerBox->addStretch();
+}
+
+QList<int> XYLegend::shownInGrid()
+{
+    QList<int> shown;
+    for (int i = 0; i < dataSets->size(); ++i) {
+        if (isShownInGrid(dataSets->at(i))) {
+            indexMap.insert(i, int(shown.size()));
+            shown.append(i);
+        }
+    }
+    return shown;
+}
+
+int XYLegend::placeHeader(int shownCount, std::vector<LegendGrid::Cell>& cells)
+{
+    int headerRows = 0;
     if (!title.isEmpty()) {
         const QString text = QStringLiteral("<center><b><u>%1</u></b></center>").arg(title.toHtmlEscaped());
         if (!heading)
@@ -256,16 +299,7 @@ void XYLegend::rebuildGrid()
         delete heading;
         heading = nullptr;
     }
-
-    QList<int> shown;
-    for (int i = 0; i < dataSets->size(); ++i) {
-        if (isShownInGrid(dataSets->at(i))) {
-            indexMap.insert(i, int(shown.size()));
-            shown.append(i);
-        }
-    }
-
-    if (shown.size() >= 4 && checkable) {
+    if (shownCount >= 4 && checkable) {
         if (!allCheckBox) {
             allCheckBox = new QCheckBox(tr("All"), frame);
             noneCheckBox = new QCheckBox(tr("None"), frame);
@@ -281,33 +315,34 @@ void XYLegend::rebuildGrid()
         allCheckBox = nullptr;
         noneCheckBox = nullptr;
     }
+    return headerRows;
+}
 
-    // Column split: as few column groups as keep every column within the
-    // available height.  All data sets count, shown or not, so the split does
-    // not jump while data sets fill up.
+int XYLegend::rowsPerColumn(int headerRows) const
+{
+    // As few column groups as keep every column within the available height.
+    // All data sets count, shown or not, so the split does not jump while data
+    // sets fill up.
     const int fontHeight = std::max(1, QFontMetrics(font()).height());
     const int capacity = availableHeight / fontHeight;
     const int total = int(dataSets->size()) + headerRows;
-    int rowsPerColumn = capacity;
-    if (total > capacity) {
-        if (capacity < 2) {
-            // Less than two rows of text (typically no minimum height known):
-            // no split, one column.
-            rowsPerColumn = std::max(total, 1);
-        } else {
-            for (int k = 2;; ++k) {
-                const int rows = total / k + total % k;
-                if (rows < capacity) {
-                    rowsPerColumn = rows;
-                    break;
-                }
-            }
-        }
+    if (total <= capacity)
+        return capacity;
+    // Less than two rows of text (typically no minimum height known): no
+    // split, one column.
+    if (capacity < 2)
+        return std::max(total, 1);
+    for (int k = 2;; ++k) {
+        const int height = total / k + total % k;
+        if (height < capacity)
+            return height;
     }
+}
 
-    // The rows of the last rebuild are taken over by their data sets: in the
-    // same order as before as a rule (series are added at the end), by a
-    // look-up otherwise (a data set may be listed twice).
+QList<qsizetype> XYLegend::matchRows(QList<int> const& shown) const
+{
+    // In the same order as before as a rule (series are added at the end), by
+    // a look-up otherwise (a data set may be listed twice).
     QMultiHash<XYDataSet*, qsizetype> previous;
     qsizetype inOrder = 0;
     QList<bool> reused(rows.size(), false);
@@ -330,64 +365,37 @@ void XYLegend::rebuildGrid()
                 return k;
         }
     };
+    QList<qsizetype> taken;
+    taken.reserve(shown.size());
+    for (int listIndex : shown) {
+        const qsizetype k = takeRow(dataSets->at(listIndex));
+        if (k >= 0)
+            reused[k] = true;
+        taken.append(k);
+    }
+    return taken;
+}
+
+QList<XYLegend::Row> XYLegend::placeRows(QList<int> const& shown, QList<qsizetype> const& taken, int headerRows,
+                                         std::vector<LegendGrid::Cell>& cells)
+{
+    const int perColumn = rowsPerColumn(headerRows);
     QList<Row> next;
     next.reserve(shown.size());
     cells.reserve(cells.size() + 4 * shown.size());
     checkBoxes.clear();
-
     const QColor background = palette().color(palette().currentColorGroup(), QPalette::Window);
     const int pictureHeight = QFontMetrics(font()).height();
     int row = headerRows;
     int column = 0;
     for (int j = 0; j < shown.size(); ++j) {
-        if (j > 0 && (headerRows + j) % rowsPerColumn == 0) {
+        if (j > 0 && (headerRows + j) % perColumn == 0) {
             column += checkable ? 4 : 3;
             row = 0;
         }
         const int listIndex = shown.at(j);
-        XYDataSet* dataSet = dataSets->at(listIndex);
-        Row entry;
-        const qsizetype k = takeRow(dataSet);
-        if (k >= 0) {
-            entry = rows.at(k);
-            reused[k] = true;
-        } else {
-            entry.dataSet = dataSet;
-            if (checkable) {
-                entry.box = new QCheckBox(frame);
-                entry.box->setChecked(dataSet->visible);
-                entry.shownVisible = dataSet->visible;
-                connect(entry.box, &QCheckBox::toggled, signalMapper, qOverload<>(&QSignalMapper::map));
-            }
-            entry.picture = new QLabel(frame);
-            entry.picture->setAlignment(Qt::AlignLeft);
-            entry.name = new QLabel(frame);
-            // Names come from files and receivers: shown as they are, never as markup.
-            entry.name->setTextFormat(Qt::PlainText);
-            entry.name->setAlignment(Qt::AlignLeft);
-        }
-        if (entry.box) {
-            if (entry.listIndex != listIndex)
-                signalMapper->setMapping(entry.box, listIndex);
-            if (entry.shownVisible != dataSet->visible) {
-                // The host changed the flag itself: show it, report nothing.
-                const QSignalBlocker blocker(entry.box);
-                entry.box->setChecked(dataSet->visible);
-                entry.shownVisible = dataSet->visible;
-            }
-            checkBoxes.append(entry.box);
-        }
-        entry.listIndex = listIndex;
-        if (entry.shownName != dataSet->name || entry.shownName.isNull()) {
-            entry.name->setText(dataSet->name);
-            entry.shownName = dataSet->name;
-        }
-        const Picture picture = pictureOf(dataSet, pictureHeight, background);
-        if (!(picture == entry.shown)) {
-            entry.picture->setPixmap(createPixmap(listIndex, background, false));
-            entry.shown = picture;
-        }
-
+        Row entry = taken.at(j) >= 0 ? rows.at(taken.at(j)) : newRow(dataSets->at(listIndex));
+        refreshRow(entry, listIndex, pictureHeight, background);
         if (column > 0) {
             if (!entry.spacer)
                 entry.spacer = new QLabel(kSpacerText, frame);
@@ -403,16 +411,52 @@ void XYLegend::rebuildGrid()
         next.append(entry);
         ++row;
     }
-    for (qsizetype k = 0; k < rows.size(); ++k) {
-        if (!reused.at(k))
-            deleteRow(rows.at(k));
-    }
-    rows = std::move(next);
-    grid->place(cells);
+    return next;
+}
 
-    if (allCheckBox && noneCheckBox)
-        toggled(2);
-    updateColorBarLegends();
+XYLegend::Row XYLegend::newRow(XYDataSet* dataSet)
+{
+    Row entry;
+    entry.dataSet = dataSet;
+    if (checkable) {
+        entry.box = new QCheckBox(frame);
+        entry.box->setChecked(dataSet->visible);
+        entry.shownVisible = dataSet->visible;
+        connect(entry.box, &QCheckBox::toggled, signalMapper, qOverload<>(&QSignalMapper::map));
+    }
+    entry.picture = new QLabel(frame);
+    entry.picture->setAlignment(Qt::AlignLeft);
+    entry.name = new QLabel(frame);
+    // Names come from files and receivers: shown as they are, never as markup.
+    entry.name->setTextFormat(Qt::PlainText);
+    entry.name->setAlignment(Qt::AlignLeft);
+    return entry;
+}
+
+void XYLegend::refreshRow(Row& entry, int listIndex, int pictureHeight, QColor const& background)
+{
+    XYDataSet* dataSet = dataSets->at(listIndex);
+    if (entry.box) {
+        if (entry.listIndex != listIndex)
+            signalMapper->setMapping(entry.box, listIndex);
+        if (entry.shownVisible != dataSet->visible) {
+            // The host changed the flag itself: show it, report nothing.
+            const QSignalBlocker blocker(entry.box);
+            entry.box->setChecked(dataSet->visible);
+            entry.shownVisible = dataSet->visible;
+        }
+        checkBoxes.append(entry.box);
+    }
+    entry.listIndex = listIndex;
+    if (entry.shownName != dataSet->name || entry.shownName.isNull()) {
+        entry.name->setText(dataSet->name);
+        entry.shownName = dataSet->name;
+    }
+    const Picture picture = pictureOf(dataSet, pictureHeight, background);
+    if (!(picture == entry.shown)) {
+        entry.picture->setPixmap(createPixmap(listIndex, background, false));
+        entry.shown = picture;
+    }
 }
 
 void XYLegend::toggled(int dataSetIndex)

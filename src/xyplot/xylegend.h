@@ -3,6 +3,7 @@
 
 #include "zebplot_export.h"
 
+#include "legendgrid.h"
 #include "plottypes.h"
 
 #include <QColor>
@@ -17,7 +18,8 @@
 #include <QFont>
 #include <QWidget>
 
-class LegendGrid;
+#include <vector>
+
 class LookLegend;
 class QAction;
 class QBoxLayout;
@@ -185,6 +187,23 @@ protected:
     ///@{
     void rebuildMenu();
     void rebuildGrid();
+    ///@}
+    /// The steps of rebuildGrid(): drop the grid when there is no list, create the frame, list the
+    /// data sets shown (filling indexMap), place the title and the All/None boxes (returning how many
+    /// rows they take), split the rows into columns, match the rows of the last rebuild to the data
+    /// sets shown (the row taken over for each, -1 for a new one), and bring the rows up to date in
+    /// their place.
+    ///@{
+    void dropGrid();
+    void ensureFrame();
+    QList<int> shownInGrid();
+    int placeHeader(int shownCount, std::vector<LegendGrid::Cell>& cells);
+    int rowsPerColumn(int headerRows) const;
+    QList<qsizetype> matchRows(QList<int> const& shown) const;
+    QList<Row> placeRows(QList<int> const& shown, QList<qsizetype> const& taken, int headerRows,
+                         std::vector<LegendGrid::Cell>& cells);
+    Row newRow(XYDataSet* dataSet);
+    void refreshRow(Row& entry, int listIndex, int pictureHeight, QColor const& background);
     ///@}
     /// The picture of the data set for a legend font of the given height.
     static Picture pictureOf(XYDataSet* dataSet, int height, QColor background);
