@@ -2,8 +2,6 @@
 
 #include <zebplot/zebplot.h>
 
-#include "memleaktracer.h"
-
 #include <QtTest>
 
 #include <ctime>
@@ -62,7 +60,6 @@ private slots:
     void statisticsLineAndMarkerBounds();
     void colourBarFiltersAndLegendRule();
     void hiddenFixModeMasksTheSeries();
-    void everythingIsReleased();
 };
 
 void TestTimePlotWidget::axisTitleFollowsTheTimeType()
@@ -246,18 +243,6 @@ void TestTimePlotWidget::hiddenFixModeMasksTheSeries()
     plot.getXYPlot()->removeAllDataSets();
     delete bar;
     delete error;
-}
-
-void TestTimePlotWidget::everythingIsReleased()
-{
-    QMap<QString, int> const before = MemLeakTracer::getInstance()->liveObjects();
-    {
-        TimePlotWidget plot(0, "t", 100, 100, "y", false, 1.0, nullptr);
-        plot.showHMarkerOne(true);
-        QCOMPARE(MemLeakTracer::getInstance()->liveCount("TimePlotWidget"), 1);
-        QCOMPARE(MemLeakTracer::getInstance()->liveCount("LinearTimeGrid"), 1);
-    }
-    QCOMPARE(MemLeakTracer::getInstance()->liveObjects(), before);
 }
 
 QTEST_MAIN(TestTimePlotWidget)
