@@ -147,6 +147,11 @@ void TestTimePlotWidget::statisticsLineAndMarkerBounds()
     plot.updateTimePlot();
     QCOMPARE(plot.getMarkerValues(), QList<double>{50.0});
     QVERIFY(plot.getXYPlot()->getCanvas()->getDataBounds().maxY >= 50.0);
+    // Zooming in stops at the plot's vertical zoom limit (1 here).
+    XYCanvas* canvas = plot.getXYPlot()->getCanvas();
+    for (int i = 0; i < 12; ++i)
+        canvas->zoomIn(Bounds::Vertical, true);
+    QVERIFY(canvas->getViewBounds().maxY - canvas->getViewBounds().minY >= 1.0);
     plot.addHorizMarkerTwo("warning", Qt::DashLine, Qt::darkYellow);
     plot.showHMarkerTwo(true);
     plot.updateHorizMarkerTwo(-20.0, QString());
