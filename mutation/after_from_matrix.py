@@ -1,18 +1,38 @@
 #!/usr/bin/env python3
-"""The "after" score of a mutation run, from its kill matrix instead of a second full run.
+"""The "after" score of mutation runs, from their kill matrices instead of a second full run.
 
-usage: after_from_matrix.py before.jsonl
+usage: after_from_matrix.py RUN.jsonl [RUN.jsonl ...]
 
 A mutant killed before stays killed when at least one of its killers still exists; a mutant whose
 only killers were removed or rewritten test functions is counted as a survivor (and listed, to be
-rerun).  Survivors that a new test was seen to kill (the mutated line applied by hand, library
-rebuilt, the test run and seen failing) are counted as killed.
+rerun), unless the rewritten function was seen to kill it again (CHECKED).  Survivors that a new
+test was seen to kill (the mutated line applied by hand, library rebuilt, the test run and seen
+failing) are counted as killed.
 """
 import json, sys
 
-REMOVED = {"tst_dataarray::decimationCounter", "tst_xyplot::renderGeometrySettingsTitlesCaptionAndLegend",
-           "tst_sharedtypes::enumerationsAndShiftAndClip", "tst_xycanvasview::secondScrollBarIsFatal",
-           "tst_viewsynchronizer::noneScopeIsFatal", "tst_lineartimegrid::endOfListTypeIsFatal"}
+# Test functions deleted, or merged into another function, since the runs.
+REMOVED = {
+    # first review
+    "tst_dataarray::decimationCounter", "tst_xyplot::renderGeometrySettingsTitlesCaptionAndLegend",
+    "tst_sharedtypes::enumerationsAndShiftAndClip", "tst_xycanvasview::secondScrollBarIsFatal",
+    "tst_viewsynchronizer::noneScopeIsFatal", "tst_lineartimegrid::endOfListTypeIsFatal",
+    # second review
+    "tst_dataarray::liveObjectsAndMemoryReturnToStart", "tst_dataarray::fatalProgrammingErrors",
+    "tst_compresseddataarray::invariantWarnings", "tst_filters::registrationAndOwnership",
+    "tst_dbgmsgbuffer::wrapAroundKeepsNewestLines", "tst_timeplotwidget::everythingIsReleased",
+}
+# Test functions rewritten (shortened) since the runs: their kills count only where CHECKED says the
+# new version was seen to kill the mutant again.
+REWRITTEN = {
+    "tst_bitdataarray::storageAndStatistics", "tst_compresseddataarray::conversionAndMemory",
+    "tst_look::colorBarBackground", "tst_timeplotwidget::axisTitleFollowsTheTimeType",
+    "tst_readymadeplots::gridsAndHorizontalMarkers", "tst_readymadeplots::spectrumBandsAndFixedBounds",
+    "tst_sharedtypes::renderSettingsStack",
+}
+CHECKED = {             # mutant id -> rewritten function seen killing it
+    "src/timeplot/timeplotwidget.cpp:120:8:drop-statement": "tst_timeplotwidget::axisTitleFollowsTheTimeType",
+}
 KILLED_BY_NEW_TESTS = {
     "src/look/look.cpp:74:26:cmp < -> <=": "tst_look::signalsAndDefaults",
     "src/look/valuebasedlook.cpp:37:49:logic || -> &&": "tst_valuebasedlook::tableLookups",
@@ -20,17 +40,30 @@ KILLED_BY_NEW_TESTS = {
     "src/xyplot/xycanvas.cpp:939:4:drop-statement": "tst_xycanvasview::zoomAndDrag",
     "src/xyplot/xycanvas.cpp:990:4:drop-statement": "tst_xycanvasview::zoomAndDrag",
     "src/xyplot/xycanvas.cpp:995:4:drop-statement": "tst_xycanvasview::zoomAndDrag",
+    # second review
+    "src/timeplot/spectrumplotwidget.cpp:91:4:drop-statement": "tst_readymadeplots::spectrumBandsAndFixedBounds",
+    "src/xyplot/lineargrid.cpp:234:12:drop-statement": "tst_lineargrid::gridLinesAndLabelsInPlot",
+    "src/xyplot/xydataset.cpp:86:59:swap std::max -> std::min": "tst_xydataset::bounds",
+    "src/timeplot/timeplotwidget.cpp:49:4:drop-statement": "tst_timeplotwidget::statisticsLineAndMarkerBounds",
 }
 
-records = [json.loads(line) for line in open(sys.argv[1]) if line.strip()]
-records = [r for r in records if "meta" not in r and r["status"] in ("killed", "survived")]
-before = sum(r["status"] == "killed" for r in records)
-lost = [r["id"] for r in records if r["status"] == "killed" and set(r["killers"]) <= REMOVED]
-gained = [r["id"] for r in records if r["status"] == "survived" and r["id"] in KILLED_BY_NEW_TESTS]
-after = before - len(lost) + len(gained)
-n = len(records)
-print(f"before {before}/{n} = {100 * before / n:.1f}%")
-print(f"after  {after}/{n} = {100 * after / n:.1f}%")
-print(f"lost (only removed or rewritten functions killed them): {lost or 'none'}")
-for g in gained:
-    print(f"gained: {g}  by {KILLED_BY_NEW_TESTS[g]}")
+for path in sys.argv[1:]:
+    records = [json.loads(line) for line in open(path) if line.strip()]
+    records = [r for r in records if "meta" not in r and r["status"] in ("killed", "survived")]
+    before = sum(r["status"] == "killed" for r in records)
+    gone = REMOVED | REWRITTEN
+    lost = [r["id"] for r in records if r["status"] == "killed" and set(r["killers"]) <= gone
+            and r["id"] not in CHECKED]
+    gained = [r["id"] for r in records if r["status"] == "survived" and r["id"] in KILLED_BY_NEW_TESTS]
+    after = before - len(lost) + len(gained)
+    n = len(records)
+    print(f"{path}:")
+    print(f"  before {before}/{n} = {100 * before / n:.1f}%")
+    print(f"  after  {after}/{n} = {100 * after / n:.1f}%")
+    print(f"  lost (only removed or rewritten functions killed them): {lost or 'none'}")
+    for r in records:
+        if r["status"] == "killed" and set(r["killers"]) <= gone and set(r["killers"]) & REWRITTEN \
+                and r["id"] not in CHECKED:
+            print(f"  to check: {r['id']} killed by {sorted(set(r['killers']) & REWRITTEN)}")
+    for g in gained:
+        print(f"  gained: {g}  by {KILLED_BY_NEW_TESTS[g]}")

@@ -2,11 +2,13 @@
 """Mutation testing of the plotting library: which test functions notice a small fault?
 
 usage:
-  mutate.py run [FILE|GLOB ...] --results R.jsonl [-n 150] [--seed 1] [--scratch DIR] [-O 1]
+  mutate.py run [FILE|GLOB ...] --results R.jsonl [-n 150] [--seed 1] [--scratch DIR] [-O 1] [--interleave]
       Mutates a deterministic sample of N lines (stratified over the files, default: the drawing,
       storage, look and view-model sources), one mutant at a time, in a scratch copy of this
       checkout; rebuilds incrementally, runs every test executable and appends one JSON line per
       mutant to R.jsonl. Mutants already in R.jsonl are skipped, so an interrupted run resumes.
+      --interleave takes the same sample file by file in turn, so that a run stopped early has
+      covered every file.
   mutate.py rerun OLD.jsonl --results NEW.jsonl [--lib-from REV|worktree] [--scratch DIR]
       The mutants of OLD.jsonl again, against the tests of this checkout's working tree and the
       library code of the commit OLD.jsonl was run on (or REV, or the working tree).
@@ -448,6 +450,8 @@ def main():
             p.add_argument("files", nargs="*", default=DEFAULT_FILES)
             p.add_argument("-n", type=int, default=0, help="mutants to sample (default: all)")
             p.add_argument("--seed", type=int, default=1)
+            if name == "run":
+                p.add_argument("--interleave", action="store_true", help="take the files in turn")
         if name != "list":
             p.add_argument("--results", required=True)
             p.add_argument("--scratch", default=str(DEFAULT_SCRATCH))
@@ -469,7 +473,14 @@ def main():
                 print(f"{m['id']}\n    - {m['orig'].strip()}\n    + {m['mutated'].strip()}")
             print(Counter(m["op"].split()[0] for m in ms), len(ms))
         elif args.cmd == "run":
-            campaign(args, sample(expand(args.files), args.n, args.seed), checkout_files(), None)
+            ms = sample(expand(args.files), args.n, args.seed)
+            if args.interleave:
+                per_file = defaultdict(list)
+                for m in ms:
+                    per_file[m["file"]].append(m)
+                ms = [m for rank in range(len(ms)) for f in sorted(per_file) if rank < len(per_file[f])
+                      for m in [per_file[f][rank]]]
+            campaign(args, ms, checkout_files(), None)
         elif args.cmd == "rerun":
             meta, recs = load(args.old)
             if meta.get("library_dirty") and not args.lib_from:

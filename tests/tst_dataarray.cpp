@@ -1,7 +1,6 @@
 #include "arraymodel.h"
 
 #include <zebplot/zebplot.h>
-#include <memleaktracer.h>
 
 #include <QtTest>
 
@@ -9,10 +8,6 @@
 #include <limits>
 
 namespace {
-
-// The test binary re-runs itself with this variable set to provoke one fatal
-// programming error in a child process.
-const char* const kCrashCase = "ZEB_TST_DATAARRAY_CRASH_CASE";
 
 // Holds 0, 1, ..., n - 1.
 struct Probe : DataArrayTemplate<double>
@@ -30,42 +25,13 @@ class TestDataArray : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void throttledVariance();
     void decimationKeepsEvenlySpacedSamples();
     void extremesForBounds();
     void memoryAccountingAndReferences();
     void randomOperationsAgainstModel_data();
     void randomOperationsAgainstModel();
-    void liveObjectsAndMemoryReturnToStart();
-    void fatalProgrammingErrors_data();
-    void fatalProgrammingErrors();
 };
-
-void TestDataArray::initTestCase()
-{
-    const QByteArray crashCase = qgetenv(kCrashCase);
-    if (crashCase.isEmpty())
-        return;
-    if (crashCase == "removeReference") {
-        (new DataArrayTemplate<double>())->removeReference();
-    } else if (crashCase == "deleteReferenced") {
-        auto* a = new DataArrayTemplate<double>();
-        a->addReference();
-        delete a;
-    } else {
-        BitDataArray b;
-        for (bool v : {true, false, true})
-            b.appendBool(v);
-        if (crashCase == "bitRange")
-            b.removeData(2, 5);
-        else
-            b.removeData(-1, 1);
-    }
-    // Reaching this point means the error went unnoticed.
-    std::fflush(stderr);
-    std::_Exit(0);
-}
 
 void TestDataArray::throttledVariance()
 {
@@ -216,59 +182,6 @@ void TestDataArray::randomOperationsAgainstModel()
             return withMarker ? new DataArrayTemplate<double>(-1.5) : new DataArrayTemplate<double>();
         },
         s, seed, 4000);
-}
-
-void TestDataArray::liveObjectsAndMemoryReturnToStart()
-{
-    MemLeakTracer* tracer = MemLeakTracer::getInstance();
-    const QStringList names = {"DataArray", "AbstractDataArrayTemplate", "DataArrayTemplate", "BitDataArray",
-                               "CompressedDataArrayTemplate"};
-    auto liveCounts = [&] {
-        QList<int> counts;
-        for (const QString& name : names)
-            counts << tracer->liveCount(name);
-        return counts;
-    };
-    // Every earlier test has deleted its arrays, their chunks and their memory share.
-    const QList<int> none = {0, 0, 0, 0, 0};
-    QCOMPARE(liveCounts(), none);
-    QCOMPARE(CompressedDataArrayTemplate<int>::Chunk::liveChunks(), 0);
-    QCOMPARE(DataArray::getTotalVectorMemoryConsumption(), 0);
-
-    const QList<DataArray*> arrays = {new DataArrayTemplate<double>(), new DataArrayTemplate<double>(-1.0),
-                                      new BitDataArray(), new CompressedDataArrayTemplate<int>(),
-                                      new CompressedDataArrayTemplate<int>(-1)};
-    QCOMPARE(liveCounts(), QList<int>({5, 4, 2, 1, 2})); // once per level of each class tree
-    arrays[0]->addReference();
-    arrays[0]->removeReference(); // reference counted: deletes itself
-    qDeleteAll(arrays.mid(1));
-    QCOMPARE(liveCounts(), none);
-}
-
-void TestDataArray::fatalProgrammingErrors_data()
-{
-    QTest::addColumn<QString>("crashCase");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("uncounted reference")
-        << "removeReference" << "DataArray::removeReference is removing uncounted reference";
-    QTest::newRow("deleting referenced") << "deleteReferenced" << "Deleting referenced DataArray!";
-    QTest::newRow("bit range past the end") << "bitRange" << "startIndex and/or count out of range";
-    QTest::newRow("bit range before the start") << "bitNegativeStart" << "startIndex and/or count out of range";
-}
-
-void TestDataArray::fatalProgrammingErrors()
-{
-    QFETCH(QString, crashCase);
-    QFETCH(QString, message);
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(kCrashCase, crashCase);
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), {"throttledVariance"});
-    QVERIFY(child.waitForFinished(60000));
-    const QString errors = QString::fromLocal8Bit(child.readAllStandardError());
-    QVERIFY2(errors.contains(message), qPrintable(errors));
-    QVERIFY2(child.exitStatus() == QProcess::CrashExit || child.exitCode() != 0, qPrintable(errors));
 }
 
 QTEST_MAIN(TestDataArray)

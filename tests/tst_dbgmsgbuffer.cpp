@@ -35,7 +35,6 @@ private slots:
         DbgDump_enableDump(true);
     }
     void nodeSizes();
-    void wrapAroundKeepsNewestLines();
     void randomPushesKeepAConsistentRing();
     void dumpLines();
 };
@@ -60,51 +59,6 @@ void TestDbgMsgBuffer::nodeSizes()
     QCOMPARE(ringTexts(), Texts{"x"});
     dbgMsgBufferReset();
     QVERIFY(ringTexts().empty());
-}
-
-void TestDbgMsgBuffer::wrapAroundKeepsNewestLines()
-{
-    // A block of 160 bytes and nodes of known sizes; the expected contents were
-    // worked out by hand from where each node must go.
-    alignas(8) char block[160];
-    DbgDump_setTraceBuffer(block, sizeof block);
-    const struct { char name; int nodeSize; int result; const char* survivors; } steps[] = {
-        {'A', 64, 1, "A"},    // 0..64
-        {'B', 48, 1, "AB"},   // 64..112
-        {'C', 40, 1, "ABC"},  // 112..152
-        {'D', 24, 0, "BCD"},  // no room behind C: block start, A dropped
-        {'E', 32, 1, "BCDE"}, // 24..56, in the gap before B
-        {'F', 24, 0, "CDEF"}, // gap 56..64 too small: B dropped
-        {'G', 64, 0, "DEFG"}, // C dropped; D now oldest, G fits behind F at 80..144
-        {'H', 48, 0, "FGH"},  // no room behind G: block start, D and E dropped
-        {'I', 160, 0, "I"},   // only room after dropping every node, the newest included
-        {'J', 24, 0, "J"},
-        {'K', 24, 1, "JK"},
-        {'L', 64, 1, "JKL"},  // 48..112
-        {'M', 40, 1, "JKLM"}, // 112..152
-        {'N', 32, 0, "LMN"},  // block start, J and K dropped
-        {'O', 24, 0, "MNO"},  // 32..56, L dropped
-        {'P', 64, 0, "NOP"},  // M dropped, behind O at 56..120
-        {'Q', 40, 1, "NOPQ"}, // 120..160, up to the block end
-        {'R', 24, 0, "OPQR"}, // block start, N dropped
-        {'S', 32, 0, "PQRS"}, // 24..56, O dropped
-        {'T', 64, 0, "QRST"}, // 56..120, P dropped
-        // Q dropped, but the 40 bytes behind T are too small: the block start
-        // is freed by dropping R and S, while T stays.
-        {'U', 48, 0, "TU"},
-    };
-    auto initials = [](bool backwards) {
-        std::string result;
-        for (const std::string& text : ringTexts(backwards))
-            result += text[0];
-        return result;
-    };
-    for (const auto& step : steps) {
-        QCOMPARE(dbgMsgBufferPush(std::string(size_t(step.nodeSize - 23), step.name).c_str()), step.result);
-        const std::string survivors = step.survivors;
-        QCOMPARE(initials(false), survivors);
-        QCOMPARE(initials(true), std::string(survivors.rbegin(), survivors.rend()));
-    }
 }
 
 void TestDbgMsgBuffer::randomPushesKeepAConsistentRing()

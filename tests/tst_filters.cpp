@@ -42,7 +42,6 @@ class TestFilters : public QObject
 private slots:
     void maskColumns();
     void viewportMaskFilter();
-    void registrationAndOwnership();
     void cleanupTestCase() { VERIFY_NO_LIVE_OBJECTS(); }
 };
 
@@ -115,27 +114,6 @@ void TestFilters::viewportMaskFilter()
     filter->clearCache();
     QCOMPARE(first->excludeDataPointsAtViewportX(11), Mask::Uninitialized);
     QCOMPARE(second->excludeDataPointsAtViewportX(12), Mask::Uninitialized);
-}
-
-void TestFilters::registrationAndOwnership()
-{
-    MemLeakTracer* tracer = MemLeakTracer::getInstance();
-    XYDataSet* dataSet = newDataSet(good);
-    QPointer<ColorBarDrawListener> listener = listenerHiding(dataSet, bad);
-    QPointer<ViewportMaskFilter> filter = new ViewportMaskFilter(dataSet, nullptr);
-    dataSet->setFilter(filter);
-    new ValueBasedLook(dataSet, Qt::blue, SYMBOL_NONE, Qt::SolidLine, 1);
-
-    // Once per level of each class tree.
-    const char* names[] = {"XYDataSet", "Look", "ValueBasedLook", "XYDataSetDrawListener", "ColorBarDrawListener",
-                           "XYDataSetFilter", "ViewportMaskFilter"};
-    for (const char* name : names)
-        QCOMPARE(tracer->liveCount(name), 1);
-    QCOMPARE(tracer->liveCount("DataArray"), 2);
-
-    delete dataSet;
-    QVERIFY(listener.isNull() && filter.isNull());
-    VERIFY_NO_LIVE_OBJECTS();
 }
 
 QTEST_MAIN(TestFilters)

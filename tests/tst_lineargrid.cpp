@@ -153,6 +153,16 @@ void TestLinearGrid::labelTextFollowsLocale()
 void TestLinearGrid::gridLinesAndLabelsInPlot()
 {
     const QColor gray(Qt::lightGray), white(Qt::white);
+    // The labels' text: in the grid's grey, smoothed into its white box.
+    auto textPixels = [](QImage const& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                count += qRed(p) == qGreen(p) && qRed(p) == qBlue(p) && qRed(p) > 211 && qRed(p) < 255;
+            }
+        return count;
+    };
     for (E_LABEL_TYPE type : {LABEL_NONE, LABEL_ON_SCALE, LABEL_IN_PLOT, LABEL_BOTH}) {
         const bool inPlot = type == LABEL_IN_PLOT || type == LABEL_BOTH;
         // y axis 0..100 on 300 px: lines every 60 px from the bottom, white-backed
@@ -166,6 +176,7 @@ void TestLinearGrid::gridLinesAndLabelsInPlot()
         }
         QCOMPARE(yImage.pixelColor(400, 210), kBackground);
         QCOMPARE(countPixels(yImage, white) > 0, inPlot);
+        QCOMPARE(textPixels(yImage) > 0, inPlot);
 
         // x axis 0..100 on 500 px: lines every 100 px, labels along the bottom.
         XYScale scale(VERTICAL, LABEL_IN_PLOT, false, nullptr);
@@ -185,6 +196,7 @@ void TestLinearGrid::gridLinesAndLabelsInPlot()
         QCOMPARE(xImage.pixelColor(0, 10), gray);
         QCOMPARE(xImage.pixelColor(50, 10), kBackground);
         QCOMPARE(countPixels(xImage, white) > 0, inPlot);
+        QCOMPARE(textPixels(xImage) > 0, inPlot);
     }
 
     // Hidden lines and no in-plot labels leave the image untouched.

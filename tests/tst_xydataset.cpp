@@ -85,6 +85,9 @@ void TestXYDataSet::bounds()
     QCOMPARE(text(widened), text(Bounds(1, 5, 3, 10)));
     QCOMPARE(text(last), text(Bounds(4, 4, 3, 3)));
     QCOMPARE(text(full), text(Bounds(0, 4, 3, 6)));
+    Bounds both(2, 4, 4, 6); // set limits widen to the data's
+    dataSet->includeInBounds(both);
+    QCOMPARE(text(both), text(Bounds(1, 5, 3, 7)));
 
     // A colour bar's y values never take part.
     dataSet->getLook()->setColorBar(10);
