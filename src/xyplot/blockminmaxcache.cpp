@@ -7,11 +7,78 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <thread>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// From this many values on, the blocks of a build are shared out between two
+// threads: below it starting a thread costs more than it saves.
+constexpr qint64 kParallelValues = qint64(4) << 20;
+
+// Minimum and maximum of the n values at v; false when one of them is NaN.
+// lo = v < lo ? v : lo keeps lo for NaN, and is exactly what the processor's
+// packed minimum computes, so the loop runs two values per instruction
+// without a branch; NaN is told by comparing a value with itself.
+bool scanValues(double const* v, qsizetype n, double& minimum, double& maximum)
+{
+    double lo = kInf;
+    double hi = -kInf;
+    bool gap = false;
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    if (n >= 4) {
+        __m128d lo0 = _mm_set1_pd(kInf);
+        __m128d lo1 = lo0;
+        __m128d hi0 = _mm_set1_pd(-kInf);
+        __m128d hi1 = hi0;
+        __m128d nan = _mm_setzero_pd();
+        for (; i + 4 <= n; i += 4) {
+            const __m128d a = _mm_loadu_pd(v + i);
+            const __m128d b = _mm_loadu_pd(v + i + 2);
+            lo0 = _mm_min_pd(a, lo0);
+            lo1 = _mm_min_pd(b, lo1);
+            hi0 = _mm_max_pd(a, hi0);
+            hi1 = _mm_max_pd(b, hi1);
+            nan = _mm_or_pd(nan, _mm_cmpunord_pd(a, b));
+        }
+        // The lanes never hold NaN: fold them in any order.
+        lo0 = _mm_min_pd(lo0, lo1);
+        hi0 = _mm_max_pd(hi0, hi1);
+        lo = std::min(_mm_cvtsd_f64(lo0), _mm_cvtsd_f64(_mm_unpackhi_pd(lo0, lo0)));
+        hi = std::max(_mm_cvtsd_f64(hi0), _mm_cvtsd_f64(_mm_unpackhi_pd(hi0, hi0)));
+        gap = _mm_movemask_pd(nan) != 0;
+    }
+#endif
+    for (; i < n; ++i) {
+        const double x = v[i];
+        lo = x < lo ? x : lo;
+        hi = x > hi ? x : hi;
+        gap |= x != x;
+    }
+    minimum = lo;
+    maximum = hi;
+    return !gap;
+}
+
+// Extremes of consecutive whole blocks: values (count of them, starting at a
+// block boundary) into out, two doubles per block, NaN for a block with a gap.
+void buildBlocks(double const* values, qint64 count, int blockSize, double* out)
+{
+    for (qint64 start = 0; start < count; start += blockSize, out += 2) {
+        double lo;
+        double hi;
+        const bool clean = scanValues(values + start, qsizetype(std::min<qint64>(blockSize, count - start)), lo, hi);
+        out[0] = clean ? lo : kNaN;
+        out[1] = clean ? hi : kNaN;
+    }
+}
 
 } // namespace
 
@@ -93,7 +160,9 @@ void BlockMinMaxCache::update()
         if (extrema.capacity() < needed)
             extrema.reserve(extrema.isEmpty() ? needed : needed + needed / 8);
     }
-    while (coveredEnd < end) {
+    // Values up to the next block boundary (a block partial since the last
+    // update or cut by a shift), or all of them without plain storage.
+    while (coveredEnd < end && (!raw || coveredEnd % blockSize != 0)) {
         const qint64 block = coveredEnd / blockSize;
         const qint64 blockEnd = std::min((block + 1) * blockSize, end);
         double lo;
@@ -117,6 +186,25 @@ void BlockMinMaxCache::update()
         }
         coveredEnd = blockEnd;
     }
+    // Whole blocks from a block boundary, straight from plain storage: one
+    // pass without per-value calls, on two threads for a long array.
+    if (coveredEnd < end) {
+        const qint64 blocks = (end - coveredEnd + blockSize - 1) / blockSize;
+        const qsizetype at = extrema.size();
+        extrema.resize(at + 2 * qsizetype(blocks));
+        double const* values = raw + (coveredEnd - begin);
+        double* out = extrema.data() + at;
+        const qint64 count = end - coveredEnd;
+        if (count >= kParallelValues && std::thread::hardware_concurrency() > 1) {
+            const qint64 half = blocks / 2 * blockSize;
+            std::thread helper(buildBlocks, values + half, count - half, int(blockSize), out + 2 * (half / blockSize));
+            buildBlocks(values, half, blockSize, out);
+            helper.join();
+        } else {
+            buildBlocks(values, count, blockSize, out);
+        }
+        coveredEnd = end;
+    }
 }
 
 bool BlockMinMaxCache::scan(int first, int last, double& minimum, double& maximum) const
@@ -125,12 +213,12 @@ bool BlockMinMaxCache::scan(int first, int last, double& minimum, double& maximu
     double hi = -kInf;
     bool gap = false;
     if (raw) {
-        for (int i = first; i <= last; ++i) {
-            const double v = raw[i];
-            lo = v < lo ? v : lo;
-            hi = v > hi ? v : hi;
-            gap |= v != v;
+        if (first > last) {
+            minimum = lo;
+            maximum = hi;
+            return true;
         }
+        return scanValues(raw + first, last - first + 1, minimum, maximum);
     } else if (DataArray const* a = array.data()) {
         for (int i = first; i <= last; ++i) {
             const double v = a->getValue(i);
@@ -151,34 +239,85 @@ bool BlockMinMaxCache::extremes(int first, int last, double& minimum, double& ma
     const qint64 to = base + last + 1;
     if (from < coveredBegin || to > coveredEnd || first > last)
         return scan(first, last, minimum, maximum);
+    // Blocks are clipped to the covered positions: the first one may start
+    // after its boundary (a left shift cut it), the last one end before it.
+    auto blockBegin = [&](qint64 block) { return std::max(block * blockSize, coveredBegin); };
+    auto blockEnd = [&](qint64 block) { return std::min((block + 1) * blockSize, coveredEnd); };
     double lo = kInf;
     double hi = -kInf;
     qint64 pos = from;
-    while (pos < to) {
-        const qint64 block = pos / blockSize;
-        const qint64 blockBegin = std::max(block * blockSize, coveredBegin);
-        const qint64 blockEnd = std::min((block + 1) * blockSize, coveredEnd);
-        double blockLo;
-        double blockHi;
-        if (pos == blockBegin && blockEnd <= to) {
-            const qsizetype slot = qsizetype(block - firstBlock);
-            blockLo = extrema[2 * slot];
-            blockHi = extrema[2 * slot + 1];
-            if (std::isnan(blockLo))
-                return false;
-            pos = blockEnd;
-        } else {
-            const qint64 stop = std::min(blockEnd, to);
-            if (!scan(int(pos - base), int(stop - 1 - base), blockLo, blockHi))
-                return false;
-            pos = stop;
-        }
-        lo = std::min(lo, blockLo);
-        hi = std::max(hi, blockHi);
+    qint64 block = from / blockSize;
+    // The part of a block before the range's first whole block, the whole
+    // blocks, then the part of a block after them.
+    if (from != blockBegin(block)) {
+        const qint64 stop = std::min(blockEnd(block), to);
+        if (!scan(int(pos - base), int(stop - 1 - base), lo, hi))
+            return false;
+        pos = stop;
+        ++block;
+    }
+    const qint64 lastWhole = to == coveredEnd ? (coveredEnd - 1) / blockSize : to / blockSize - 1;
+    if (pos < to && block <= lastWhole) {
+        double blocksLo;
+        double blocksHi;
+        if (!foldBlocks(qsizetype(block - firstBlock), qsizetype(lastWhole - block + 1), blocksLo, blocksHi))
+            return false;
+        lo = std::min(lo, blocksLo);
+        hi = std::max(hi, blocksHi);
+        pos = blockEnd(lastWhole);
+    }
+    if (pos < to) {
+        double tailLo;
+        double tailHi;
+        if (!scan(int(pos - base), int(to - 1 - base), tailLo, tailHi))
+            return false;
+        lo = std::min(lo, tailLo);
+        hi = std::max(hi, tailHi);
     }
     minimum = lo;
     maximum = hi;
     return true;
+}
+
+bool BlockMinMaxCache::foldBlocks(qsizetype slot, qsizetype count, double& minimum, double& maximum) const
+{
+    double const* e = extrema.constData() + 2 * slot;
+    double lo = kInf;
+    double hi = -kInf;
+    bool gap = false;
+    qsizetype k = 0;
+#if defined(__SSE2__)
+    // One (minimum, maximum) pair per load: the minimum is folded in the low
+    // lane, the maximum in the high one.
+    __m128d lo0 = _mm_set1_pd(kInf);
+    __m128d lo1 = lo0;
+    __m128d hi0 = _mm_set1_pd(-kInf);
+    __m128d hi1 = hi0;
+    __m128d nan = _mm_setzero_pd();
+    for (; k + 2 <= count; k += 2) {
+        const __m128d a = _mm_loadu_pd(e + 2 * k);
+        const __m128d b = _mm_loadu_pd(e + 2 * k + 2);
+        lo0 = _mm_min_pd(a, lo0);
+        lo1 = _mm_min_pd(b, lo1);
+        hi0 = _mm_max_pd(a, hi0);
+        hi1 = _mm_max_pd(b, hi1);
+        nan = _mm_or_pd(nan, _mm_cmpunord_pd(a, b));
+    }
+    lo = _mm_cvtsd_f64(_mm_min_pd(lo0, lo1));
+    const __m128d highs = _mm_max_pd(hi0, hi1);
+    hi = _mm_cvtsd_f64(_mm_unpackhi_pd(highs, highs));
+    gap = _mm_movemask_pd(nan) != 0;
+#endif
+    for (; k < count; ++k) {
+        const double a = e[2 * k];
+        const double b = e[2 * k + 1];
+        lo = a < lo ? a : lo;
+        hi = b > hi ? b : hi;
+        gap |= a != a;
+    }
+    minimum = lo;
+    maximum = hi;
+    return !gap;
 }
 
 int BlockMinMaxCache::blockLast(int index) const

@@ -66,6 +66,9 @@ protected:
     /// Folds values first..last (array indices) into minimum and maximum;
     /// false when one of them is unusable.
     bool scan(int first, int last, double& minimum, double& maximum) const;
+    /// Folds the extremes of count blocks from extrema's block slot into
+    /// minimum and maximum; false when one of them has a gap.
+    bool foldBlocks(qsizetype slot, qsizetype count, double& minimum, double& maximum) const;
     /// Drops every block; the next update() rebuilds them from the values.
     void clear();
 

@@ -11,6 +11,7 @@
 #include "xydataset.h"
 #include "look.h"
 #include "pixelrounding.h"
+#include "plotrendersettings.h"
 
 #include <QAbstractButton>
 #include <QPainter>
@@ -1279,4 +1280,146 @@ void XYCanvas::drawCanvasOnto(QPainter* painter, QRect target, qreal columnsPerP
     viewport = onScreenViewport;
     computeFactors();
     fullRedrawNeeded = true;
+}
+
+// ---------------------------------------------------------------------------
+// Partial repaints of streamed points
+
+std::optional<QRegion> XYCanvas::newPointsArea()
+{
+    // Beyond this many new points a pass over them costs more than it saves;
+    // such a batch usually covers much of the canvas anyway.
+    constexpr qint64 kMaxPoints = 1 << 16;
+    // A closing line runs from the first point to the last, anywhere.
+    if (!dataSets || connectFirstLast || !(std::isfinite(xFactor) && std::isfinite(yFactor)))
+        return std::nullopt;
+    const double width = viewport.width();
+    const double height = viewport.height();
+    PlotRenderSettings_t const* settings = getPlotRenderSettings();
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    QRegion area;
+    qint64 points = 0;
+    for (XYDataSet* dataSet : std::as_const(*dataSets)) {
+        if (!dataSet->visible || !dataSet->yData->hasValidValues())
+            continue;
+        int first = 0;
+        int last = -1;
+        getPointsToBeDrawn(dataSet, first, last);
+        if (first > last)
+            continue;
+        // The first new point is joined to the one drawn last.
+        const int from = std::max(first - 1, 0);
+        points += last - from + 1;
+        if (points > kMaxPoints)
+            return std::nullopt;
+        Look* look = dataSet->getLook();
+        DataArray const* xs = dataSet->xData;
+        DataArray const* ys = dataSet->yData;
+        double x0 = kInf;
+        double x1 = -kInf;
+        double y0 = kInf;
+        double y1 = -kInf;
+        int thickness = 1;
+        for (int i = from; i <= last; ++i) {
+            // Comparisons leave the extremes alone for NaN, which is not drawn.
+            const double x = xs->getValue(i);
+            const double y = ys->getValue(i);
+            x0 = x < x0 ? x : x0;
+            x1 = x > x1 ? x : x1;
+            y0 = y < y0 ? y : y0;
+            y1 = y > y1 ? y : y1;
+            thickness = std::max(thickness, look->getLineThickness(i));
+        }
+        const bool fixedY = look->hasFixedYPosition();
+        if (!(x0 <= x1) || (!fixedY && !(y0 <= y1)))
+            continue;
+        // Pen (square caps and bevel joins reach half its width beyond a
+        // point, diagonally a little more), symbols with their outline, the
+        // parallel lines of a multi-line look, and antialiasing and rounding
+        // to device pixels.
+        const bool colorBar = look->isColorBar();
+        const double pen = thickness * double(colorBar ? settings->colorBarWidthFactor : settings->lineWidthFactor);
+        const double margin = 2 * pen + look->getSymbolSize()
+            + (look->getMultiLineCount() - 1) * 0.5 * look->getDefaultLineThickness() + 3;
+        // A colour bar reaches right of its last point: its minimum length,
+        // the mark of a single point, the dash of an isolated one.
+        const double right = colorBar ? std::max({double(look->getMinBarEntryPixelLength()), 10.0, 2.0}) : 0.0;
+        auto clampX = [&](double v) { return std::clamp(v, -margin - 1, width + margin + right + 1); };
+        auto clampY = [&](double v) { return std::clamp(v, -margin - 1, height + margin + 1); };
+        const double left = clampX((x0 - viewBounds.minX) * xFactor) - margin;
+        const double rightEdge = clampX((x1 - viewBounds.minX) * xFactor) + margin + right;
+        // A look at a fixed height is given its whole column strip.
+        const double top = fixedY ? 0 : clampY(height + (y1 - viewBounds.minY) * yFactor) - margin;
+        const double bottom = fixedY ? height : clampY(height + (y0 - viewBounds.minY) * yFactor) + margin;
+        if (!(left <= rightEdge && top <= bottom))
+            return std::nullopt;
+        area += QRectF(QPointF(left, top), QPointF(rightEdge, bottom)).toAlignedRect() & rect();
+    }
+    return area;
+}
+
+namespace {
+
+// Adds the fields of markers to a running hash.
+struct ForegroundHash
+{
+    size_t h = 0;
+    template <typename... T>
+    void add(T const&... values)
+    {
+        h = qHashMulti(h, values...);
+    }
+    void color(QColor const& c) { add(quint64(c.rgba64()), int(c.spec())); }
+    void marker(Marker_t const* m)
+    {
+        add(m != nullptr);
+        if (!m)
+            return;
+        add(m->type, m->orientation, m->position, m->penStyle, m->width, m->label);
+        color(m->color);
+    }
+};
+
+} // namespace
+
+size_t XYCanvas::foregroundFingerprint() const
+{
+    ForegroundHash f;
+    f.add(viewBounds.minX, viewBounds.maxX, viewBounds.minY, viewBounds.maxY);
+    if (markers)
+        for (Marker_t const* m : std::as_const(*markers))
+            f.marker(m);
+    f.add(dataSetMarkers.size());
+    for (Marker_t const& m : dataSetMarkers)
+        f.marker(&m);
+    f.add(mouseMarkersHidden, mouseMarkersFromOtherCanvas, int(mouseMarkerOrientations),
+          int(interplotMouseMarkerOrientations), currentTimeMarkerEnabled, intervalTimeMarkerEnabled);
+    for (Marker_t const* m : {horizontalMouseMarker, verticalMouseMarker, currentTimeMarker, intervalStartTimeMarker,
+                              intervalStopTimeMarker})
+        f.marker(m);
+    if (bandMarkers)
+        for (BandMarker_t const* b : std::as_const(*bandMarkers)) {
+            f.add(b != nullptr);
+            if (b) {
+                f.add(b->type, b->orientation, b->start, b->end, b->label);
+                f.color(b->color);
+            }
+        }
+    if (ellipseMarkers)
+        for (EllipseMarker_t const* e : std::as_const(*ellipseMarkers)) {
+            f.add(e != nullptr);
+            if (e) {
+                f.add(e->x, e->y, e->axisA, e->axisB, e->angle, e->penStyle, e->width);
+                f.color(e->color);
+            }
+        }
+    if (crossMarkers)
+        for (CrossMarker_t const* c : std::as_const(*crossMarkers)) {
+            f.add(c != nullptr);
+            if (c) {
+                f.add(c->x, c->y, c->size, c->penStyle, c->width);
+                f.color(c->color);
+            }
+        }
+    return f.h;
 }

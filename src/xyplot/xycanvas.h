@@ -14,6 +14,9 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
+
+#include <optional>
 
 class QAbstractButton;
 class QEnterEvent;
@@ -551,6 +554,15 @@ protected:
     /// The viewport in the pixels the data are drawn in: device pixels while
     /// data are drawn, logical pixels otherwise.
     QSize drawingSize() const;
+    /// The part of the canvas (logical pixels) that drawing the points not yet
+    /// drawn will change, widened by pen, symbol and colour-bar extents; none
+    /// when it cannot be told cheaply (many new points, a closing line, an
+    /// unusable view), and the whole canvas must be repainted.
+    std::optional<QRegion> newPointsArea();
+    /// A summary of everything painted over the cached background (markers,
+    /// cross-hair, time markers, ellipses, bands): a repaint of only the new
+    /// points' area is correct only while it equals the one last painted.
+    size_t foregroundFingerprint() const;
     /// The per-block extremes of the data set's y values, brought up to date.
     BlockMinMaxCache* getExtremaCache(XYDataSet* dataSet);
     /// Deletes the extremes of data sets no longer in the list.
@@ -597,6 +609,11 @@ protected:
     QRect viewport;
     bool fullRedrawNeeded = true;
     QPixmap* backgroundPixmap = nullptr;
+    /// While a paint event repaints only part of the canvas: that part, to
+    /// copy from the background instead of the whole image.
+    QRegion partialPaintRegion;
+    /// foregroundFingerprint() of the last paint event.
+    size_t paintedForeground = 0;
     /// Device pixels per logical pixel of backgroundPixmap.
     qreal backgroundRatio = 1.0;
     /// Device pixels per logical pixel of the data drawing under way: the data

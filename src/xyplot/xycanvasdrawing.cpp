@@ -15,6 +15,7 @@
 #include "xydatasetfilter.h"
 
 #include <QElapsedTimer>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPaintEngine>
 #include <QPainterPath>
@@ -228,8 +229,19 @@ QList<QPolygonF> ellipseArcsNear(QPointF centre, QPointF a, QPointF b, QRectF co
 void XYCanvas::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    // Streamed points repaint only the area they touched (see
+    // drawNewPointsOnBackGround): only that part of the background is copied.
+    if (!(QRegion(rect()) - event->region()).isEmpty())
+        partialPaintRegion = event->region();
     drawCanvas(&painter);
     painter.end();
+    const size_t foreground = foregroundFingerprint();
+    // A foreground changed since the last paint shows on the whole canvas,
+    // not only in this part of it.
+    if (!partialPaintRegion.isEmpty() && foreground != paintedForeground)
+        update();
+    partialPaintRegion = QRegion();
+    paintedForeground = foreground;
     QFrame::paintEvent(event);
 }
 
@@ -257,6 +269,10 @@ void XYCanvas::drawCanvas(QPainter* painter, qreal devicePixelRatio)
         painter->setWindow(logicalViewport);
     }
     if (fullRedrawNeeded || logicalViewport != viewport || ratio != backgroundRatio) {
+        // Anything drawn now must reach the whole canvas.
+        if (!partialPaintRegion.isEmpty())
+            update();
+        partialPaintRegion = QRegion();
         viewport = logicalViewport;
         backgroundRatio = ratio;
         computeFactors();
@@ -270,8 +286,23 @@ void XYCanvas::drawCanvas(QPainter* painter, qreal devicePixelRatio)
     }
     // At the ratio of the painter's device the image lands on the device
     // pixels one to one.
-    if (backgroundPixmap && !backgroundPixmap->isNull())
-        painter->drawPixmap(0, 0, *backgroundPixmap);
+    if (backgroundPixmap && !backgroundPixmap->isNull()) {
+        if (partialPaintRegion.isEmpty()) {
+            painter->drawPixmap(0, 0, *backgroundPixmap);
+        } else {
+            // The device pixels under each rectangle, rounded outwards at a
+            // fractional ratio so that no pixel of the part is left out.
+            for (QRect const& part : partialPaintRegion) {
+                const QRect source =
+                    QRectF(part.x() * ratio, part.y() * ratio, part.width() * ratio, part.height() * ratio)
+                        .toAlignedRect()
+                    & backgroundPixmap->rect();
+                const QRectF target(source.x() / ratio, source.y() / ratio, source.width() / ratio,
+                                    source.height() / ratio);
+                painter->drawPixmap(target, *backgroundPixmap, QRectF(source));
+            }
+        }
+    }
     drawBandMarkers(MARKER_FOREGROUND, painter);
     drawMarkers(MARKER_FOREGROUND, painter);
     drawEllipsoidalMarkers(painter);
@@ -889,11 +920,27 @@ void XYCanvas::dropUnusedExtremaCaches()
 
 void XYCanvas::drawNewPointsOnBackGround()
 {
-    if (!fullRedrawNeeded && backgroundPixmap && !backgroundPixmap->isNull()) {
+    if (fullRedrawNeeded || !backgroundPixmap || backgroundPixmap->isNull()) {
+        update();
+        return;
+    }
+    // Only the area the new points reach is repainted, unless something
+    // over the background changed since the last paint: copying the whole
+    // background into the window for every batch costs more than drawing
+    // the batch (23 MB per frame for a large canvas at ratio 2).
+    std::optional<QRegion> area;
+    if (foregroundFingerprint() == paintedForeground)
+        area = newPointsArea();
+    const qsizetype generatedMarkers = dataSetMarkers.size();
+    {
         QPainter painter(backgroundPixmap);
         drawDataSets(&painter, false);
     }
-    update();
+    // A marker generated from the new values spans the whole canvas.
+    if (!area || dataSetMarkers.size() != generatedMarkers)
+        update();
+    else if (!area->isEmpty())
+        update(*area);
 }
 
 void XYCanvas::fullRepaint()
