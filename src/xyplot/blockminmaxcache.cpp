@@ -2,6 +2,7 @@
 
 #include "dataarray.h"
 #include "dataarraytemplate.h"
+#include "extremesfold.h"
 #include "memleaktracer.h"
 
 #include <algorithm>
@@ -121,27 +122,17 @@ void BlockMinMaxCache::update()
 
 bool BlockMinMaxCache::scan(int first, int last, double& minimum, double& maximum) const
 {
-    double lo = kInf;
-    double hi = -kInf;
-    bool gap = false;
+    ExtremesFold fold;
     if (raw) {
-        for (int i = first; i <= last; ++i) {
-            const double v = raw[i];
-            lo = v < lo ? v : lo;
-            hi = v > hi ? v : hi;
-            gap |= v != v;
-        }
+        for (int i = first; i <= last; ++i)
+            fold.add(raw[i]);
     } else if (DataArray const* a = array.data()) {
-        for (int i = first; i <= last; ++i) {
-            const double v = a->getValue(i);
-            lo = v < lo ? v : lo;
-            hi = v > hi ? v : hi;
-            gap |= v != v;
-        }
+        for (int i = first; i <= last; ++i)
+            fold.add(a->getValue(i));
     }
-    minimum = lo;
-    maximum = hi;
-    return !gap;
+    minimum = fold.lo;
+    maximum = fold.hi;
+    return !fold.gap;
 }
 
 bool BlockMinMaxCache::extremes(int first, int last, double& minimum, double& maximum) const
