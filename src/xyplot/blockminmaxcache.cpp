@@ -2,6 +2,7 @@
 
 #include "dataarray.h"
 #include "dataarraytemplate.h"
+#include "extremesfold.h"
 #include "memleaktracer.h"
 
 #include <algorithm>
@@ -28,9 +29,7 @@ constexpr qint64 kParallelValues = qint64(4) << 20;
 // without a branch; NaN is told by comparing a value with itself.
 bool scanValues(double const* v, qsizetype n, double& minimum, double& maximum)
 {
-    double lo = kInf;
-    double hi = -kInf;
-    bool gap = false;
+    ExtremesFold fold;
     qsizetype i = 0;
 #if defined(__SSE2__)
     if (n >= 4) {
@@ -51,20 +50,16 @@ bool scanValues(double const* v, qsizetype n, double& minimum, double& maximum)
         // The lanes never hold NaN: fold them in any order.
         lo0 = _mm_min_pd(lo0, lo1);
         hi0 = _mm_max_pd(hi0, hi1);
-        lo = std::min(_mm_cvtsd_f64(lo0), _mm_cvtsd_f64(_mm_unpackhi_pd(lo0, lo0)));
-        hi = std::max(_mm_cvtsd_f64(hi0), _mm_cvtsd_f64(_mm_unpackhi_pd(hi0, hi0)));
-        gap = _mm_movemask_pd(nan) != 0;
+        fold.lo = std::min(_mm_cvtsd_f64(lo0), _mm_cvtsd_f64(_mm_unpackhi_pd(lo0, lo0)));
+        fold.hi = std::max(_mm_cvtsd_f64(hi0), _mm_cvtsd_f64(_mm_unpackhi_pd(hi0, hi0)));
+        fold.gap = _mm_movemask_pd(nan) != 0;
     }
 #endif
-    for (; i < n; ++i) {
-        const double x = v[i];
-        lo = x < lo ? x : lo;
-        hi = x > hi ? x : hi;
-        gap |= x != x;
-    }
-    minimum = lo;
-    maximum = hi;
-    return !gap;
+    for (; i < n; ++i)
+        fold.add(v[i]);
+    minimum = fold.lo;
+    maximum = fold.hi;
+    return !fold.gap;
 }
 
 // Extremes of consecutive whole blocks: values (count of them, starting at a
@@ -209,27 +204,16 @@ void BlockMinMaxCache::update()
 
 bool BlockMinMaxCache::scan(int first, int last, double& minimum, double& maximum) const
 {
-    double lo = kInf;
-    double hi = -kInf;
-    bool gap = false;
-    if (raw) {
-        if (first > last) {
-            minimum = lo;
-            maximum = hi;
-            return true;
-        }
+    if (raw && first <= last)
         return scanValues(raw + first, last - first + 1, minimum, maximum);
-    } else if (DataArray const* a = array.data()) {
-        for (int i = first; i <= last; ++i) {
-            const double v = a->getValue(i);
-            lo = v < lo ? v : lo;
-            hi = v > hi ? v : hi;
-            gap |= v != v;
-        }
+    ExtremesFold fold;
+    if (DataArray const* a = raw ? nullptr : array.data()) {
+        for (int i = first; i <= last; ++i)
+            fold.add(a->getValue(i));
     }
-    minimum = lo;
-    maximum = hi;
-    return !gap;
+    minimum = fold.lo;
+    maximum = fold.hi;
+    return !fold.gap;
 }
 
 bool BlockMinMaxCache::extremes(int first, int last, double& minimum, double& maximum) const

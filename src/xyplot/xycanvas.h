@@ -27,6 +27,7 @@ class QRubberBand;
 class QScrollBar;
 class QWheelEvent;
 class BlockMinMaxCache;
+class DataSetPainter;
 class XYAbstractGrid;
 class XYDataSet;
 
@@ -41,6 +42,8 @@ class XYDataSet;
 class ZEBPLOT_EXPORT XYCanvas : public QFrame
 {
     Q_OBJECT
+    // One drawing pass over a data set's points, with the pass's state.
+    friend class DataSetPainter;
 
 public:
     /// How the view of one direction follows changing data bounds.
@@ -301,7 +304,8 @@ public:
     void clearLastProcessedIndices();
     ///@}
     /// Whether the last drawn point was joined to its predecessor (0), not joined (1, the default) or
-    /// in a run of unjoined points (2); decides where dashes keep unjoined points visible.
+    /// in a run of unjoined points (2); decides where dashes keep unjoined points visible.  Values
+    /// outside 0..2 are taken as the nearest of them.
     ///@{
     int getLastProcessedPointDegreeOfIsolation(XYDataSet const* dataSet) const;
     void setLastProcessedPointDegreeOfIsolation(XYDataSet const* dataSet, int isolation);
@@ -539,6 +543,21 @@ protected:
     /// Keeps the application override cursor (set while the mouse is over the canvas) equal to the widget cursor.
     void cursorChangeEvent(QEvent* event);
 
+    /// How the last drawn point of a data set stands to the points before it; kept between
+    /// incremental drawings because it decides where a dash keeps an unjoined point visible.
+    enum class PointIsolation {
+        /// Joined by a line to its predecessor: its line keeps it visible.
+        Joined = 0,
+        /// Joined to nothing before it (also the start of a drawing): a dash marks it when the
+        /// point after it is not joined to it either.
+        Unjoined = 1,
+        /// Follows a gap that came right after another unjoined point, which got its dash.
+        UnjoinedRun = 2,
+    };
+    /// The isolation of the data set's last drawn point (Unjoined before the first drawing).
+    PointIsolation pointIsolation(XYDataSet const* dataSet) const;
+    void setPointIsolation(XYDataSet const* dataSet, PointIsolation isolation);
+
     /// The pending vertical line of one pixel column.
     struct VerticalAccumulatedLine
     {
@@ -661,7 +680,7 @@ protected:
     /// pending column line, tracking switches, and the hit-test maps (owned).
     ///@{
     QHash<XYDataSet const*, int> lastProcessedIndex;
-    QHash<XYDataSet const*, int> lastProcessedPointDegreeOfIsolation;
+    QHash<XYDataSet const*, PointIsolation> lastProcessedPointDegreeOfIsolation;
     VerticalAccumulatedLine verticalAccumulatedLine;
     QHash<XYDataSet*, bool> mouseOverDataTracking;
     bool defaultMouseOverDataTracking = false;

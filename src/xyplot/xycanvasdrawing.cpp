@@ -5,13 +5,12 @@
 
 #include "blockminmaxcache.h"
 #include "dataarray.h"
-#include "dataarraytemplate.h"
+#include "datasetpainter.h"
 #include "look.h"
 #include "pixelrounding.h"
 #include "plotrendersettings.h"
 #include "xyabstractgrid.h"
 #include "xydataset.h"
-#include "xydatasetdrawlistener.h"
 #include "xydatasetfilter.h"
 
 #include <QElapsedTimer>
@@ -27,138 +26,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <optional>
-#include <typeinfo>
 
 namespace {
 
 // Time budget of one drawing call before it returns to the event loop.
 constexpr qint64 kDrawingBudgetMs = 250;
-
-// From this many points per pixel column on, the extremes of a column are
-// taken from per-block extremes instead of a pass over its values.
-constexpr double kDenseColumnPoints = 256;
-
-// The smallest pixel position that rounds to a column right of `column`
-// (+infinity when there is none).  Rounding is monotonic, so a point lies
-// in `column` or left of it exactly when its position is below this.
-double columnBoundary(int column)
-{
-    constexpr double kInf = std::numeric_limits<double>::infinity();
-    if (column >= int(kCoordinateLimit))
-        return kInf;
-    double b = column + 0.5;
-    while (roundClamped(b) <= column)
-        b = std::nextafter(b, kInf);
-    for (double before = std::nextafter(b, -kInf); roundClamped(before) > column; before = std::nextafter(b, -kInf))
-        b = before;
-    return b;
-}
-
-// The pieces below are shared by the public member functions and the drawing
-// loop; the loop uses them directly so that it pays no call through the
-// library's exported symbols per point.
-
-// Region code of a point in upward viewport coordinates: 0 inside, 1 2 3 on
-// the left, 4 above, 5 6 7 on the right, 8 below.
-inline int regionCode(QPoint point, int w, int h)
-{
-    const int column = point.x() < 0 ? 0 : (point.x() <= w ? 1 : 2);
-    const int row = point.y() < 0 ? 0 : (point.y() <= h ? 1 : 2);
-    static const int codes[3][3] = {{1, 2, 3}, {8, 0, 4}, {7, 6, 5}};
-    return codes[column][row];
-}
-
-// Draws (through out) the pending vertical line of a pixel column, cut to
-// the viewport height, and clears it.
-template <typename Pending, typename Emit>
-inline void flushVertical(Pending& pending, int h, Emit&& out)
-{
-    if (!pending.active)
-        return;
-    out(QPoint(pending.x, std::max(pending.yMin, 0)), QPoint(pending.x, std::min(pending.yMax, h)));
-    pending.active = false;
-}
-
-// Widens the pending vertical line by y2 when it continues it (same column,
-// y1 within it); otherwise draws it and starts a new one from y1 to y2.
-template <typename Pending, typename Emit>
-inline void accumulateVertical(Pending& pending, int x, int y1, int y2, int h, Emit&& out)
-{
-    if (pending.active && pending.x == x && y1 >= pending.yMin && y1 <= pending.yMax) {
-        pending.yMax = std::max(pending.yMax, y2);
-        pending.yMin = std::min(pending.yMin, y2);
-        return;
-    }
-    flushVertical(pending, h, out);
-    pending.active = true;
-    pending.x = x;
-    pending.yMin = std::min(y1, y2);
-    pending.yMax = std::max(y1, y2);
-}
-
-// The visible part of the segment from -> to (through out), given the
-// region codes of its ends; nothing when it cannot cross the viewport.
-template <typename Emit>
-inline void drawClipped(XYCanvas* canvas, QPoint from, QPoint to, int fromRegion, int toRegion, int w, int h,
-                        Emit&& out)
-{
-    if (fromRegion == 0 && toRegion == 0) {
-        out(from, to);
-    } else if (fromRegion == 0) {
-        out(canvas->calculateCrossing(from, to, toRegion), from);
-    } else if (toRegion == 0) {
-        out(to, canvas->calculateCrossing(to, from, fromRegion));
-    } else if (canvas->maybeIntersectsViewport(toRegion, fromRegion)) {
-        const QPoint crossingFrom = canvas->calculateCrossing(to, from, fromRegion);
-        const QPoint crossingTo = canvas->calculateCrossing(from, to, toRegion);
-        if (crossingFrom.x() >= 0 && crossingFrom.x() <= w && crossingFrom.y() >= 0 && crossingFrom.y() <= h)
-            out(crossingTo, crossingFrom);
-    }
-}
-
-// Whether the painter draws a list of lines exactly as it draws them one by
-// one: the raster engine strokes thin lines (no scaling up) each on its own.
-// Wider pens may have a list stroked as one outline, where overlaps would
-// blend once instead of twice, and other engines make no promise either.
-bool linesDrawnOneByOne(QPainter* painter)
-{
-    QPaintEngine* engine = painter->paintEngine();
-    if (!engine || engine->type() != QPaintEngine::Raster)
-        return false;
-    QPen const& pen = painter->pen();
-    const QTransform transform = painter->combinedTransform();
-    return pen.style() == Qt::SolidLine && pen.widthF() <= 1.0 && transform.type() <= QTransform::TxScale
-        && std::abs(transform.m11()) <= 1.0 && std::abs(transform.m22()) <= 1.0;
-}
-
-// Lines handed to the painter in one call per batch.
-constexpr int kLineBatch = 256;
-
-// Reads the values of an array in the drawing loop: plain double storage
-// without a marker value straight from memory (when allowed), other plain
-// double storage without a virtual call, anything else through getValue().
-struct ValueReader
-{
-    DataArray const* array;
-    DataArrayTemplate<double> const* typed = nullptr;
-    double const* raw = nullptr;
-
-    ValueReader(DataArray const* array, bool direct) : array(array)
-    {
-        typed = dynamic_cast<DataArrayTemplate<double> const*>(array);
-        if (direct && typed && !typed->hasDoNotUseValueConfigured())
-            raw = typed->constData();
-    }
-    double operator()(int i) const
-    {
-        if (raw)
-            return raw[i];
-        if (typed)
-            return typed->valueAt(i);
-        return array->getValue(i);
-    }
-};
 
 QPen markerPen(QColor const& color, int width, int penStyle)
 {
@@ -467,430 +339,7 @@ void XYCanvas::getPointsToBeDrawn(XYDataSet* dataSet, int& first, int& last)
 
 void XYCanvas::drawDataSet(QPainter* painter, XYDataSet* dataSet)
 {
-    Look* look = dataSet->getLook();
-    DataArray* xData = dataSet->xData;
-    DataArray* yData = dataSet->yData;
-    XYDataSetFilter* filter = dataSet->getFilter();
-    XYDataSetDrawListener* listener = dataSet->getDrawListener();
-    // Points are placed on device pixels (see drawDataSets); lengths that the
-    // look states in pixels are logical pixels and are scaled to match.
-    const double ratio = drawingRatio;
-    const bool scaled = ratio != 1.0;
-    const QSize deviceSize = drawingSize();
-    const int w = deviceSize.width();
-    const int h = deviceSize.height();
-    auto devicePixels = [ratio, scaled](double logical) {
-        return scaled ? int(std::clamp(std::round(logical * ratio), -kCoordinateLimit, kCoordinateLimit))
-                      : int(logical);
-    };
-
-    ViewportMap<int>* map = isMouseOverDataTrackingEnabled(dataSet) ? getViewportMap(dataSet) : nullptr;
-    // Whether the map's items keep growing in index order (see viewportMapLastEntries).
-    int lastEntry = viewportMapLastEntries.value(dataSet, -1);
-    const bool colorBar = look->isColorBar();
-    const double maxBarData = look->getMaxBarEntryDataLength();
-    const bool barMode = colorBar && !std::isnan(maxBarData);
-    const int minBarPixels = devicePixels(look->getMinBarEntryPixelLength());
-    const int maxBarPixels = devicePixels(look->getMaxBarEntryPixelLength());
-    int maxBarDataPixels = 0;
-    if (barMode) {
-        const double pixels = xFactor * ratio * maxBarData;
-        maxBarDataPixels = std::isnan(pixels) ? 0 : int(std::clamp(pixels, -kCoordinateLimit, kCoordinateLimit));
-    }
-    // A negative threshold on the look defers to the canvas; NaN means no gaps.
-    double gapThreshold = look->getHorizontalDisconnectionThreshold();
-    if (gapThreshold < 0)
-        gapThreshold = horizontalDisconnectionThreshold;
-    const bool gapsPossible = !std::isnan(gapThreshold);
-    const bool symbolsShown = xFactor * 1000 > look->getSymbolDrawingThreshold();
-
-    int first = 0;
-    int last = -1;
-    getPointsToBeDrawn(dataSet, first, last);
-    const int ySize = yData->dataSize();
-    const int lineCount = look->getMultiLineCount();
-    const int halfSymbol = devicePixels(look->getSymbolSize() / 2);
-    const int defaultThickness = look->getDefaultLineThickness();
-    const bool fixedY = look->hasFixedYPosition();
-    const int logicalHeight = viewport.height();
-    const int fixedYLogical = fixedY ? logicalHeight - look->getFixedYPosition(logicalHeight) : 0;
-    const int fixedYPixel = devicePixels(fixedYLogical);
-
-    // Code outside the canvas that runs while drawing (a filter, a listener)
-    // might change the arrays: only without it are values read straight from
-    // the storage.
-    const bool foreignCode = filter || listener;
-    const ValueReader xs(xData, !foreignCode);
-    const ValueReader ys(yData, !foreignCode);
-    const double minX = viewBounds.minX;
-    const double minY = viewBounds.minY;
-    const double xf = xFactor * ratio;
-    const double yf = yFactor * ratio;
-    auto pixelX = [minX, xf](double x) { return (x - minX) * xf; };
-    auto pixelY = [minY, yf](double y) { return yf * -(y - minY); };
-
-    // Converts index i to upward viewport pixels; false for an unusable point.
-    auto convert = [&](int i, QPoint& p) {
-        const double px = pixelX(xs(i));
-        if (std::isnan(px))
-            return false;
-        if (fixedY) {
-            p = QPoint(roundClamped(px), fixedYPixel);
-            return true;
-        }
-        const double py = pixelY(ys(i));
-        if (std::isnan(py))
-            return false;
-        p = QPoint(roundClamped(px), roundClamped(py));
-        return true;
-    };
-    // Filters, listeners, markers and the hit-test map see the point where the
-    // mouse sees it: in logical pixels, exactly as at a ratio of 1.
-    auto logicalX = [&](int i, QPoint p) { return scaled ? roundClamped((xs(i) - minX) * xFactor) : p.x(); };
-    auto symbolShownAt = [&](int i) { return symbolsShown && look->getSymbol(i) != SYMBOL_NONE; };
-    auto effectiveSymbol = [&](E_SYMBOL symbol) {
-        if (ySize == 1)
-            return symbol == SYMBOL_NONE && !colorBar ? SYMBOL_DIAMOND : symbol;
-        return symbolsShown ? symbol : SYMBOL_NONE;
-    };
-
-    // A look of the base class changes only where a change was recorded:
-    // between two changes every point looks the same, so the appearance is
-    // asked for once per run of equal appearance instead of once per point.
-    // Derived looks (appearance by value) are asked per point.
-    const bool plainLook = typeid(*look) == typeid(Look);
-    const bool markersWanted = look->getDrawMarkerOnYValueChange();
-    const int lastChange = plainLook && first <= last ? look->searchApplicableIndex(last) : -1;
-    auto runEnd = [&](int i) {
-        if (!plainLook)
-            return i;
-        const int change = look->searchApplicableIndex(i);
-        if (change == lastChange)
-            return last;
-        // Gallop to a point of a later change, then halve the interval.
-        int same = i;
-        int other = last;
-        for (qint64 step = 1; step < last - same; step *= 2) {
-            if (look->searchApplicableIndex(same + int(step)) != change) {
-                other = same + int(step);
-                break;
-            }
-            same += int(step);
-        }
-        while (other - same > 1) {
-            const int mid = same + (other - same) / 2;
-            (look->searchApplicableIndex(mid) == change ? same : other) = mid;
-        }
-        return same;
-    };
-
-    // Where nothing watches single points (no filter, listener, hit-test map
-    // or markers) and the appearance is constant, the points of one pixel
-    // column are merged from the column's first and last point and its
-    // extreme values, found without visiting every point in dense columns.
-    // The result is the same as stepping through the points one by one.
-    const bool columnsPossible = !foreignCode && !map && !colorBar && !fixedY && !markersWanted && plainLook
-        && xs.raw && ys.raw && ySize > 1 && xData->isNondecreasing() && xf > 0 && std::isfinite(xf)
-        && yf != 0 && std::isfinite(yf) && std::isfinite(minX) && std::isfinite(minY);
-
-    // Every line of the data set goes through emitLine: straight to the
-    // painter, or, on the column path, into batches.
-    QVarLengthArray<QLine, kLineBatch> batch;
-    bool batching = false;
-    auto flushBatch = [&] {
-        if (!batch.isEmpty())
-            painter->drawLines(batch.constData(), int(batch.size()));
-        batch.clear();
-    };
-    auto emitLine = [&](QPoint a, QPoint b) {
-        if (!batching) {
-            painter->drawLine(a, b);
-            return;
-        }
-        batch.append(QLine(a, b));
-        if (batch.size() == kLineBatch)
-            flushBatch();
-    };
-    // A dash keeps an unjoined point without symbol visible.
-    const int dashLength = devicePixels(colorBar ? 2 : 1);
-    auto dashAt = [&](QPoint point) { emitLine(point, QPoint(point.x() + dashLength, point.y())); };
-
-    int isolation = getLastProcessedPointDegreeOfIsolation(dataSet);
-    // Nothing new to draw: the state of the last drawing stays as it is.
-    const bool nothingNew = first > last;
-    for (int line = 0; line < lineCount && !nothingNew; ++line) {
-        clearVerticalAccumulatedLine();
-        QPen savedPen;
-        bool penSaved = false;
-        isolation = getLastProcessedPointDegreeOfIsolation(dataSet);
-        const double lineShift = (line - (lineCount - 1) * 0.5) * defaultThickness;
-        const int offset = qRound(lineShift * ratio);
-        const int logicalOffset = qRound(lineShift);
-
-        bool hasPrev = false;
-        QPoint prev;
-        int prevRegion = 0;
-        if (first > 0 && first - 1 < std::min(ySize, xData->dataSize())) {
-            setDataSetLook(dataSet, painter, first - 1, line);
-            savedPen = painter->pen();
-            penSaved = true;
-            if (convert(first - 1, prev)) {
-                prev.ry() += offset;
-                hasPrev = !(filter && filter->excludeDataPoint(first - 1, logicalX(first - 1, prev)));
-                if (hasPrev)
-                    prevRegion = regionCode(prev, w, h);
-            }
-        }
-
-        bool lineShown = true;
-        // The steps for one point; symbol is the one to draw at it.
-        auto drawPoint = [&](int i, bool lookChanged, E_SYMBOL symbol) __attribute__((always_inline)) {
-            if (lookChanged)
-                lineShown = setDataSetLook(dataSet, painter, i, line);
-
-            QPoint p;
-            const bool ok = convert(i, p);
-            const int viewportX = ok ? logicalX(i, p) : 0;
-            if (!ok || (filter && filter->excludeDataPoint(i, viewportX))) {
-                // An unjoined point without a symbol would vanish: mark it with a dash.
-                if (hasPrev && isolation >= 1 && prevRegion == 0 && !symbolShownAt(i - 1))
-                    dashAt(prev);
-                hasPrev = false;
-                isolation = 1;
-                return;
-            }
-            if (listener)
-                listener->drawingDataPoint(i, viewportX);
-            p.ry() += offset;
-            const int region = regionCode(p, w, h);
-
-            if (markersWanted && look->mustDrawMarker(i) && viewport.left() <= viewportX && viewportX < viewport.right()) {
-                Marker_t marker;
-                marker.type = MARKER_FOREGROUND;
-                marker.orientation = VERTICAL;
-                marker.position = xs(i);
-                marker.color = QColor(Qt::darkGray);
-                marker.penStyle = Qt::DashLine;
-                marker.width = 0;
-                dataSetMarkers.append(marker);
-            }
-            if (region == 0) {
-                if (map) {
-                    const int logicalY = !scaled ? p.y()
-                        : (fixedY ? fixedYLogical : roundClamped(yFactor * -(ys(i) - minY))) + logicalOffset;
-                    map->addItem(i, viewportX, logicalHeight - 1 - logicalY);
-                    lastEntry = lastEntry == kEntriesUnordered || i <= lastEntry ? kEntriesUnordered : i;
-                }
-                if (symbol != SYMBOL_NONE)
-                    drawSymbol(p, symbol, halfSymbol, painter);
-            }
-            // Only a change of appearance needs the pen kept (a QPen costs two
-            // atomic reference count changes, too much for every point).
-            std::optional<QPen> curPen;
-            if (lookChanged)
-                curPen = painter->pen();
-            bool lineConsidered = false;
-            if (hasPrev && lineShown && (p.x() >= prev.x() || !skipBackwardLines)) {
-                lineConsidered = true;
-                if (lookChanged && penSaved)
-                    painter->setPen(savedPen); // a line takes the pen of its start point
-                if (barMode) {
-                    const int width = p.x() - prev.x();
-                    const int length = std::max(std::min({width, maxBarPixels, maxBarDataPixels}), minBarPixels);
-                    if (length == width)
-                        emitLine(prev, p);
-                    else
-                        emitLine(prev, QPoint(prev.x() + length, prev.y()));
-                } else if (p != prev || lookChanged) {
-                    if (gapsPossible && xs(i) - xs(i - 1) > gapThreshold) {
-                        if (isolation < 1) {
-                            ++isolation;
-                        } else {
-                            isolation = 2;
-                            if (prevRegion == 0 && !symbolShownAt(i - 1))
-                                dashAt(prev);
-                        }
-                    } else if (p.x() == prev.x()) {
-                        isolation = 0;
-                        if (0 <= p.x() && p.x() < w)
-                            accumulateVertical(verticalAccumulatedLine, p.x(), prev.y(), p.y(), h, emitLine);
-                    } else {
-                        flushVertical(verticalAccumulatedLine, h, emitLine);
-                        isolation = 0;
-                        drawClipped(this, prev, p, prevRegion, region, w, h, emitLine);
-                    }
-                }
-            }
-            if (!lineConsidered && ySize == 1 && colorBar)
-                emitLine(p, QPoint(p.x() + devicePixels(10), p.y()));
-            if (lookChanged) {
-                if (penSaved)
-                    painter->setPen(savedPen);
-                flushVertical(verticalAccumulatedLine, h, emitLine);
-                painter->setPen(*curPen);
-                savedPen = *curPen;
-                penSaved = true;
-            }
-            prev = p;
-            prevRegion = region;
-            hasPrev = true;
-        };
-
-        // Points start..stop, all after the first point of a run of constant
-        // appearance that draws lines and no symbols, column by column.  For a
-        // column holding points i..j: point i takes the steps above (it joins
-        // the previous column); the points after it only widen the column's
-        // vertical line, from the smallest to the largest of their pixel rows,
-        // which are the rows of the smallest and largest values because the
-        // conversion to pixels is monotonic.  A column with an unusable value
-        // or a gap wider than the threshold is stepped through point by point.
-        auto drawColumns = [&](int start, int stop) {
-            double const* xr = xs.raw;
-            double const* yr = ys.raw;
-            // Dense data: the extremes of a column come from per-block extremes.
-            const double spanned = std::abs(pixelX(xr[stop]) - pixelX(xr[start])) + 1.0;
-            const double pointsPerPixel = (stop - start + 1) / spanned;
-            BlockMinMaxCache* cache = pointsPerPixel >= kDenseColumnPoints ? getExtremaCache(dataSet) : nullptr;
-            batching = linesDrawnOneByOne(painter);
-            int i = start;
-            while (i <= stop) {
-                const int column = roundClamped(pixelX(xr[i]));
-                const double boundary = columnBoundary(column);
-                int j = i;
-                double lo;
-                double hi;
-                bool usable;
-                if (cache) {
-                    // Last index of the column.  Points are usually spread
-                    // evenly: guess from the average density, correct the
-                    // guess in growing steps, then halve the interval.  A few
-                    // neighbouring probes instead of a search over the whole
-                    // range keep a long array's cache misses down.
-                    const double guess = i + (boundary - pixelX(xr[i])) * pointsPerPixel;
-                    int beyond;
-                    j = guess < stop ? std::max(i, int(guess)) : stop;
-                    if (pixelX(xr[j]) < boundary) {
-                        beyond = stop + 1;
-                        for (qint64 step = 1; step <= stop - j; step *= 2) {
-                            if (!(pixelX(xr[j + step]) < boundary)) {
-                                beyond = j + int(step);
-                                break;
-                            }
-                            j += int(step);
-                        }
-                    } else {
-                        beyond = j;
-                        j = i;
-                        for (qint64 step = 1; step < beyond - i; step *= 2) {
-                            if (pixelX(xr[beyond - step]) < boundary) {
-                                j = beyond - int(step);
-                                break;
-                            }
-                            beyond -= int(step);
-                        }
-                    }
-                    while (beyond - j > 1) {
-                        const int mid = j + (beyond - j) / 2;
-                        (pixelX(xr[mid]) < boundary ? j : beyond) = mid;
-                    }
-                    usable = j == i || cache->extremes(i, j, lo, hi);
-                    // Fetch the next column's end (its x values and the block
-                    // of y values scanned there) while this column is drawn.
-                    const int ahead = j + (j - i + 1);
-                    if (ahead <= stop) {
-                        __builtin_prefetch(xr + ahead);
-                        const int from = std::max(ahead - BlockMinMaxCache::blockSize, j + 1);
-                        const int to = std::min(ahead + BlockMinMaxCache::blockSize, stop);
-                        for (int k = from; k <= to; k += 8)
-                            __builtin_prefetch(yr + k);
-                    }
-                } else {
-                    lo = hi = yr[i];
-                    bool gap = false;
-                    while (j < stop && pixelX(xr[j + 1]) < boundary) {
-                        const double v = yr[++j];
-                        lo = v < lo ? v : lo;
-                        hi = v > hi ? v : hi;
-                        gap |= v != v;
-                    }
-                    usable = !gap;
-                }
-                if (j == i) {
-                    drawPoint(i, false, SYMBOL_NONE);
-                    ++i;
-                    continue;
-                }
-                if (!usable || std::isnan(yr[i]) || (gapsPossible && xr[j] - xr[i] > gapThreshold)) {
-                    for (int k = i; k <= j; ++k)
-                        drawPoint(k, false, SYMBOL_NONE);
-                    i = j + 1;
-                    continue;
-                }
-                drawPoint(i, false, SYMBOL_NONE);
-                int yLo = roundClamped(pixelY(lo)) + offset;
-                int yHi = roundClamped(pixelY(hi)) + offset;
-                if (yLo > yHi)
-                    std::swap(yLo, yHi);
-                if (yLo != yHi) {
-                    isolation = 0;
-                    if (0 <= column && column < w) {
-                        VerticalAccumulatedLine& pending = verticalAccumulatedLine;
-                        if (pending.active && pending.x == column && prev.y() >= pending.yMin
-                            && prev.y() <= pending.yMax) {
-                            pending.yMin = std::min(pending.yMin, yLo);
-                            pending.yMax = std::max(pending.yMax, yHi);
-                        } else {
-                            flushVertical(verticalAccumulatedLine, h, emitLine);
-                            pending.active = true;
-                            pending.x = column;
-                            pending.yMin = yLo;
-                            pending.yMax = yHi;
-                        }
-                    }
-                }
-                prev = QPoint(column, roundClamped(pixelY(yr[j])) + offset);
-                prevRegion = regionCode(prev, w, h);
-                i = j + 1;
-            }
-            flushBatch();
-            batching = false;
-        };
-
-        int i = first;
-        while (i <= last) {
-            const int end = runEnd(i);
-            // Asked in the order the per-point steps ask: symbol, then change.
-            const E_SYMBOL symbol =
-                effectiveSymbol(ySize == 1 || symbolsShown ? look->getSymbol(i) : SYMBOL_NONE);
-            drawPoint(i, i == first || look->isChanged(i), symbol);
-            if (++i > end)
-                continue;
-            if (columnsPossible && lineShown && symbol == SYMBOL_NONE)
-                drawColumns(i, end);
-            else
-                for (; i <= end; ++i)
-                    drawPoint(i, false, symbol);
-            i = end + 1;
-        }
-        flushVertical(verticalAccumulatedLine, h, emitLine);
-        if (dataSet->isComplete() && isolation == 1 && hasPrev && prevRegion == 0 && last >= 0
-            && !symbolShownAt(last))
-            dashAt(prev);
-    }
-    setLastProcessedIndex(dataSet, last);
-    setLastProcessedPointDegreeOfIsolation(dataSet, isolation);
-    if (map)
-        viewportMapLastEntries.insert(dataSet, lastEntry);
-
-    // A data set without new points already has its closing line on the
-    // background, drawn with its own pen; drawing it again now would use
-    // whatever pen the previous data set left in the painter.
-    if (connectFirstLast && !nothingNew && ySize > 0 && xData->dataSize() >= ySize) {
-        QPoint a;
-        QPoint b;
-        if (convert(0, a) && convert(ySize - 1, b))
-            painter->drawLine(a, b);
-    }
+    DataSetPainter(*this, painter, dataSet).run();
 }
 
 BlockMinMaxCache* XYCanvas::getExtremaCache(XYDataSet* dataSet)
@@ -998,7 +447,7 @@ bool XYCanvas::setDataSetLook(XYDataSet* dataSet, QPainter* painter, int index, 
 int XYCanvas::outsideClip(QPoint point)
 {
     const QSize size = drawingSize();
-    return regionCode(point, size.width(), size.height());
+    return DataSetPainter::regionCode(point, size.width(), size.height());
 }
 
 bool XYCanvas::maybeIntersectsViewport(int regionA, int regionB) const
@@ -1080,8 +529,8 @@ QPoint XYCanvas::calculateCrossing(QPoint point, QPoint other, int region)
 void XYCanvas::drawLine(QPainter* painter, QPoint from, QPoint to, int fromRegion, int toRegion)
 {
     const QSize size = drawingSize();
-    drawClipped(this, from, to, fromRegion, toRegion, size.width(), size.height(),
-                [painter](QPoint a, QPoint b) { painter->drawLine(a, b); });
+    DataSetPainter::drawClipped(*this, from, to, fromRegion, toRegion, size.width(), size.height(),
+                                [painter](QPoint a, QPoint b) { painter->drawLine(a, b); });
 }
 
 void XYCanvas::drawSymbol(QPoint point, E_SYMBOL symbol, int halfSize, QPainter* painter)
@@ -1140,13 +589,14 @@ void XYCanvas::drawSymbol(QPoint point, E_SYMBOL symbol, int halfSize, QPainter*
 
 void XYCanvas::addVerticalAccumulatedLine(int x, int y1, int y2, QPainter* painter)
 {
-    accumulateVertical(verticalAccumulatedLine, x, y1, y2, drawingSize().height(),
-                       [painter](QPoint a, QPoint b) { painter->drawLine(a, b); });
+    DataSetPainter::accumulateVertical(verticalAccumulatedLine, x, y1, std::min(y1, y2), std::max(y1, y2),
+                                       drawingSize().height(), [painter](QPoint a, QPoint b) { painter->drawLine(a, b); });
 }
 
 void XYCanvas::flushVerticalAccumulatedLine(QPainter* painter)
 {
-    flushVertical(verticalAccumulatedLine, drawingSize().height(), [painter](QPoint a, QPoint b) { painter->drawLine(a, b); });
+    DataSetPainter::flushVertical(verticalAccumulatedLine, drawingSize().height(),
+                                  [painter](QPoint a, QPoint b) { painter->drawLine(a, b); });
 }
 
 void XYCanvas::clearVerticalAccumulatedLine()
@@ -1171,10 +621,21 @@ void XYCanvas::clearLastProcessedIndices()
 
 int XYCanvas::getLastProcessedPointDegreeOfIsolation(XYDataSet const* dataSet) const
 {
-    return lastProcessedPointDegreeOfIsolation.value(dataSet, 1);
+    return int(pointIsolation(dataSet));
 }
 
 void XYCanvas::setLastProcessedPointDegreeOfIsolation(XYDataSet const* dataSet, int isolation)
+{
+    setPointIsolation(dataSet, PointIsolation(std::clamp(isolation, int(PointIsolation::Joined),
+                                                         int(PointIsolation::UnjoinedRun))));
+}
+
+XYCanvas::PointIsolation XYCanvas::pointIsolation(XYDataSet const* dataSet) const
+{
+    return lastProcessedPointDegreeOfIsolation.value(dataSet, PointIsolation::Unjoined);
+}
+
+void XYCanvas::setPointIsolation(XYDataSet const* dataSet, PointIsolation isolation)
 {
     lastProcessedPointDegreeOfIsolation.insert(dataSet, isolation);
 }

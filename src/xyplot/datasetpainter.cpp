@@ -1,0 +1,574 @@
+// DataSetPainter: one drawing pass over one data set's new points.  The
+// steps run in this order: set-up (readers, factors, what the look asks),
+// per parallel line the predecessor point and the runs of constant
+// appearance, per point the conversion, hit-test map, symbol and the join to
+// its predecessor, the per-column path for dense runs, then the end dash,
+// the hand-over to the next pass and the closing line.
+#include "datasetpainter.h"
+
+#include "blockminmaxcache.h"
+#include "dataarray.h"
+#include "extremesfold.h"
+#include "gallopingpartitionpoint.h"
+#include "look.h"
+#include "pixelrounding.h"
+#include "prefetch.h"
+#include "xydataset.h"
+#include "xydatasetdrawlistener.h"
+#include "xydatasetfilter.h"
+
+#include <QPaintEngine>
+#include <QPainter>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <typeinfo>
+
+namespace {
+
+// From this many points per pixel column on, the extremes of a column are
+// taken from per-block extremes instead of a pass over its values.
+constexpr double kDenseColumnPoints = 256;
+
+// The smallest pixel position that rounds to a column right of `column`
+// (+infinity when there is none).  Rounding is monotonic, so a point lies
+// in `column` or left of it exactly when its position is below this.
+double columnBoundary(int column)
+{
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    if (column >= int(kCoordinateLimit))
+        return kInf;
+    double b = column + 0.5;
+    while (roundClamped(b) <= column)
+        b = std::nextafter(b, kInf);
+    for (double before = std::nextafter(b, -kInf); roundClamped(before) > column; before = std::nextafter(b, -kInf))
+        b = before;
+    return b;
+}
+
+// Whether the painter draws a list of lines exactly as it draws them one by
+// one: the raster engine strokes thin lines (no scaling up) each on its own.
+// Wider pens may have a list stroked as one outline, where overlaps would
+// blend once instead of twice, and other engines make no promise either.
+bool linesDrawnOneByOne(QPainter* painter)
+{
+    QPaintEngine* engine = painter->paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster)
+        return false;
+    QPen const& pen = painter->pen();
+    const QTransform transform = painter->combinedTransform();
+    return pen.style() == Qt::SolidLine && pen.widthF() <= 1.0 && transform.type() <= QTransform::TxScale
+        && std::abs(transform.m11()) <= 1.0 && std::abs(transform.m22()) <= 1.0;
+}
+
+} // namespace
+
+DataSetPainter::ValueReader::ValueReader(DataArray const* array, bool direct)
+    : array(array),
+      typed(dynamic_cast<DataArrayTemplate<double> const*>(array)),
+      raw(direct ? plainDoubleValues(array) : nullptr)
+{
+}
+
+// ---------------------------------------------------------------- set-up
+
+DataSetPainter::DataSetPainter(XYCanvas& canvas, QPainter* painter, XYDataSet* dataSet)
+    : canvas(canvas),
+      painter(painter),
+      dataSet(dataSet),
+      look(dataSet->getLook()),
+      xData(dataSet->xData),
+      filter(dataSet->getFilter()),
+      listener(dataSet->getDrawListener()),
+      foreignCode(filter || listener),
+      map(canvas.isMouseOverDataTrackingEnabled(dataSet) ? canvas.getViewportMap(dataSet) : nullptr),
+      lastEntry(canvas.viewportMapLastEntries.value(dataSet, -1)),
+      xs(dataSet->xData, !foreignCode),
+      ys(dataSet->yData, !foreignCode)
+{
+    setUpGeometry();
+    setUpLook();
+}
+
+void DataSetPainter::setUpGeometry()
+{
+    ratio = canvas.drawingRatio;
+    scaled = ratio != 1.0;
+    const QSize deviceSize = canvas.drawingSize();
+    w = deviceSize.width();
+    h = deviceSize.height();
+    minX = canvas.viewBounds.minX;
+    minY = canvas.viewBounds.minY;
+    xf = canvas.xFactor * ratio;
+    yf = canvas.yFactor * ratio;
+    canvas.getPointsToBeDrawn(dataSet, first, last);
+    ySize = dataSet->yData->dataSize();
+}
+
+void DataSetPainter::setUpLook()
+{
+    colorBar = look->isColorBar();
+    const double maxBarData = look->getMaxBarEntryDataLength();
+    barMode = colorBar && !std::isnan(maxBarData);
+    minBarPixels = devicePixels(look->getMinBarEntryPixelLength());
+    maxBarPixels = devicePixels(look->getMaxBarEntryPixelLength());
+    if (barMode) {
+        const double pixels = xf * maxBarData;
+        maxBarDataPixels = std::isnan(pixels) ? 0 : int(std::clamp(pixels, -kCoordinateLimit, kCoordinateLimit));
+    }
+    // A negative threshold on the look defers to the canvas; NaN means no gaps.
+    gapThreshold = look->getHorizontalDisconnectionThreshold();
+    if (gapThreshold < 0)
+        gapThreshold = canvas.horizontalDisconnectionThreshold;
+    gapsPossible = !std::isnan(gapThreshold);
+    symbolsShown = canvas.xFactor * 1000 > look->getSymbolDrawingThreshold();
+    lineCount = look->getMultiLineCount();
+    halfSymbol = devicePixels(look->getSymbolSize() / 2);
+    defaultThickness = look->getDefaultLineThickness();
+    fixedY = look->hasFixedYPosition();
+    logicalHeight = canvas.viewport.height();
+    fixedYLogical = fixedY ? logicalHeight - look->getFixedYPosition(logicalHeight) : 0;
+    fixedYPixel = devicePixels(fixedYLogical);
+    // A dash keeps an unjoined point without symbol visible.
+    dashLength = devicePixels(colorBar ? 2 : 1);
+
+    // A look of the base class changes only where a change was recorded:
+    // between two changes every point looks the same, so the appearance is
+    // asked for once per run of equal appearance instead of once per point.
+    // Derived looks (appearance by value) are asked per point.
+    plainLook = typeid(*look) == typeid(Look);
+    markersWanted = look->getDrawMarkerOnYValueChange();
+    lastChange = plainLook && first <= last ? look->searchApplicableIndex(last) : -1;
+
+    // Where nothing watches single points (no filter, listener, hit-test map
+    // or markers) and the appearance is constant, the points of one pixel
+    // column are merged from the column's first and last point and its
+    // extreme values, found without visiting every point in dense columns.
+    // The result is the same as stepping through the points one by one.
+    columnPathAllowed = !foreignCode && !map && !colorBar && !fixedY && !markersWanted && plainLook && xs.raw
+        && ys.raw && ySize > 1 && xData->isNondecreasing() && xf > 0 && std::isfinite(xf) && yf != 0
+        && std::isfinite(yf) && std::isfinite(minX) && std::isfinite(minY);
+}
+
+// ------------------------------------------------- conversions and output
+
+Q_ALWAYS_INLINE int DataSetPainter::devicePixels(double logical) const
+{
+    return scaled ? int(std::clamp(std::round(logical * ratio), -kCoordinateLimit, kCoordinateLimit)) : int(logical);
+}
+
+// Converts index i to upward viewport pixels; false for an unusable point.
+Q_ALWAYS_INLINE bool DataSetPainter::convert(int i, QPoint& p) const
+{
+    const double px = pixelX(xs(i));
+    if (std::isnan(px))
+        return false;
+    if (fixedY) {
+        p = QPoint(roundClamped(px), fixedYPixel);
+        return true;
+    }
+    const double py = pixelY(ys(i));
+    if (std::isnan(py))
+        return false;
+    p = QPoint(roundClamped(px), roundClamped(py));
+    return true;
+}
+
+// Filters, listeners, markers and the hit-test map see the point where the
+// mouse sees it: in logical pixels, exactly as at a ratio of 1.
+Q_ALWAYS_INLINE int DataSetPainter::logicalX(int i, QPoint p) const
+{
+    return scaled ? roundClamped((xs(i) - minX) * canvas.xFactor) : p.x();
+}
+
+bool DataSetPainter::symbolShownAt(int i) const
+{
+    return symbolsShown && look->getSymbol(i) != SYMBOL_NONE;
+}
+
+E_SYMBOL DataSetPainter::effectiveSymbol(E_SYMBOL symbol) const
+{
+    if (ySize == 1)
+        return symbol == SYMBOL_NONE && !colorBar ? SYMBOL_DIAMOND : symbol;
+    return symbolsShown ? symbol : SYMBOL_NONE;
+}
+
+void DataSetPainter::flushBatch()
+{
+    if (!batch.isEmpty())
+        painter->drawLines(batch.constData(), int(batch.size()));
+    batch.clear();
+}
+
+// Every line of the data set goes through here: straight to the painter,
+// or, on the per-column path, into batches.
+Q_ALWAYS_INLINE void DataSetPainter::emitLine(QPoint a, QPoint b)
+{
+    if (!batching) {
+        painter->drawLine(a, b);
+        return;
+    }
+    batch.append(QLine(a, b));
+    if (batch.size() == kLineBatch)
+        flushBatch();
+}
+
+void DataSetPainter::flushColumnLine()
+{
+    flushVertical(canvas.verticalAccumulatedLine, h, [this](QPoint a, QPoint b) { emitLine(a, b); });
+}
+
+// ------------------------------------------------------------- the pass
+
+void DataSetPainter::run()
+{
+    isolation = canvas.pointIsolation(dataSet);
+    // Nothing new to draw: the state of the last drawing stays as it is.
+    const bool nothingNew = first > last;
+    for (int l = 0; l < lineCount && !nothingNew; ++l)
+        drawParallelLine(l);
+    handOver();
+    if (!nothingNew)
+        closingLine();
+}
+
+void DataSetPainter::drawParallelLine(int lineIndex)
+{
+    line = lineIndex;
+    canvas.clearVerticalAccumulatedLine();
+    penSaved = false;
+    isolation = canvas.pointIsolation(dataSet);
+    const double lineShift = (line - (lineCount - 1) * 0.5) * defaultThickness;
+    offset = qRound(lineShift * ratio);
+    logicalOffset = qRound(lineShift);
+    takePredecessor();
+    lineShown = true;
+
+    int i = first;
+    while (i <= last) {
+        const int end = runEnd(i);
+        // Asked in the order the per-point steps ask: symbol, then change.
+        const E_SYMBOL symbol = effectiveSymbol(ySize == 1 || symbolsShown ? look->getSymbol(i) : SYMBOL_NONE);
+        drawPoint(i, i == first || look->isChanged(i), symbol);
+        if (++i > end)
+            continue;
+        if (columnPathAllowed && lineShown && symbol == SYMBOL_NONE)
+            drawColumns(i, end);
+        else
+            for (; i <= end; ++i)
+                drawPoint(i, false, symbol);
+        i = end + 1;
+    }
+    flushColumnLine();
+    endDash();
+}
+
+// The point before the first new one: the line to the first new point
+// starts there, with its pen.
+void DataSetPainter::takePredecessor()
+{
+    hasPrev = false;
+    prev = QPoint();
+    prevRegion = 0;
+    if (first <= 0 || first - 1 >= std::min(ySize, xData->dataSize()))
+        return;
+    canvas.setDataSetLook(dataSet, painter, first - 1, line);
+    savedPen = painter->pen();
+    penSaved = true;
+    if (convert(first - 1, prev)) {
+        prev.ry() += offset;
+        hasPrev = !(filter && filter->excludeDataPoint(first - 1, logicalX(first - 1, prev)));
+        if (hasPrev)
+            prevRegion = regionCode(prev, w, h);
+    }
+}
+
+// The last index of the run of equal appearance that starts at i.
+int DataSetPainter::runEnd(int i) const
+{
+    if (!plainLook)
+        return i;
+    const int change = look->searchApplicableIndex(i);
+    if (change == lastChange)
+        return last;
+    // The change that applies never goes back with the index: the indices
+    // of the run are a leading part of i..last.
+    const qint64 beyond = gallopingPartitionPoint(
+        i + 1, qint64(last) + 1, i + 1, [&](qint64 k) { return look->searchApplicableIndex(int(k)) == change; });
+    return int(beyond) - 1;
+}
+
+// -------------------------------------------------- the steps of a point
+
+Q_ALWAYS_INLINE void DataSetPainter::drawPoint(int i, bool lookChanged, E_SYMBOL symbol)
+{
+    if (lookChanged)
+        lineShown = canvas.setDataSetLook(dataSet, painter, i, line);
+
+    QPoint p;
+    const bool ok = convert(i, p);
+    const int viewportX = ok ? logicalX(i, p) : 0;
+    if (!ok || (filter && filter->excludeDataPoint(i, viewportX))) {
+        skipUnusablePoint(i);
+        return;
+    }
+    if (listener)
+        listener->drawingDataPoint(i, viewportX);
+    p.ry() += offset;
+    const int region = regionCode(p, w, h);
+    notePoint(i, p, region, viewportX, symbol);
+    joinToPrevious(i, p, region, lookChanged);
+    prev = p;
+    prevRegion = region;
+    hasPrev = true;
+}
+
+// A point that is not drawn (unusable value or filtered out) cuts the line.
+void DataSetPainter::skipUnusablePoint(int i)
+{
+    // An unjoined point without a symbol would vanish: mark it with a dash.
+    if (hasPrev && isolation != Isolation::Joined && prevRegion == 0 && !symbolShownAt(i - 1))
+        dashAt(prev);
+    hasPrev = false;
+    isolation = Isolation::Unjoined;
+}
+
+// What a point shows besides its line: the marker on a y change, its entry
+// in the hit-test map and its symbol.
+Q_ALWAYS_INLINE void DataSetPainter::notePoint(int i, QPoint p, int region, int viewportX, E_SYMBOL symbol)
+{
+    QRect const& viewport = canvas.viewport;
+    if (markersWanted && look->mustDrawMarker(i) && viewport.left() <= viewportX && viewportX < viewport.right()) {
+        Marker_t marker;
+        marker.type = MARKER_FOREGROUND;
+        marker.orientation = VERTICAL;
+        marker.position = xs(i);
+        marker.color = QColor(Qt::darkGray);
+        marker.penStyle = Qt::DashLine;
+        marker.width = 0;
+        canvas.dataSetMarkers.append(marker);
+    }
+    if (region != 0)
+        return;
+    if (map) {
+        const int logicalY = !scaled ? p.y()
+            : (fixedY ? fixedYLogical : roundClamped(canvas.yFactor * -(ys(i) - minY))) + logicalOffset;
+        map->addItem(i, viewportX, logicalHeight - 1 - logicalY);
+        lastEntry = lastEntry == XYCanvas::kEntriesUnordered || i <= lastEntry ? XYCanvas::kEntriesUnordered : i;
+    }
+    if (symbol != SYMBOL_NONE)
+        canvas.drawSymbol(p, symbol, halfSymbol, painter);
+}
+
+// The line (or bar) from the previous point to p, with the pen of its start
+// point; after a change of appearance p's pen becomes the one kept.
+Q_ALWAYS_INLINE void DataSetPainter::joinToPrevious(int i, QPoint p, int region, bool lookChanged)
+{
+    // Only a change of appearance needs the pen kept (a QPen costs two
+    // atomic reference count changes, too much for every point).
+    std::optional<QPen> curPen;
+    if (lookChanged)
+        curPen = painter->pen();
+    bool lineConsidered = false;
+    if (hasPrev && lineShown && (p.x() >= prev.x() || !canvas.skipBackwardLines)) {
+        lineConsidered = true;
+        if (lookChanged && penSaved)
+            painter->setPen(savedPen); // a line takes the pen of its start point
+        if (barMode)
+            drawBar(p);
+        else if (p != prev || lookChanged)
+            joinWithLine(i, p, region);
+    }
+    if (!lineConsidered && ySize == 1 && colorBar)
+        emitLine(p, QPoint(p.x() + devicePixels(10), p.y()));
+    if (lookChanged) {
+        if (penSaved)
+            painter->setPen(savedPen);
+        flushColumnLine();
+        painter->setPen(*curPen);
+        savedPen = *curPen;
+        penSaved = true;
+    }
+}
+
+// A segment to the previous point: none across a gap, merged into the
+// pending vertical line within one pixel column, else clipped and drawn.
+Q_ALWAYS_INLINE void DataSetPainter::joinWithLine(int i, QPoint p, int region)
+{
+    auto out = [this](QPoint a, QPoint b) { emitLine(a, b); };
+    if (gapsPossible && xs(i) - xs(i - 1) > gapThreshold) {
+        noteGap(i);
+    } else if (p.x() == prev.x()) {
+        isolation = Isolation::Joined;
+        if (0 <= p.x() && p.x() < w)
+            accumulateVertical(canvas.verticalAccumulatedLine, p.x(), prev.y(), std::min(prev.y(), p.y()),
+                               std::max(prev.y(), p.y()), h, out);
+    } else {
+        flushColumnLine();
+        isolation = Isolation::Joined;
+        drawClipped(canvas, prev, p, prevRegion, region, w, h, out);
+    }
+}
+
+// A gap wider than the threshold before point i.  The previous point stays
+// visible through its line when it was joined to its own predecessor;
+// otherwise it is joined to nothing and, without a symbol, gets a dash.
+void DataSetPainter::noteGap(int i)
+{
+    if (isolation == Isolation::Joined) {
+        isolation = Isolation::Unjoined;
+        return;
+    }
+    isolation = Isolation::UnjoinedRun;
+    if (prevRegion == 0 && !symbolShownAt(i - 1))
+        dashAt(prev);
+}
+
+// A colour bar from the previous point towards p, its length held between
+// the look's pixel limits and its data-length limit.
+void DataSetPainter::drawBar(QPoint p)
+{
+    const int width = p.x() - prev.x();
+    const int length = std::max(std::min({width, maxBarPixels, maxBarDataPixels}), minBarPixels);
+    if (length == width)
+        emitLine(prev, p);
+    else
+        emitLine(prev, QPoint(prev.x() + length, prev.y()));
+}
+
+// ------------------------------------------------ the per-column path
+
+// Points start..stop, all after the first point of a run of constant
+// appearance that draws lines and no symbols, column by column.  For a
+// column holding points i..j: point i takes the steps of a point (it joins
+// the previous column); the points after it only widen the column's
+// vertical line, from the smallest to the largest of their pixel rows,
+// which are the rows of the smallest and largest values because the
+// conversion to pixels is monotonic.  A column with an unusable value or a
+// gap wider than the threshold is stepped through point by point.
+void DataSetPainter::drawColumns(int start, int stop)
+{
+    double const* xr = xs.raw;
+    double const* yr = ys.raw;
+    // Dense data: the extremes of a column come from per-block extremes.
+    const double spanned = std::abs(pixelX(xr[stop]) - pixelX(xr[start])) + 1.0;
+    const double pointsPerPixel = (stop - start + 1) / spanned;
+    BlockMinMaxCache* cache = pointsPerPixel >= kDenseColumnPoints ? canvas.getExtremaCache(dataSet) : nullptr;
+    batching = linesDrawnOneByOne(painter);
+    int i = start;
+    while (i <= stop) {
+        const int column = roundClamped(pixelX(xr[i]));
+        const double boundary = columnBoundary(column);
+        int j = i;
+        double lo;
+        double hi;
+        bool usable;
+        if (cache) {
+            j = columnEndByBlocks(i, boundary, stop, pointsPerPixel);
+            usable = j == i || cache->extremes(i, j, lo, hi);
+            prefetchNextColumn(i, j, stop);
+        } else {
+            ExtremesFold fold(yr[i]);
+            while (j < stop && pixelX(xr[j + 1]) < boundary)
+                fold.add(yr[++j]);
+            lo = fold.lo;
+            hi = fold.hi;
+            usable = !fold.gap;
+        }
+        if (j == i) {
+            drawPoint(i, false, SYMBOL_NONE);
+        } else if (!usable || std::isnan(yr[i]) || (gapsPossible && xr[j] - xr[i] > gapThreshold)) {
+            for (int k = i; k <= j; ++k)
+                drawPoint(k, false, SYMBOL_NONE);
+        } else {
+            mergeColumn(column, i, j, lo, hi);
+        }
+        i = j + 1;
+    }
+    flushBatch();
+    batching = false;
+}
+
+// The last index of the column that starts at i: the last point whose
+// position is below boundary.  Points are usually spread evenly, so the
+// search starts where the average density puts the column's end; a few
+// neighbouring probes instead of a search over the whole range keep a long
+// array's cache misses down.
+Q_ALWAYS_INLINE int DataSetPainter::columnEndByBlocks(int i, double boundary, int stop, double pointsPerPixel) const
+{
+    double const* xr = xs.raw;
+    const double guess = i + (boundary - pixelX(xr[i])) * pointsPerPixel;
+    const int start = guess < stop ? std::max(i, int(guess)) : stop;
+    const qint64 beyond = gallopingPartitionPoint(i, qint64(stop) + 1, start,
+                                                  [&](qint64 k) { return pixelX(xr[k]) < boundary; });
+    return int(beyond) - 1;
+}
+
+// Fetches the next column's end (its x values and the block of y values
+// scanned there) while this column is drawn.
+Q_ALWAYS_INLINE void DataSetPainter::prefetchNextColumn(int i, int j, int stop) const
+{
+    const int ahead = j + (j - i + 1);
+    if (ahead > stop)
+        return;
+    prefetchForRead(xs.raw + ahead);
+    const int from = std::max(ahead - BlockMinMaxCache::blockSize, j + 1);
+    const int to = std::min(ahead + BlockMinMaxCache::blockSize, stop);
+    for (int k = from; k <= to; k += 8)
+        prefetchForRead(ys.raw + k);
+}
+
+// Points i..j of one pixel column with usable values lo..hi: i joins the
+// previous column, the rest widen the column's vertical line, and j is the
+// point the next column joins.
+Q_ALWAYS_INLINE void DataSetPainter::mergeColumn(int column, int i, int j, double lo, double hi)
+{
+    drawPoint(i, false, SYMBOL_NONE);
+    int yLo = roundClamped(pixelY(lo)) + offset;
+    int yHi = roundClamped(pixelY(hi)) + offset;
+    if (yLo > yHi)
+        std::swap(yLo, yHi);
+    if (yLo != yHi) {
+        isolation = Isolation::Joined;
+        if (0 <= column && column < w)
+            accumulateVertical(canvas.verticalAccumulatedLine, column, prev.y(), yLo, yHi, h,
+                               [this](QPoint a, QPoint b) { emitLine(a, b); });
+    }
+    prev = QPoint(column, roundClamped(pixelY(ys.raw[j])) + offset);
+    prevRegion = regionCode(prev, w, h);
+}
+
+// ---------------------------------------------------------- the end
+
+// The last point of a complete data set, joined to nothing before it,
+// would vanish without a symbol: it gets a dash.
+void DataSetPainter::endDash()
+{
+    if (dataSet->isComplete() && isolation == Isolation::Unjoined && hasPrev && prevRegion == 0 && last >= 0
+        && !symbolShownAt(last))
+        dashAt(prev);
+}
+
+// What the next incremental pass continues from.
+void DataSetPainter::handOver()
+{
+    canvas.setLastProcessedIndex(dataSet, last);
+    canvas.setPointIsolation(dataSet, isolation);
+    if (map)
+        canvas.viewportMapLastEntries.insert(dataSet, lastEntry);
+}
+
+// The line from the first to the last point.  A data set without new
+// points already has it on the background, drawn with its own pen; drawing
+// it again would use whatever pen the previous data set left in the painter,
+// so run() only asks for it after new points.
+void DataSetPainter::closingLine()
+{
+    if (!canvas.connectFirstLast || ySize <= 0 || xData->dataSize() < ySize)
+        return;
+    QPoint a;
+    QPoint b;
+    if (convert(0, a) && convert(ySize - 1, b))
+        painter->drawLine(a, b);
+}

@@ -1,0 +1,30 @@
+#ifndef ZEBPLOT_EXTREMESFOLD_H
+#define ZEBPLOT_EXTREMESFOLD_H
+
+#include <QtGlobal>
+
+#include <limits>
+
+/// The smallest and largest of a run of values and whether one of them was
+/// NaN (an unusable value, a gap).  The comparisons let a NaN pass without
+/// touching lo and hi and carry no branch, so that loops over millions of
+/// values vectorise; gap says whether lo and hi may be trusted.
+struct ExtremesFold
+{
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -std::numeric_limits<double>::infinity();
+    bool gap = false;
+
+    ExtremesFold() = default;
+    /// A run that starts with first (which may itself be NaN: then so is lo and hi stays NaN).
+    explicit ExtremesFold(double first) : lo(first), hi(first), gap(first != first) {}
+
+    Q_ALWAYS_INLINE void add(double v)
+    {
+        lo = v < lo ? v : lo;
+        hi = v > hi ? v : hi;
+        gap |= v != v;
+    }
+};
+
+#endif
