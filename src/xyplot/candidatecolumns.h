@@ -21,6 +21,7 @@ public:
     /// a value is round((value - minX) * xFactor), xFactor > 0.
     CandidateColumns(int const* cells, int count, int size, double const* xValues, double minX, double xFactor);
 
+    /// How many candidates the list holds.
     int count() const { return listed; }
     /// The data index at list position k.
     int index(int k) const { return cells[k]; }

@@ -36,6 +36,8 @@ class XYDataSetFilter;
 class DataSetPainter
 {
 public:
+    /// A pass over dataSet's points still to be drawn on canvas, through painter (which the canvas has
+    /// set up: upward device pixel coordinates).  Neither is owned.
     DataSetPainter(XYCanvas& canvas, QPainter* painter, XYDataSet* dataSet);
     DataSetPainter(DataSetPainter const&) = delete;
     DataSetPainter& operator=(DataSetPainter const&) = delete;

@@ -11,14 +11,18 @@
 /// values vectorise; gap says whether lo and hi may be trusted.
 struct ExtremesFold
 {
+    /// The smallest value so far; infinity before the first.
     double lo = std::numeric_limits<double>::infinity();
+    /// The largest value so far; minus infinity before the first.
     double hi = -std::numeric_limits<double>::infinity();
+    /// One of the values was NaN.
     bool gap = false;
 
     ExtremesFold() = default;
     /// A run that starts with first (which may itself be NaN: then so is lo and hi stays NaN).
     explicit ExtremesFold(double first) : lo(first), hi(first), gap(first != first) {}
 
+    /// Folds in the next value.
     Q_ALWAYS_INLINE void add(double v)
     {
         lo = v < lo ? v : lo;

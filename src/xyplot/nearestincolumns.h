@@ -24,8 +24,9 @@ public:
 
     /// The list position of the nearest acceptable candidate, -1 if none.
     int find();
-    /// The pixel and the distance of what find() returned.
+    /// The pixel of what find() returned.
     QPoint point() const;
+    /// The distance in pixels from the mouse to what find() returned.
     double distance() const;
 
 private:

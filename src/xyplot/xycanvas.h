@@ -556,6 +556,7 @@ protected:
     };
     /// The isolation of the data set's last drawn point (Unjoined before the first drawing).
     PointIsolation pointIsolation(XYDataSet const* dataSet) const;
+    /// Keeps the isolation of the data set's last drawn point for the next incremental drawing.
     void setPointIsolation(XYDataSet const* dataSet, PointIsolation isolation);
 
     /// The pending vertical line of one pixel column.
