@@ -281,6 +281,21 @@ void TestViewSynchronizer::settingsRoundTrip()
     // Without the key, plots of one window are kept in step.
     organizer()->readSettings(dir.filePath("missing.ini"));
     QCOMPARE(organizer()->getCurrentEnabledScope(), Sync::WindowScope);
+
+    // A damaged serialized value claiming 26 GB is neither decoded nor rewritten.
+    const QByteArray damaged = "[ViewSynchronization]\nscope=@Variant(\\0\\0\\0\\x\t2\\0\\0\\0\\x3)\n";
+    QFile(file).remove();
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(damaged) == damaged.size());
+    out.close();
+    organizer()->enableScope(Sync::ApplicationScope);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("serialized values"));
+    organizer()->readSettings(file);
+    QCOMPARE(organizer()->getCurrentEnabledScope(), Sync::WindowScope);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("serialized values"));
+    organizer()->writeSettings(file);
+    QFile in(file);
+    QVERIFY(in.open(QIODevice::ReadOnly) && in.readAll() == damaged);
 }
 
 void TestViewSynchronizer::optionsPageAndDialog()

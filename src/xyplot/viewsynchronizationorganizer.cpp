@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QFile>
 #include <QIcon>
 #include <QList>
 #include <QSettings>
@@ -16,6 +17,21 @@ const char* const kSettingsGroup = "ViewSynchronization";
 const char* const kScopeKey = "scope";
 // Plots of one window are kept in step until the user chooses otherwise.
 const int kDefaultScope = ViewSynchronizer::WindowScope;
+
+// QSettings decodes "@Variant(...)" values with QDataStream, which believes
+// the sizes written in them: a damaged file can make it allocate gigabytes,
+// when a value is read and when the file is rewritten.  The scope is stored
+// as a plain number, so such a file is left alone.
+bool holdsSerializedValues(QString const& fileName, const char* what)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || !file.readAll().contains("@Variant("))
+        return false;
+    qWarning("ViewSynchronizationOrganizer: %s holds serialized values that cannot be read safely; the view "
+             "synchronization scope is not %s it",
+             qPrintable(fileName), what);
+    return true;
+}
 
 bool isChoosableScope(ViewSynchronizer::Scope scope)
 {
@@ -174,6 +190,8 @@ void ViewSynchronizationOrganizer::setActionStates()
 
 void ViewSynchronizationOrganizer::writeSettings(QString const& fileName)
 {
+    if (holdsSerializedValues(fileName, "written to"))
+        return;
     QSettings settings(fileName, QSettings::IniFormat);
     settings.beginGroup(kSettingsGroup);
     settings.setValue(kScopeKey, int(currentScope));
@@ -182,6 +200,10 @@ void ViewSynchronizationOrganizer::writeSettings(QString const& fileName)
 
 void ViewSynchronizationOrganizer::readSettings(QString const& fileName)
 {
+    if (holdsSerializedValues(fileName, "read from")) {
+        enableScope(ViewSynchronizer::Scope(kDefaultScope));
+        return;
+    }
     QSettings settings(fileName, QSettings::IniFormat);
     settings.beginGroup(kSettingsGroup);
     const int scope = settings.value(kScopeKey, kDefaultScope).toInt();
