@@ -1369,7 +1369,7 @@ struct ForegroundHash
     {
         h = qHashMulti(h, values...);
     }
-    void color(QColor const& c) { add(quint64(c.rgba64()), int(c.spec())); }
+    void color(QColor const& c) { add(quint64(c.rgba64()), c.isValid()); }
     void marker(Marker_t const* m)
     {
         add(m != nullptr);
