@@ -110,11 +110,9 @@ void TestPlotExport::svgKeepsTheLayout()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray svg = file.readAll();
-    // Texts stay texts, and the only pictures are the legend's small symbols.
+    // Texts stay texts, and nothing is a picture, the legend's symbols included.
     QVERIFY(svg.contains("GPS L1") && svg.contains("C/N0 (dB-Hz)") && svg.contains("Receiver 1"));
-    const QRegularExpression embedded("<image[^>]* width=\"(\\d+)\"");
-    for (auto images = embedded.globalMatch(QString::fromUtf8(svg)); images.hasNext();)
-        QVERIFY(images.next().captured(1).toInt() < 50);
+    QVERIFY(!svg.contains("<image"));
 
     QSvgRenderer renderer(svg);
     QVERIFY(renderer.isValid());
@@ -165,6 +163,11 @@ void TestPlotExport::pdfHasTextOnePageAndTheCurves()
     const QString info = QString::fromUtf8(run(tool("pdfinfo"), {path}));
     QVERIFY2(info.contains(QRegularExpression("Pages:\\s+1\\n")), qPrintable(info));
     QVERIFY2(info.contains(QRegularExpression("Page size:\\s+675 x 420 pts")), qPrintable(info));
+
+    // The legend's symbols are shapes too: the page holds no image (pdfimages
+    // lists a header of two lines).
+    if (!tool("pdfimages").isEmpty())
+        QCOMPARE(run(tool("pdfimages"), {"-list", path}).count('\n'), 2);
 
     const QString text = QString::fromUtf8(run(tool("pdftotext"), {path, "-"}));
     for (const char* expected : {"C/N0 (dB-Hz)", "Time of week (s)", "GPS L1", "GPS L2", "locked", "Receiver 1"})
