@@ -3,6 +3,8 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 /// The smallest and largest of a run of values and whether one of them was
@@ -30,5 +32,20 @@ struct ExtremesFold
         gap |= v != v;
     }
 };
+
+/// Widens the pair lo..hi of a bounds direction to take in v.  NaN in either
+/// limit means the pair is unset: then it starts afresh at v, since half a
+/// pair has no meaning.  v itself must be a usable value; callers filter out
+/// NaN and the values that count for no bounds.
+inline void widenUnsetPair(double& lo, double& hi, double v)
+{
+    if (std::isnan(lo) || std::isnan(hi)) {
+        lo = v;
+        hi = v;
+    } else {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+}
 
 #endif

@@ -202,11 +202,19 @@ void LookLegend::toggled(bool checked)
 QPixmap LookLegend::createPixmap(Look::Entry const& entry, QColor background)
 {
     const PlotRenderSettings_t* settings = getPlotRenderSettings();
+    QPixmap pixmap(settings->legendIconSize + settings->legendIconMargin, QFontMetrics(font()).height());
+    pixmap.fill(background);
+    QPainter painter(&pixmap);
+    drawSymbol(&painter, entry);
+    painter.end();
+    return pixmap;
+}
+
+QSize LookLegend::drawSymbol(QPainter* painter, Look::Entry const& entry)
+{
+    const PlotRenderSettings_t* settings = getPlotRenderSettings();
     const int iconSize = settings->legendIconSize;
     const int height = QFontMetrics(font()).height();
-    QPixmap pixmap(iconSize + settings->legendIconMargin, height);
-    pixmap.fill(background);
-
     const int thickness = entry.lineThickness;
     int halfSize = 0;
     if (entry.symbol >= SYMBOL_PLUS && entry.symbol <= SYMBOL_DIAMOND)
@@ -225,13 +233,11 @@ QPixmap LookLegend::createPixmap(Look::Entry const& entry, QColor background)
     }
     pen.setJoinStyle(Qt::BevelJoin);
 
-    QPainter painter(&pixmap);
-    painter.setPen(pen);
+    painter->setPen(pen);
     const QPoint centre(iconSize / 2, height / 2);
-    XYLegend::drawLegendSymbol(&painter, entry.symbol, centre, halfSize);
-    painter.drawLine(0, centre.y(), iconSize, centre.y());
-    painter.end();
-    return pixmap;
+    XYLegend::drawLegendSymbol(painter, entry.symbol, centre, halfSize);
+    painter->drawLine(0, centre.y(), iconSize, centre.y());
+    return QSize(iconSize + settings->legendIconMargin, height);
 }
 
 QString LookLegend::generateTooltipText(Look* look, QString const& title)

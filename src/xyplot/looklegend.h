@@ -50,6 +50,10 @@ public:
     /// The symbol picture of one entry: legendIconSize + legendIconMargin wide,
     /// as high as the widget's font, filled with background.
     QPixmap createPixmap(Look::Entry const& entry, QColor background);
+    /// Draws the symbol of createPixmap(entry, background) without the
+    /// background, its top-left corner at the painter's origin (the
+    /// painter's pen changes), and returns that picture's size.
+    QSize drawSymbol(QPainter* painter, Look::Entry const& entry);
 
     /// An HTML table of the look's legend entries (colour swatch and text),
     /// headed by the title when it is not empty; for hosts that show it as a

@@ -6,6 +6,7 @@
 #include "blockminmaxcache.h"
 #include "dataarray.h"
 #include "dbg.h"
+#include "extremesfold.h"
 #include "memleaktracer.h"
 #include "xyabstractgrid.h"
 #include "xydataset.h"
@@ -323,25 +324,16 @@ Bounds XYCanvas::calculateLastDataPointsBounds()
 Bounds XYCanvas::extendWithCustomDataBounds(Bounds const& bounds) const
 {
     Bounds result = bounds;
-    auto widen = [](double& lo, double& hi, double v) {
-        if (std::isnan(lo) || std::isnan(hi)) {
-            lo = v;
-            hi = v;
-        } else {
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
-        }
-    };
     // A value that counts for no data set's bounds (NaN, an infinity, a
     // glitch such as 1e308) counts for none here either.
     for (QList<double>* values : customVerticalDataBoundsVectors)
         for (double v : *values)
             if (DataArray::countsForBounds(v))
-                widen(result.minY, result.maxY, v);
+                widenUnsetPair(result.minY, result.maxY, v);
     for (QList<double>* values : customHorizontalDataBoundsVectors)
         for (double v : *values)
             if (DataArray::countsForBounds(v))
-                widen(result.minX, result.maxX, v);
+                widenUnsetPair(result.minX, result.maxX, v);
     return result;
 }
 
@@ -1145,16 +1137,7 @@ void XYCanvas::reflectScrollBarState(Bounds::Direction d)
     lowerOf(next, d) = newLo;
     upperOf(next, d) = newLo + extent;
 
-    auto include = [&](double v) {
-        double& lo = lowerOf(next, d);
-        double& hi = upperOf(next, d);
-        if (std::isnan(lo) || std::isnan(hi)) {
-            lo = hi = v;
-        } else {
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
-        }
-    };
+    auto include = [&](double v) { widenUnsetPair(lowerOf(next, d), upperOf(next, d), v); };
     const ViewBoundsUpdatePolicy policy = getViewBoundsUpdatePolicy(d);
     if (value == maximum && isAutoFollowMax(d) && policy == ManualViewBounds) {
         changePolicy(d, FollowViewBounds);

@@ -9,6 +9,7 @@
 #include "look.h"
 #include "pixelrounding.h"
 #include "plotrendersettings.h"
+#include "vectorshaperecorder.h"
 #include "xyabstractgrid.h"
 #include "xydataset.h"
 #include "xydatasetfilter.h"
@@ -31,6 +32,26 @@ namespace {
 
 // Time budget of one drawing call before it returns to the event loop.
 constexpr qint64 kDrawingBudgetMs = 250;
+
+// PDF, SVG and printers: anything but the raster engine of images and
+// pixmaps.
+bool isVectorDevice(QPainter* painter)
+{
+    return !painter->paintEngine() || painter->paintEngine()->type() != QPaintEngine::Raster;
+}
+
+// Draws with painter what draw draws, cut to clip (in painter coordinates)
+// by geometry rather than by a clip region, which an SVG file does not
+// have.  Colour-bar segments come out as rectangles; see VectorShapeRecorder.
+template <typename Draw>
+void drawCutToRect(QPainter* painter, QRectF const& clip, qreal overlap, Draw&& draw)
+{
+    VectorShapeRecorder recorder;
+    QPainter recording(&recorder);
+    draw(&recording);
+    recording.end();
+    recorder.replay(painter, clip, overlap);
+}
 
 QPen markerPen(QColor const& color, int width, int penStyle)
 {
@@ -276,7 +297,7 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
     // sets; the layer is only made when there is a colour bar to draw.  A
     // vector device gets them straight, after the other data sets: a layer
     // would turn them into an image.
-    const bool vectorDevice = !painter->paintEngine() || painter->paintEngine()->type() != QPaintEngine::Raster;
+    const bool vectorDevice = isVectorDevice(painter);
     QPixmap* colorBarLayer = nullptr;
     QPainter* colorBarPainter = nullptr;
     for (XYDataSet* dataSet : *dataSets) {
@@ -305,9 +326,12 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
         if (budgetExhausted())
             break;
     }
+    // Cut to the viewport; a segment reaches one logical pixel under a
+    // neighbour of another colour, so that no seam shows between them.
     for (XYDataSet* dataSet : *dataSets) {
         if (vectorDevice && dataSet->getLook()->isColorBar() && drawable(dataSet))
-            drawDataSet(painter, dataSet);
+            drawCutToRect(painter, QRectF(0, 0, w, h), drawingRatio,
+                          [&](QPainter* recording) { drawDataSet(recording, dataSet); });
     }
     if (colorBarLayer) {
         delete colorBarPainter;
@@ -685,10 +709,19 @@ void XYCanvas::drawColorBarBackgrounds(QPainter* painter)
         return;
     const int w = viewport.width();
     const int h = viewport.height();
+    // The groove's square caps reach beyond the viewport: a vector device
+    // gets it cut to the viewport.
+    const bool vectorDevice = isVectorDevice(painter);
     for (XYDataSet* dataSet : *dataSets) {
         Look* look = dataSet->getLook();
-        if (dataSet->visible && look->isColorBar())
-            look->drawColorBarBackground(*painter, QPoint(0, look->getFixedYPosition(h)), w);
+        if (!dataSet->visible || !look->isColorBar())
+            continue;
+        const QPoint position(0, look->getFixedYPosition(h));
+        if (vectorDevice)
+            drawCutToRect(painter, QRectF(0, 0, w, h), 0,
+                          [&](QPainter* recording) { look->drawColorBarBackground(*recording, position, w); });
+        else
+            look->drawColorBarBackground(*painter, position, w);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "xydataset.h"
 
 #include "dataarray.h"
+#include "extremesfold.h"
 #include "look.h"
 #include "memleaktracer.h"
 #include "xydatasetdrawlistener.h"
@@ -96,17 +97,9 @@ void XYDataSet::includeLastInBounds(Bounds& bounds) const
     if (yData->dataSize() == 0)
         return;
 
-    // One unset limit means the pair has no meaning yet: start it afresh.
     auto widen = [](double& lo, double& hi, double value) {
-        if (!DataArray::countsForBounds(value))
-            return;
-        if (!std::isnan(lo) && !std::isnan(hi)) {
-            lo = std::min(lo, value);
-            hi = std::max(hi, value);
-        } else {
-            lo = value;
-            hi = value;
-        }
+        if (DataArray::countsForBounds(value))
+            widenUnsetPair(lo, hi, value);
     };
     if (!hasFixedYPixelPosition())
         widen(bounds.minY, bounds.maxY, yData->getLastValue());

@@ -6,6 +6,7 @@
 #include "looklegend.h"
 #include "memleaktracer.h"
 #include "plotrendersettings.h"
+#include "vectorshaperecorder.h"
 #include "xydataset.h"
 
 #include <QAction>
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
@@ -552,6 +554,32 @@ void XYLegend::drawLegendSymbol(QPainter* painter, int symbol, QPoint centre, in
     }
 }
 
+void XYLegend::drawPictureSymbol(QPainter* painter, Picture const& parts)
+{
+    QPen pen(QBrush(QColor::fromRgba(parts.color), Qt::SolidPattern), parts.thickness);
+    if (parts.penStyle == Qt::NoPen) {
+        pen.setStyle(Qt::SolidLine);
+        pen.setCapStyle(Qt::SquareCap);
+    } else {
+        pen.setStyle(Qt::PenStyle(parts.penStyle));
+        pen.setCapStyle(Qt::FlatCap);
+    }
+    pen.setJoinStyle(Qt::BevelJoin);
+    painter->setPen(pen);
+    const QPoint centre(parts.symbolWidth / 2, parts.height / 2);
+    drawLegendSymbol(painter, parts.symbol, centre, parts.halfSize);
+    painter->drawLine(0, centre.y(), parts.symbolWidth, centre.y());
+}
+
+QSize XYLegend::drawSymbol(QPainter* painter, int dataSetIndex)
+{
+    if (!painter || !dataSets || dataSetIndex < 0 || dataSetIndex >= dataSets->size())
+        return QSize();
+    const Picture parts = pictureOf(dataSets->at(dataSetIndex), QFontMetrics(font()).height(), Qt::white);
+    drawPictureSymbol(painter, parts);
+    return QSize(parts.symbolWidth + parts.textGap, parts.height);
+}
+
 QPixmap XYLegend::createPixmap(int dataSetIndex, QColor background, bool withText)
 {
     if (!dataSets || dataSetIndex < 0 || dataSetIndex >= dataSets->size())
@@ -563,21 +591,8 @@ QPixmap XYLegend::createPixmap(int dataSetIndex, QColor background, bool withTex
     QPixmap pixmap(parts.symbolWidth + textWidth + parts.textGap, parts.height);
     pixmap.fill(background);
 
-    QPen pen(QBrush(QColor::fromRgba(parts.color), Qt::SolidPattern), parts.thickness);
-    if (parts.penStyle == Qt::NoPen) {
-        pen.setStyle(Qt::SolidLine);
-        pen.setCapStyle(Qt::SquareCap);
-    } else {
-        pen.setStyle(Qt::PenStyle(parts.penStyle));
-        pen.setCapStyle(Qt::FlatCap);
-    }
-    pen.setJoinStyle(Qt::BevelJoin);
-
     QPainter painter(&pixmap);
-    painter.setPen(pen);
-    const QPoint centre(parts.symbolWidth / 2, parts.height / 2);
-    drawLegendSymbol(&painter, parts.symbol, centre, parts.halfSize);
-    painter.drawLine(0, centre.y(), parts.symbolWidth, centre.y());
+    drawPictureSymbol(&painter, parts);
     if (withText) {
         painter.setPen(palette().color(palette().currentColorGroup(), QPalette::WindowText));
         painter.setFont(font());
@@ -753,8 +768,24 @@ void XYLegend::paintPicture(QPainter* painter, PictureFit const& fit)
         painter->setFont(fit.headingFont);
         painter->drawText((fit.size.width() - headingMetrics.horizontalAdvance(text)) / 2, y, text);
     };
-    auto drawEntry = [&](const QPixmap& symbol, const QString& text) {
-        painter->drawPixmap(fit.spacing, y - (symbol.height() + ascent) / 2, symbol);
+    // A raster picture gets the symbol pictures of the legend on screen.  A
+    // vector device gets the same drawing as shapes (sharp at any zoom), cut
+    // to the picture's box as the pixmap cuts it.
+    const bool vector = !painter->paintEngine() || painter->paintEngine()->type() != QPaintEngine::Raster;
+    auto drawEntry = [&](auto&& pixmap, auto&& draw, const QString& text) {
+        if (vector) {
+            VectorShapeRecorder recorder;
+            QPainter recording(&recorder);
+            const QSize size = draw(&recording);
+            recording.end();
+            painter->save();
+            painter->translate(fit.spacing, y - (size.height() + ascent) / 2);
+            recorder.replay(painter, QRectF(QPointF(0, 0), QSizeF(size)), 0);
+            painter->restore();
+        } else {
+            const QPixmap symbol = pixmap();
+            painter->drawPixmap(fit.spacing, y - (symbol.height() + ascent) / 2, symbol);
+        }
         painter->setFont(fit.entryFont);
         painter->drawText(textX, y, text);
     };
@@ -766,7 +797,8 @@ void XYLegend::paintPicture(QPainter* painter, PictureFit const& fit)
     for (int i = 0; i < dataSets->size(); ++i) {
         if (!isPrinted(dataSets->at(i)))
             continue;
-        drawEntry(createPixmap(i, Qt::white, false), dataSets->at(i)->name);
+        drawEntry([&] { return createPixmap(i, Qt::white, false); },
+                  [&](QPainter* recording) { return drawSymbol(recording, i); }, dataSets->at(i)->name);
         y += fit.spacing;
     }
     for (XYDataSet* dataSet : std::as_const(*dataSets)) {
@@ -781,7 +813,8 @@ void XYLegend::paintPicture(QPainter* painter, PictureFit const& fit)
         for (const Look::Entry& entry : lookEntries) {
             const QString text = look->getLookEntryLegendText(entry);
             if (lookLegend) {
-                drawEntry(lookLegend->createPixmap(entry, Qt::white), text);
+                drawEntry([&] { return lookLegend->createPixmap(entry, Qt::white); },
+                          [&](QPainter* recording) { return lookLegend->drawSymbol(recording, entry); }, text);
             } else {
                 painter->setFont(fit.entryFont);
                 painter->drawText(textX, y, text);

@@ -64,6 +64,11 @@ public:
     /// The symbol picture of the data set at dataSetIndex, in the appearance of
     /// its newest point, optionally followed by its name.
     QPixmap createPixmap(int dataSetIndex, QColor background, bool withText);
+    /// Draws the symbol of createPixmap(dataSetIndex, background, false)
+    /// without the background, its top-left corner at the painter's origin
+    /// (the painter's pen changes), and returns that picture's size; an
+    /// empty size and nothing drawn for an index out of range.
+    QSize drawSymbol(QPainter* painter, int dataSetIndex);
     /// Replaces the colour-bar legends by fresh ones for the visible colour-bar
     /// data sets (and a visible data set named "Overall quality").
     void updateColorBarLegends();
@@ -163,6 +168,8 @@ protected:
         /// Equal pictures need no redrawing.
         bool operator==(Picture const& other) const;
     };
+    /// Draws the symbol and line of parts at the painter's origin, with a pen of their appearance.
+    static void drawPictureSymbol(QPainter* painter, Picture const& parts);
     /// The widgets of one data set's row in grid mode, and what they show.
     struct Row
     {
