@@ -28,21 +28,6 @@ class TestXYCanvasDrawing : public QObject
     Q_OBJECT
 
 private slots:
-    void linesLandOnTheirPixels()
-    {
-        CanvasFixture f;
-        f.addDataSet({0, 200}, {25, 25}, Qt::black);
-        f.addDataSet({50, 50}, {0, 100}, Qt::blue); // a vertical line at x = 50
-        f.showAll(Bounds(0, 200, 0, 100));
-        const QImage image = f.render(200, 100);
-        // Upward data y 25 lies 25 pixels above the bottom edge: device row 75.
-        QVERIFY(!isWhite(image.pixel(100, 75)) || !isWhite(image.pixel(100, 74)));
-        QVERIFY(isWhite(image.pixel(100, 70)) && isWhite(image.pixel(100, 80)));
-        QVERIFY((qBlue(image.pixel(50, 40)) > 200 && qRed(image.pixel(50, 40)) < 200)
-                || (qBlue(image.pixel(49, 40)) > 200 && qRed(image.pixel(49, 40)) < 200));
-        QVERIFY(isWhite(image.pixel(60, 40)));
-    }
-
     void pointsInOneColumnBecomeOneLine()
     {
         CanvasFixture f;
@@ -141,38 +126,20 @@ private slots:
 
     void colorBarsAndSymbols()
     {
-        {
-            CanvasFixture f;
-            XYDataSet* bar = f.addDataSet({0, 50, 100}, {1, 1, 1}, Qt::red, SYMBOL_NONE, Qt::SolidLine, 6);
-            bar->getLook()->setColorBar(-20);
-            f.showAll(Bounds(0, 100, 0, 100));
-            const QImage image = f.render(100, 100);
-            // The bar lies 20 pixels above the bottom edge whatever its y values.
-            const QRgb atBar = image.pixel(50, 80);
-            QVERIFY(qRed(atBar) > 200 && qGreen(atBar) < 80);
-            QVERIFY(isWhite(image.pixel(50, 50)));
-        }
-        {
-            // Drawn through the upward window, a "down" triangle points up on screen.
-            CanvasFixture f;
-            XYDataSet* set = f.addDataSet({50, 60}, {50, 50}, Qt::black, SYMBOL_TRIANGLE_DOWN, Qt::NoPen, 1);
-            set->getLook()->setSymbolSize(20);
-            f.showAll(Bounds(0, 100, 0, 100));
-            const QImage image = f.render(100, 100);
-            // Left of the second point, around the first.
-            const auto grey = [](QRgb p) { return qGray(p) < 200; };
-            auto rowWidth = [&](int y) { return countPixels(image, grey, QRect(30, y, 25, 1)); };
-            // Base (wide) below the point on screen, apex (narrow) above it.
-            QVERIFY(rowWidth(59) > rowWidth(42));
-        }
-        {
-            // A single point without a symbol is shown as a diamond.
-            CanvasFixture f;
-            f.addDataSet({50}, {50}, Qt::black, SYMBOL_NONE, Qt::SolidLine, 1);
-            f.showAll(Bounds(0, 100, 0, 100));
-            const QImage image = f.render(100, 100);
-            QVERIFY(darkPixels(image, QRect(40, 40, 20, 20)) > 4);
-        }
+        CanvasFixture f;
+        // A colour bar lies 20 pixels above the bottom edge whatever its y values (1 would be row 99).
+        f.addDataSet({0, 50, 100}, {1, 1, 1}, Qt::red, SYMBOL_NONE, Qt::SolidLine, 6)->getLook()->setColorBar(-20);
+        // Drawn through the upward window, a "down" triangle points up on screen.
+        f.addDataSet({50, 60}, {50, 50}, Qt::black, SYMBOL_TRIANGLE_DOWN, Qt::NoPen, 1)->getLook()->setSymbolSize(20);
+        // A single point without a symbol is shown as a diamond.
+        f.addDataSet({15}, {70});
+        f.showAll(Bounds(0, 100, 0, 100));
+        const QImage image = f.render(100, 100);
+        QVERIFY(qRed(image.pixel(50, 80)) > 200 && qGreen(image.pixel(50, 80)) < 80 && isWhite(image.pixel(50, 97)));
+        // Left of the second point: the base (wide) below the first on screen, the apex (narrow) above it.
+        const auto grey = [](QRgb p) { return qGray(p) < 200; };
+        QVERIFY(countPixels(image, grey, QRect(30, 59, 25, 1)) > countPixels(image, grey, QRect(30, 42, 25, 1)));
+        QVERIFY(darkPixels(image, QRect(5, 20, 20, 20)) > 4);
     }
 
     void markerLayers()
