@@ -21,6 +21,9 @@ REMOVED = {
     "tst_dataarray::liveObjectsAndMemoryReturnToStart", "tst_dataarray::fatalProgrammingErrors",
     "tst_compresseddataarray::invariantWarnings", "tst_filters::registrationAndOwnership",
     "tst_dbgmsgbuffer::wrapAroundKeepsNewestLines", "tst_timeplotwidget::everythingIsReleased",
+    # fourth review (trimA): merged into another function of its file, or removed
+    "tst_xycanvasdrawing::linesLandOnTheirPixels", "tst_xycanvasview::scrollBars", "tst_xycanvasview::zoomButtons",
+    "tst_xyplot::renderedTitlesAndCaption", "tst_xyplot::renderedMarkerLabelsKeepTheCanvasFont",
 }
 # Test functions rewritten (shortened) since the runs: their kills count only where CHECKED says the
 # new version was seen to kill the mutant again.

@@ -297,13 +297,19 @@ private slots:
         QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::ManualViewBounds);
     }
 
-    void scrollBars()
+    void scrollBarsAndZoomButtons()
     {
         CanvasFixture f;
         f.addDataSet({0, 1000}, {0, 1});
         QScrollBar horizontal(Qt::Horizontal);
+        QPushButton zoomIn, zoomFull;
         f.canvas->setHorizontalScrollBar(&horizontal);
+        f.canvas->connectAsZoomInHorizontalButton(&zoomIn);
+        f.canvas->connectAsZoomFullBothButton(&zoomFull);
+        QSignalSpy fullBoth(f.canvas.get(), &XYCanvas::zoomFullBothEnabled);
         f.canvas->updateBounds();
+        // Emitted on every bounds change.
+        QVERIFY(fullBoth.count() == 1 && zoomIn.isEnabled() && !zoomFull.isEnabled());
         f.canvas->setBounds(Bounds(0, 1000, 0, 1), Bounds(250, 500, 0, 1), true);
         const QList<int> expected{0, 750000000, 250000000, 250000000, 10000000};
         QCOMPARE(QList<int>({horizontal.minimum(), horizontal.maximum(), horizontal.value(), horizontal.pageStep(),
@@ -322,20 +328,7 @@ private slots:
         QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::ManualViewBounds);
 
         f.canvas->zoomFull();
-        QVERIFY(horizontal.maximum() == 0 && !horizontal.isEnabled());
-    }
-
-    void zoomButtons()
-    {
-        CanvasFixture f;
-        f.addDataSet({0, 1000}, {0, 1});
-        QPushButton zoomIn, zoomFull;
-        f.canvas->connectAsZoomInHorizontalButton(&zoomIn);
-        f.canvas->connectAsZoomFullBothButton(&zoomFull);
-        QSignalSpy fullBoth(f.canvas.get(), &XYCanvas::zoomFullBothEnabled);
-        f.canvas->updateBounds();
-        QCOMPARE(fullBoth.count(), 1); // emitted on every bounds change
-        QVERIFY(zoomIn.isEnabled() && !zoomFull.isEnabled());
+        QVERIFY(horizontal.maximum() == 0 && !horizontal.isEnabled() && !zoomFull.isEnabled());
 
         // Buttons act on pressed(), not on clicked().
         emit zoomIn.pressed();

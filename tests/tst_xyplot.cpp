@@ -399,7 +399,7 @@ private slots:
         QCOMPARE(f.plot->getHorizontalScale()->minimumWidth(), yScaleW);
     }
 
-    void renderedTitlesAndCaption()
+    void renderedTitlesCaptionAndMarkerLabels()
     {
         // The y-axis title whenever there is one, the x-axis title only when asked,
         // each 1.5 title-font heights.
@@ -420,12 +420,8 @@ private slots:
         const int captionTop = darkBox(image, QRect(799, 0, 1, 500)).bottom() + 1 + f.xScaleH;
         const QRect caption = darkBox(image, QRect(x0, captionTop, 800 - x0, 500 - captionTop));
         QVERIFY(captionTop < 480 && caption.left() > (x0 + 800) / 2 && caption.right() > 780);
-    }
 
-    void renderedMarkerLabelsKeepTheCanvasFont()
-    {
         // The scale font of the settings is for the scales, not for texts inside the plot area.
-        RenderFixture f;
         Marker_t threshold{MARKER_BACKGROUND, HORIZONTAL, 0.25, Qt::red, Qt::SolidLine, 0, "threshold"};
         f.plot->addMarker(&threshold);
         f.plot->redrawCanvas(); // adding a marker leaves the redraw to the host
