@@ -14,6 +14,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -70,23 +71,6 @@ struct Pair
     void setView(Bounds const& view) { fast.showAll(view), slow.showAll(view); }
 };
 
-// Empty when equal; otherwise where and how the images differ.
-QString difference(QImage const& a, QImage const& b)
-{
-    if (a.size() != b.size())
-        return QStringLiteral("sizes differ");
-    int count = 0;
-    QPoint firstAt;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y) && count++ == 0)
-                firstAt = QPoint(x, y);
-    if (count == 0)
-        return QString();
-    return QStringLiteral("%1 pixels differ, first at (%2, %3): %4 vs %5").arg(count).arg(firstAt.x())
-        .arg(firstAt.y()).arg(a.pixel(firstAt), 8, 16).arg(b.pixel(firstAt), 8, 16);
-}
-
 // The hit test as a visit of every candidate of the mouse's cell.
 bool referenceHit(XYCanvas* canvas, XYDataSet* dataSet, int x, int y, int maxDistance, XYCanvas::datahit_t& hit)
 {
@@ -114,11 +98,6 @@ bool referenceHit(XYCanvas* canvas, XYDataSet* dataSet, int x, int y, int maxDis
     return found;
 }
 
-int liveCaches()
-{
-    return MemLeakTracer::getInstance()->liveCount(QStringLiteral("BlockMinMaxCache"));
-}
-
 } // namespace
 
 class TestXYCanvasFastPath : public QObject
@@ -134,7 +113,7 @@ private slots:
     {
         std::mt19937 random(20240611);
         const int width = 320, height = 200;
-        const int cachesBefore = liveCaches();
+        const int cachesBefore = MemLeakTracer::getInstance()->liveCount("BlockMinMaxCache");
         for (int n : {3000, 40000, 200000}) {
             for (double nanRate : {0.0, 0.0005, 0.03}) {
                 Series s = randomWalk(random, n, nanRate);
@@ -176,18 +155,16 @@ private slots:
                                 missed += s.x[i] >= view.minX && s.x[i] <= view.maxX && !std::isnan(s.y[i])
                                     && !told.testBit(i);
                             QCOMPARE(missed, 0);
-                            const QString diff = difference(fast, slow);
-                            QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("n %1, NaN rate %2, thickness %3, gap %4, "
-                                                                               "view %5..%6, ratio %7: %8").arg(n).arg(nanRate)
-                                                                    .arg(thickness).arg(gap).arg(view.minX).arg(view.maxX)
-                                                                    .arg(ratio).arg(diff)));
+                            QVERIFY2(fast == slow, qPrintable(QString("n %1, NaN rate %2, thickness %3, gap %4, view %5..%6, "
+                                                                      "ratio %7").arg(n).arg(nanRate).arg(thickness).arg(gap)
+                                                                  .arg(view.minX).arg(view.maxX).arg(ratio)));
                             // Guard against comparing two blank pictures.
                             QVERIFY(darkPixels(fast) > 0 || view.minY > lo);
                           }
                         }
                         // Dense views took the per-block extremes.
                         if (n == 200000)
-                            QVERIFY(liveCaches() > cachesBefore);
+                            QVERIFY(MemLeakTracer::getInstance()->liveCount("BlockMinMaxCache") > cachesBefore);
                     }
                 }
             }
@@ -211,8 +188,7 @@ private slots:
         auto compare = [&](char const* what) {
             const QImage fast = pair.fast.render(width, height);
             const QImage slow = pair.slow.render(width, height);
-            const QString diff = difference(fast, slow);
-            QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(what, diff)));
+            QVERIFY2(fast == slow, what);
             QVERIFY(darkPixels(fast) > 0);
         };
         auto fullView = [&] {
@@ -236,44 +212,33 @@ private slots:
         }
 
         // Full redraws after each kind of change of the arrays.
-        auto redraw = [&](char const* what) {
+        auto changeBoth = [&](char const* what, auto change) {
+            for (XYDataSet* set : {fastSet, slowSet})
+                change(set);
             fullView();
             compare(what);
         };
-        for (XYDataSet* set : {fastSet, slowSet}) {
-            set->xData->leftshift(12345);
-            set->yData->leftshift(12345);
-        }
-        redraw("after a left shift");
-        for (XYDataSet* set : {fastSet, slowSet}) {
+        changeBoth("after a left shift", [](XYDataSet* set) { set->xData->leftshift(12345), set->yData->leftshift(12345); });
+        changeBoth("after replacing values", [](XYDataSet* set) {
             for (int i = 1000; i < set->yData->dataSize(); i += 9973)
                 set->yData->replace(i, set->yData->getValue(i) + 500.0);
-        }
-        redraw("after replacing values");
-        for (XYDataSet* set : {fastSet, slowSet}) {
-            set->xData->decimateKeepEven();
-            set->yData->decimateKeepEven();
-        }
-        redraw("after decimation");
-        for (XYDataSet* set : {fastSet, slowSet}) {
-            set->xData->reinit();
-            set->yData->reinit();
+        });
+        changeBoth("after decimation", [](XYDataSet* set) { set->xData->decimateKeepEven(), set->yData->decimateKeepEven(); });
+        changeBoth("after reinit and new values", [&](XYDataSet* set) {
+            set->xData->reinit(), set->yData->reinit();
             for (int i = 0; i < 120000; ++i)
                 set->append(all.x[i], -all.y[i]);
-        }
-        redraw("after reinit and new values");
+        });
         // A host may put another y array into the data set; the old one lives on
         // elsewhere, so its extremes must not be used for the new values.
         QList<DataArray*> old;
-        for (XYDataSet* set : {fastSet, slowSet}) {
+        changeBoth("after another y array was put in", [&](XYDataSet* set) {
             auto* y = new DataArrayTemplate<double>();
             for (int i = 0; i < set->xData->dataSize(); ++i)
                 y->append(all.y[i]);
             y->addReference();
-            old << set->yData;
-            set->yData = y;
-        }
-        redraw("after another y array was put in");
+            old << std::exchange(set->yData, y);
+        });
         for (DataArray* y : old)
             y->removeReference();
     }
