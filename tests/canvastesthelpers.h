@@ -4,10 +4,13 @@
 // Small fixtures shared by the canvas tests: a canvas with its own data-set and
 // marker lists, and rendering into an image of a chosen size.
 
+#include "pixelhelpers.h"
+
 #include <zebplot/zebplot.h>
 
 #include <QImage>
 #include <QPainter>
+#include <QThread>
 
 #include <memory>
 
@@ -43,45 +46,44 @@ struct CanvasFixture
         return dataSet;
     }
 
+    /// Shows the data and view bounds given.
+    void showAll(Bounds const& view) { canvas->setBounds(view, view, true); }
+
     /// Paints the canvas into a white image of the given logical size and
     /// device pixel ratio (a full redraw happens whenever the size, the ratio
     /// or the view changed).
-    QImage render(int width, int height, QImage* into = nullptr, qreal ratio = 1.0)
+    QImage render(int width, int height, qreal ratio = 1.0)
     {
         QImage image(QSize(width, height) * ratio, QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(ratio);
         image.fill(Qt::white);
-        if (into)
-            image = *into;
         QPainter painter(&image);
         canvas->drawCanvas(&painter);
-        painter.end();
         return image;
     }
 };
 
-inline bool isWhite(QRgb pixel)
+/// Notes the points the canvas reports as drawn; may stall at the first one to exhaust the time budget.
+struct CountingListener : XYDataSetDrawListener
 {
-    return qRed(pixel) > 250 && qGreen(pixel) > 250 && qBlue(pixel) > 250;
-}
+    using XYDataSetDrawListener::XYDataSetDrawListener;
+    void drawingDataPoint(int index, int) override
+    {
+        if (stallMs > 0 && indices.isEmpty())
+            QThread::msleep(stallMs);
+        indices.append(index);
+    }
+    int stallMs = 0;
+    QList<int> indices;
+};
 
-inline int darkPixelsInColumn(QImage const& image, int x)
+/// Gives the data set a CountingListener, which the data set owns.
+inline CountingListener* listenTo(XYDataSet* dataSet, int stallMs = 0)
 {
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        if (qGray(image.pixel(x, y)) < 128)
-            ++count;
-    return count;
-}
-
-inline int darkPixels(QImage const& image)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 128)
-                ++count;
-    return count;
+    auto* listener = new CountingListener(dataSet);
+    listener->stallMs = stallMs;
+    dataSet->setDrawListener(listener);
+    return listener;
 }
 
 #endif

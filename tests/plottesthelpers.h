@@ -3,6 +3,8 @@
 
 // Data sets and colour bars for the legend and plot tests.
 
+#include "pixelhelpers.h"
+
 #include <zebplot/zebplot.h>
 
 #include <QImage>
@@ -36,17 +38,6 @@ inline XYDataSet* makeColorBar(QString const& name, QList<QColor> const& colors,
     }
     bar->setDrawListener(new ColorBarDrawListener(bar));
     return bar;
-}
-
-/// Bounding box of the pixels darker than the given grey level.
-inline QRect darkBox(QImage const& image, QRect const& area, int below = 100)
-{
-    QRect box;
-    for (int y = std::max(0, area.top()); y <= std::min(image.height() - 1, area.bottom()); ++y)
-        for (int x = std::max(0, area.left()); x <= std::min(image.width() - 1, area.right()); ++x)
-            if (qGray(image.pixel(x, y)) < below)
-                box |= QRect(x, y, 1, 1);
-    return box;
 }
 
 /// A plot with everything a rendering lays out: both scales, both axis

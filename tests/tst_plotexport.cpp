@@ -17,9 +17,7 @@ const QString kCaption = QStringLiteral("Receiver 1, 1 May");
 enum Family { Red, Blue, Green, Magenta };
 bool inFamily(QRgb pixel, Family family)
 {
-    const int r = qRed(pixel);
-    const int g = qGreen(pixel);
-    const int b = qBlue(pixel);
+    const int r = qRed(pixel), g = qGreen(pixel), b = qBlue(pixel);
     switch (family) {
     case Red: return r > g + 60 && r > b + 60;
     case Blue: return b > r + 60 && b > g + 60;
@@ -35,19 +33,11 @@ bool inFamily(QRgb pixel, Family family)
 template <typename Match, typename Loose>
 double found(QImage const& a, QImage const& b, int radius, Match match, Loose loose)
 {
-    int total = 0;
-    int hits = 0;
+    int total = 0, hits = 0;
     for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            if (!match(a.pixel(x, y)))
-                continue;
-            ++total;
-            bool hit = false;
-            for (int v = std::max(0, y - radius); v <= std::min(b.height() - 1, y + radius) && !hit; ++v)
-                for (int u = std::max(0, x - radius); u <= std::min(b.width() - 1, x + radius) && !hit; ++u)
-                    hit = loose(b.pixel(u, v));
-            hits += hit;
-        }
+        for (int x = 0; x < a.width(); ++x)
+            if (match(a.pixel(x, y)) && ++total)
+                hits += countPixels(b, loose, QRect(x - radius, y - radius, 2 * radius + 1, 2 * radius + 1)) > 0;
     return total == 0 ? 0.0 : double(hits) / total;
 }
 
@@ -90,124 +80,116 @@ class TestPlotExport : public QObject
     Q_OBJECT
 
 private slots:
-    void svgKeepsTheLayout();
-    void pdfHasTextOnePageAndTheCurves();
-    void rasterFilesResolutionAndErrors();
-};
+    void svgKeepsTheLayout()
+    {
+        RichPlot rich;
+        // The yellow part of the colour bar runs on beyond the view's right edge.
+        for (int x = 20; x < 60; ++x)
+            rich.dataSets[2]->append(x, 1);
+        const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
+        const QImage pixmap = rich.plot.renderToPixmap(kSize, settings, true, true, kCaption).toImage();
+        QTemporaryDir dir;
+        const QString path = dir.filePath("plot.svg");
+        QVERIFY(rich.plot.saveToFile(path, kSize, 96, settings, true, true, kCaption));
 
-void TestPlotExport::svgKeepsTheLayout()
-{
-    RichPlot rich;
-    // The yellow part of the colour bar runs on beyond the view's right edge.
-    for (int x = 20; x < 60; ++x)
-        rich.dataSets[2]->append(x, 1);
-    const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
-    const QImage pixmap = rich.plot.renderToPixmap(kSize, settings, true, true, kCaption).toImage();
-    QTemporaryDir dir;
-    const QString path = dir.filePath("plot.svg");
-    QVERIFY(rich.plot.saveToFile(path, kSize, 96, settings, true, true, kCaption));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray svg = file.readAll();
+        // Texts stay texts, and nothing is a picture, the legend's symbols included.
+        QVERIFY(svg.contains("GPS L1") && svg.contains("C/N0 (dB-Hz)") && svg.contains("Receiver 1"));
+        QVERIFY(!svg.contains("<image"));
 
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray svg = file.readAll();
-    // Texts stay texts, and nothing is a picture, the legend's symbols included.
-    QVERIFY(svg.contains("GPS L1") && svg.contains("C/N0 (dB-Hz)") && svg.contains("Receiver 1"));
-    QVERIFY(!svg.contains("<image"));
-
-    QSvgRenderer renderer(svg);
-    QVERIFY(renderer.isValid());
-    auto render = [&](QSize size) {
-        QImage image(size, QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        renderer.render(&painter);
-        return image;
-    };
-    const QImage image = render(kSize);
-    compareLayout(pixmap, image);
-    // SVG has no clipping: nothing may be drawn outside its part, such as
-    // ticks below the end of the y-axis scale.
-    const QRect frame = darkBox(pixmap, QRect(0, 0, kSize.width(), 1));
-    const QRect corner(0, kSize.height() - 50, frame.left(), 50);
-    QCOMPARE(darkBox(image, corner, 200), darkBox(pixmap, corner, 200));
-    // Nor the colour bar beyond the canvas's right edge, which it reaches in
-    // one even colour, without seams where its segments meet, also read back
-    // at twice its default size (segment ends then fall between pixels).
-    const QImage sharp = render(2 * renderer.defaultSize());
-    const double scale = double(sharp.width()) / kSize.width();
-    auto yellow = [](QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) > 200 && qBlue(pixel) < 80; };
-    int barTop = 0;
-    while (barTop < kSize.height() && !yellow(pixmap.pixel(frame.center().x(), barTop)))
-        ++barTop;
-    const int row = qRound((barTop + 3) * scale);
-    const int right = qRound((frame.right() + 1) * scale);
-    for (int x = qRound(frame.center().x() * scale); x < right - 8; ++x)
-        QCOMPARE(sharp.pixel(x, row), qRgb(255, 255, 0));
-    for (int x = right + 2; x < right + 12; ++x)
-        QCOMPARE(sharp.pixel(x, row), qRgb(255, 255, 255));
-}
-
-void TestPlotExport::pdfHasTextOnePageAndTheCurves()
-{
-    if (tool("pdftotext").isEmpty() || tool("pdftoppm").isEmpty() || tool("pdfinfo").isEmpty())
-        QSKIP("poppler-utils are not installed");
-    // Enough points that a pixel column holds hundreds of them.
-    RichPlot rich(300000);
-    const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
-    const QImage pixmap = rich.plot.renderToPixmap(kSize, settings, true, true, kCaption).toImage();
-    QTemporaryDir dir;
-    const QString path = dir.filePath("plot.pdf");
-    QVERIFY(rich.plot.saveToFile(path, kSize, 300, settings, true, true, kCaption));
-    QVERIFY(QFileInfo(path).size() < 200 * 1024);
-
-    const QString info = QString::fromUtf8(run(tool("pdfinfo"), {path}));
-    QVERIFY2(info.contains(QRegularExpression("Pages:\\s+1\\n")), qPrintable(info));
-    QVERIFY2(info.contains(QRegularExpression("Page size:\\s+675 x 420 pts")), qPrintable(info));
-
-    // The legend's symbols are shapes too: the page holds no image (pdfimages
-    // lists a header of two lines).
-    if (!tool("pdfimages").isEmpty())
-        QCOMPARE(run(tool("pdfimages"), {"-list", path}).count('\n'), 2);
-
-    const QString text = QString::fromUtf8(run(tool("pdftotext"), {path, "-"}));
-    for (const char* expected : {"C/N0 (dB-Hz)", "Time of week (s)", "GPS L1", "GPS L2", "locked", "Receiver 1"})
-        QVERIFY2(text.contains(QLatin1String(expected)), expected);
-
-    QVERIFY(!run(tool("pdftoppm"), {"-r", "96", "-png", "-singlefile", path, dir.filePath("page")}).isNull());
-    compareLayout(pixmap, QImage(dir.filePath("page.png")).convertToFormat(QImage::Format_RGB32));
-}
-
-void TestPlotExport::rasterFilesResolutionAndErrors()
-{
-    RichPlot rich;
-    const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
-    QTemporaryDir dir;
-
-    // 192 dpi: twice the pixels of the same picture.
-    const QImage single = rich.plot.renderToPixmap(kSize, settings, true, true, kCaption).toImage();
-    QVERIFY(rich.plot.saveToFile(dir.filePath("plot.png"), kSize, 192, settings, true, true, kCaption));
-    const QImage sharp(dir.filePath("plot.png"));
-    QCOMPARE(sharp.size(), 2 * kSize);
-    QCOMPARE(sharp.dotsPerMeterX(), qRound(192 / 0.0254));
-    compareLayout(single, sharp.scaled(kSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    for (const char* name : {"plot.jpg", "plot.bmp"}) {
-        QVERIFY(rich.plot.saveToFile(dir.filePath(name), kSize, 96, settings, false, false, QString()));
-        QCOMPARE(QImage(dir.filePath(name)).size(), kSize);
+        QSvgRenderer renderer(svg);
+        QVERIFY(renderer.isValid());
+        auto render = [&](QSize size) {
+            return paintedImage(size, Qt::white, [&](QPainter* painter) { renderer.render(painter); });
+        };
+        const QImage image = render(kSize);
+        compareLayout(pixmap, image);
+        // SVG has no clipping: nothing may be drawn outside its part, such as
+        // ticks below the end of the y-axis scale.
+        const QRect frame = darkBox(pixmap, QRect(0, 0, kSize.width(), 1));
+        const QRect corner(0, kSize.height() - 50, frame.left(), 50);
+        QCOMPARE(darkBox(image, corner, 200), darkBox(pixmap, corner, 200));
+        // Nor the colour bar beyond the canvas's right edge, which it reaches in
+        // one even colour, without seams where its segments meet, also read back
+        // at twice its default size (segment ends then fall between pixels).
+        const QImage sharp = render(2 * renderer.defaultSize());
+        const double scale = double(sharp.width()) / kSize.width();
+        auto yellow = [](QRgb pixel) { return qRed(pixel) > 200 && qGreen(pixel) > 200 && qBlue(pixel) < 80; };
+        int barTop = 0;
+        while (barTop < kSize.height() && !yellow(pixmap.pixel(frame.center().x(), barTop)))
+            ++barTop;
+        const int row = qRound((barTop + 3) * scale);
+        const int right = qRound((frame.right() + 1) * scale);
+        for (int x = qRound(frame.center().x() * scale); x < right - 8; ++x)
+            QCOMPARE(sharp.pixel(x, row), qRgb(255, 255, 0));
+        for (int x = right + 2; x < right + 12; ++x)
+            QCOMPARE(sharp.pixel(x, row), qRgb(255, 255, 255));
     }
 
-    // Failures say why and leave nothing behind.
-    const QStringList before = QDir(dir.path()).entryList(QDir::Files);
-    QString error;
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("gif"));
-    QVERIFY(!rich.plot.saveToFile(dir.filePath("plot.gif"), kSize, 96, settings, true, true, kCaption, &error));
-    QVERIFY(error.contains("gif"));
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot write"));
-    QVERIFY(!rich.plot.saveToFile(dir.filePath("missing/plot.pdf"), kSize, 96, settings, true, true, kCaption,
-                                  &error));
-    QVERIFY(error.contains("missing"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), before);
-    QCOMPARE(plotRenderSettings.size(), 1);
-}
+    void pdfHasTextOnePageAndTheCurves()
+    {
+        if (tool("pdftotext").isEmpty() || tool("pdftoppm").isEmpty() || tool("pdfinfo").isEmpty())
+            QSKIP("poppler-utils are not installed");
+        // Enough points that a pixel column holds hundreds of them.
+        RichPlot rich(300000);
+        const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
+        const QImage pixmap = rich.plot.renderToPixmap(kSize, settings, true, true, kCaption).toImage();
+        QTemporaryDir dir;
+        const QString path = dir.filePath("plot.pdf");
+        QVERIFY(rich.plot.saveToFile(path, kSize, 300, settings, true, true, kCaption));
+        QVERIFY(QFileInfo(path).size() < 200 * 1024);
+
+        const QString info = QString::fromUtf8(run(tool("pdfinfo"), {path}));
+        QVERIFY2(info.contains(QRegularExpression("Pages:\\s+1\\n")), qPrintable(info));
+        QVERIFY2(info.contains(QRegularExpression("Page size:\\s+675 x 420 pts")), qPrintable(info));
+
+        // The legend's symbols are shapes too: the page holds no image (pdfimages
+        // lists a header of two lines).
+        if (!tool("pdfimages").isEmpty())
+            QCOMPARE(run(tool("pdfimages"), {"-list", path}).count('\n'), 2);
+
+        const QString text = QString::fromUtf8(run(tool("pdftotext"), {path, "-"}));
+        for (const char* expected : {"C/N0 (dB-Hz)", "Time of week (s)", "GPS L1", "GPS L2", "locked", "Receiver 1"})
+            QVERIFY2(text.contains(QLatin1String(expected)), expected);
+
+        QVERIFY(!run(tool("pdftoppm"), {"-r", "96", "-png", "-singlefile", path, dir.filePath("page")}).isNull());
+        compareLayout(pixmap, QImage(dir.filePath("page.png")).convertToFormat(QImage::Format_RGB32));
+    }
+
+    void rasterFilesResolutionAndErrors()
+    {
+        RichPlot rich;
+        const PlotRenderSettings_t settings = getDefaultPlotRenderSettings();
+        QTemporaryDir dir;
+
+        // 192 dpi: twice the pixels of the same picture.
+        const QImage single = rich.plot.renderToPixmap(kSize, settings, true, true, kCaption).toImage();
+        QVERIFY(rich.plot.saveToFile(dir.filePath("plot.png"), kSize, 192, settings, true, true, kCaption));
+        const QImage sharp(dir.filePath("plot.png"));
+        QCOMPARE(sharp.size(), 2 * kSize);
+        QCOMPARE(sharp.dotsPerMeterX(), qRound(192 / 0.0254));
+        compareLayout(single, sharp.scaled(kSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        for (const char* name : {"plot.jpg", "plot.bmp"}) {
+            QVERIFY(rich.plot.saveToFile(dir.filePath(name), kSize, 96, settings, false, false, QString()));
+            QCOMPARE(QImage(dir.filePath(name)).size(), kSize);
+        }
+
+        // Failures say why and leave nothing behind.
+        const QStringList before = QDir(dir.path()).entryList(QDir::Files);
+        QString error;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("gif"));
+        QVERIFY(!rich.plot.saveToFile(dir.filePath("plot.gif"), kSize, 96, settings, true, true, kCaption, &error));
+        QVERIFY(error.contains("gif"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Cannot write"));
+        QVERIFY(!rich.plot.saveToFile(dir.filePath("missing/plot.pdf"), kSize, 96, settings, true, true, kCaption,
+                                      &error));
+        QVERIFY(error.contains("missing"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), before);
+        QCOMPARE(plotRenderSettings.size(), 1);
+    }
+};
 
 QTEST_MAIN(TestPlotExport)
 #include "tst_plotexport.moc"

@@ -14,29 +14,15 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Notes the points the canvas tells it about.
-class RecordingListener : public XYDataSetDrawListener
-{
-public:
-    explicit RecordingListener(XYDataSet* dataSet) : XYDataSetDrawListener(dataSet, nullptr) {}
-    void drawingDataPoint(int index, int) override
-    {
-        if (index >= told.size())
-            told.resize(index + 1);
-        told.setBit(index);
-    }
-    QBitArray told;
-};
-
 struct Series
 {
-    QList<double> x;
-    QList<double> y;
+    QList<double> x, y;
     QList<int> lookChanges; // indices from which a new colour applies
 };
 
@@ -47,8 +33,7 @@ Series randomWalk(std::mt19937& random, int n, double nanRate)
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::normal_distribution<double> step(0.0, 1.0);
     Series s;
-    double x = 0.0;
-    double y = 0.0;
+    double x = 0.0, y = 0.0;
     for (int i = 0; i < n; ++i) {
         const double u = unit(random);
         x += u < 0.05 ? 0.0 : (u > 0.999 ? 40.0 : 0.2 + 1.6 * unit(random));
@@ -62,12 +47,12 @@ Series randomWalk(std::mt19937& random, int n, double nanRate)
 // Two canvases with the same data; the second steps through every point.
 struct Pair
 {
-    CanvasFixture fast;
-    CanvasFixture slow;
+    CanvasFixture fast, slow;
 
-    void add(Series const& s, QColor color, int thickness, int lineCount)
+    void add(Series const& s, QColor color, int thickness, int lineCount, double gap = kNaN)
     {
         for (CanvasFixture* f : {&fast, &slow}) {
+            f->canvas->setHorizontalDisconnectionThreshold(gap);
             XYDataSet* dataSet = f->addDataSet({}, {}, color, SYMBOL_NONE, Qt::SolidLine, thickness);
             dataSet->getLook()->multiLineCount = lineCount;
             int change = 0;
@@ -80,32 +65,11 @@ struct Pair
                 dataSet->append(s.x[i], s.y[i]);
             }
             if (f == &slow)
-                dataSet->setDrawListener(new RecordingListener(dataSet));
+                listenTo(dataSet);
         }
     }
-    void setView(Bounds const& view)
-    {
-        fast.canvas->setBounds(view, view, true);
-        slow.canvas->setBounds(view, view, true);
-    }
+    void setView(Bounds const& view) { fast.showAll(view), slow.showAll(view); }
 };
-
-// Empty when equal; otherwise where and how the images differ.
-QString difference(QImage const& a, QImage const& b)
-{
-    if (a.size() != b.size())
-        return QStringLiteral("sizes differ");
-    int count = 0;
-    QPoint firstAt;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y) && count++ == 0)
-                firstAt = QPoint(x, y);
-    if (count == 0)
-        return QString();
-    return QStringLiteral("%1 pixels differ, first at (%2, %3): %4 vs %5").arg(count).arg(firstAt.x())
-        .arg(firstAt.y()).arg(a.pixel(firstAt), 8, 16).arg(b.pixel(firstAt), 8, 16);
-}
 
 // The hit test as a visit of every candidate of the mouse's cell.
 bool referenceHit(XYCanvas* canvas, XYDataSet* dataSet, int x, int y, int maxDistance, XYCanvas::datahit_t& hit)
@@ -121,9 +85,8 @@ bool referenceHit(XYCanvas* canvas, XYDataSet* dataSet, int x, int y, int maxDis
         const QPoint q = canvas->convertDataPointToViewport(dataSet, i, ok, false);
         if (!ok)
             continue;
-        const int dx = std::abs(x - q.x());
-        const int dy = std::abs(q.y() - y);
-        const double d = std::sqrt(double(dx) * dx + double(dy) * dy);
+        const double dx = x - q.x(), dy = q.y() - y;
+        const double d = std::sqrt(dx * dx + dy * dy);
         if (d <= maxDistance && (!found || d < hit.distance)) {
             found = true;
             hit.index = i;
@@ -135,11 +98,6 @@ bool referenceHit(XYCanvas* canvas, XYDataSet* dataSet, int x, int y, int maxDis
     return found;
 }
 
-int liveCaches()
-{
-    return MemLeakTracer::getInstance()->liveCount(QStringLiteral("BlockMinMaxCache"));
-}
-
 } // namespace
 
 class TestXYCanvasFastPath : public QObject
@@ -147,247 +105,217 @@ class TestXYCanvasFastPath : public QObject
     Q_OBJECT
 
 private slots:
-    void columnsMatchPointByPoint();
-    void incrementalDrawingAndArrayChanges();
-    void hitTestMatchesVisitingEveryCandidate();
-};
-
-// Random walks of several densities (sparse, a few points per column, and
-// dense enough for the per-block extremes), with and without NaNs and gaps,
-// thin and thick lines, one and two parallel lines, colour changes along the
-// series, and views that show all, a part, or cut the curve at every edge.
-void TestXYCanvasFastPath::columnsMatchPointByPoint()
-{
-    std::mt19937 random(20240611);
-    const int width = 320;
-    const int height = 200;
-    const int cachesBefore = liveCaches();
-    for (int n : {3000, 40000, 200000}) {
-        for (double nanRate : {0.0, 0.0005, 0.03}) {
-            Series s = randomWalk(random, n, nanRate);
-            if (nanRate > 0.01)
-                s.lookChanges = {n / 3, n / 3 + 1, n / 2};
-            double lo = 0, hi = 0;
-            for (double v : s.y)
-                if (!std::isnan(v))
-                    lo = std::min(lo, v), hi = std::max(hi, v);
-            const double first = s.x.first();
-            const double last = s.x.last();
-            const double extent = last - first;
-            const double yExtent = hi - lo;
-            const QList<Bounds> views = {
-                Bounds(first, last, lo, hi),                                                 // everything
-                Bounds(first + 0.3 * extent, first + 0.6 * extent, lo, hi),                 // a middle part
-                Bounds(last - 0.01 * extent, last, lo, hi),                                 // the newest 1 %
-                Bounds(first + 0.2 * extent, first + 0.7 * extent, lo + 0.4 * yExtent,     // cut at all edges
-                       lo + 0.6 * yExtent),
-                Bounds(first - 0.5 * extent, first + 0.5 * extent, lo - yExtent, hi),       // data start mid-view
-            };
-            for (int thickness : {1, 3}) {
-                const int lineCount = thickness == 3 && n == 40000 ? 2 : 1;
-                for (double gap : {kNaN, 20.0}) {
-                    Pair pair;
-                    pair.add(s, Qt::black, thickness, lineCount);
-                    pair.fast.canvas->setHorizontalDisconnectionThreshold(gap);
-                    pair.slow.canvas->setHorizontalDisconnectionThreshold(gap);
-                    auto* listener =
-                        static_cast<RecordingListener*>(pair.slow.dataSets.first()->getDrawListener());
-                    for (Bounds const& view : views) {
-                      // Columns are device pixel columns: the same at every ratio.
-                      for (qreal ratio : {1.0, 1.5, 2.0}) {
-                        pair.setView(view);
-                        listener->told = QBitArray(n);
-                        const QImage fast = pair.fast.render(width, height, nullptr, ratio);
-                        const QImage slow = pair.slow.render(width, height, nullptr, ratio);
-                        // The listener is told about every usable point in view.
-                        int missed = 0;
-                        for (int i = 0; i < n; ++i)
-                            missed += s.x[i] >= view.minX && s.x[i] <= view.maxX && !std::isnan(s.y[i])
-                                && !listener->told.testBit(i);
-                        QCOMPARE(missed, 0);
-                        const QString diff = difference(fast, slow);
-                        QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("n %1, NaN rate %2, thickness %3, gap %4, "
-                                                                           "view %5..%6, ratio %7: %8").arg(n).arg(nanRate)
-                                                                .arg(thickness).arg(gap).arg(view.minX).arg(view.maxX)
-                                                                .arg(ratio).arg(diff)));
-                        // Guard against comparing two blank pictures.
-                        QVERIFY(darkPixels(fast) > 0 || view.minY > lo);
-                      }
+    // Random walks of several densities (sparse, a few points per column, and
+    // dense enough for the per-block extremes), with and without NaNs and gaps,
+    // thin and thick lines, one and two parallel lines, colour changes along the
+    // series, and views that show all, a part, or cut the curve at every edge.
+    void columnsMatchPointByPoint()
+    {
+        std::mt19937 random(20240611);
+        const int width = 320, height = 200;
+        const int cachesBefore = MemLeakTracer::getInstance()->liveCount("BlockMinMaxCache");
+        for (int n : {3000, 40000, 200000}) {
+            for (double nanRate : {0.0, 0.0005, 0.03}) {
+                Series s = randomWalk(random, n, nanRate);
+                if (nanRate > 0.01)
+                    s.lookChanges = {n / 3, n / 3 + 1, n / 2};
+                double lo = 0, hi = 0;
+                for (double v : s.y)
+                    if (!std::isnan(v))
+                        lo = std::min(lo, v), hi = std::max(hi, v);
+                const double first = s.x.first(), last = s.x.last();
+                const double extent = last - first, yExtent = hi - lo;
+                const QList<Bounds> views = {
+                    Bounds(first, last, lo, hi),                                                 // everything
+                    Bounds(first + 0.3 * extent, first + 0.6 * extent, lo, hi),                 // a middle part
+                    Bounds(last - 0.01 * extent, last, lo, hi),                                 // the newest 1 %
+                    Bounds(first + 0.2 * extent, first + 0.7 * extent, lo + 0.4 * yExtent,     // cut at all edges
+                           lo + 0.6 * yExtent),
+                    Bounds(first - 0.5 * extent, first + 0.5 * extent, lo - yExtent, hi),       // data start mid-view
+                };
+                for (int thickness : {1, 3}) {
+                    const int lineCount = thickness == 3 && n == 40000 ? 2 : 1;
+                    for (double gap : {kNaN, 20.0}) {
+                        Pair pair;
+                        pair.add(s, Qt::black, thickness, lineCount, gap);
+                        auto* listener = static_cast<CountingListener*>(pair.slow.dataSets.first()->getDrawListener());
+                        for (Bounds const& view : views) {
+                          // Columns are device pixel columns: the same at every ratio.
+                          for (qreal ratio : {1.0, 1.5, 2.0}) {
+                            pair.setView(view);
+                            listener->indices.clear();
+                            const QImage fast = pair.fast.render(width, height, ratio);
+                            const QImage slow = pair.slow.render(width, height, ratio);
+                            // The listener is told about every usable point in view.
+                            QBitArray told(n);
+                            for (int i : std::as_const(listener->indices))
+                                told.setBit(i);
+                            int missed = 0;
+                            for (int i = 0; i < n; ++i)
+                                missed += s.x[i] >= view.minX && s.x[i] <= view.maxX && !std::isnan(s.y[i])
+                                    && !told.testBit(i);
+                            QCOMPARE(missed, 0);
+                            QVERIFY2(fast == slow, qPrintable(QString("n %1, NaN rate %2, thickness %3, gap %4, view %5..%6, "
+                                                                      "ratio %7").arg(n).arg(nanRate).arg(thickness).arg(gap)
+                                                                  .arg(view.minX).arg(view.maxX).arg(ratio)));
+                            // Guard against comparing two blank pictures.
+                            QVERIFY(darkPixels(fast) > 0 || view.minY > lo);
+                          }
+                        }
+                        // Dense views took the per-block extremes.
+                        if (n == 200000)
+                            QVERIFY(MemLeakTracer::getInstance()->liveCount("BlockMinMaxCache") > cachesBefore);
                     }
-                    // Dense views took the per-block extremes.
-                    if (n == 200000)
-                        QVERIFY(liveCaches() > cachesBefore);
                 }
             }
         }
     }
-}
 
-// A live series: drawn, then extended in small and large steps and drawn
-// incrementally on the background; then shifted, replaced, decimated and
-// emptied, each followed by a full redraw.  The per-block extremes must follow
-// every change, or the dense columns would come out wrong.
-void TestXYCanvasFastPath::incrementalDrawingAndArrayChanges()
-{
-    std::mt19937 random(7);
-    const int width = 300;
-    const int height = 180;
-    Series all = randomWalk(random, 260000, 0.0);
-    Series start;
-    start.x = all.x.mid(0, 150000);
-    start.y = all.y.mid(0, 150000);
-    Pair pair;
-    pair.add(start, Qt::darkBlue, 1, 1);
-    XYDataSet* fastSet = pair.fast.dataSets.first();
-    XYDataSet* slowSet = pair.slow.dataSets.first();
-    auto compare = [&](char const* what) {
-        const QImage fast = pair.fast.render(width, height);
-        const QImage slow = pair.slow.render(width, height);
-        const QString diff = difference(fast, slow);
-        QVERIFY2(diff.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(what, diff)));
-        QVERIFY(darkPixels(fast) > 0);
-    };
-    auto fullView = [&] {
-        Bounds b = fastSet->getBounds();
-        b.maxX += 0.1 * (b.maxX - b.minX); // room for what is appended next
-        pair.setView(b);
-    };
-    fullView();
-    compare("first drawing");
-
-    int next = 150000;
-    for (int chunk : {1, 7, 150, 3000, 100000}) {
-        for (int k = 0; k < chunk && next < all.x.size(); ++k, ++next) {
-            fastSet->append(all.x[next], all.y[next]);
-            slowSet->append(all.x[next], all.y[next]);
-        }
-        pair.fast.canvas->drawNewPointsOnBackGround();
-        pair.slow.canvas->drawNewPointsOnBackGround();
-        QVERIFY(!pair.fast.canvas->isFullRedrawNeeded());
-        compare("incremental drawing");
-    }
-
-    // Full redraws after each kind of change of the arrays.
-    auto redraw = [&](char const* what) {
+    // A live series: drawn, then extended in small and large steps and drawn
+    // incrementally on the background; then shifted, replaced, decimated and
+    // emptied, each followed by a full redraw.  The per-block extremes must follow
+    // every change, or the dense columns would come out wrong.
+    void incrementalDrawingAndArrayChanges()
+    {
+        std::mt19937 random(7);
+        const int width = 300, height = 180;
+        Series all = randomWalk(random, 260000, 0.0);
+        const Series start{all.x.mid(0, 150000), all.y.mid(0, 150000), {}};
+        Pair pair;
+        pair.add(start, Qt::darkBlue, 1, 1);
+        XYDataSet* fastSet = pair.fast.dataSets.first();
+        XYDataSet* slowSet = pair.slow.dataSets.first();
+        auto compare = [&](char const* what) {
+            const QImage fast = pair.fast.render(width, height);
+            const QImage slow = pair.slow.render(width, height);
+            QVERIFY2(fast == slow, what);
+            QVERIFY(darkPixels(fast) > 0);
+        };
+        auto fullView = [&] {
+            Bounds b = fastSet->getBounds();
+            b.maxX += 0.1 * (b.maxX - b.minX); // room for what is appended next
+            pair.setView(b);
+        };
         fullView();
-        compare(what);
-    };
-    for (XYDataSet* set : {fastSet, slowSet}) {
-        set->xData->leftshift(12345);
-        set->yData->leftshift(12345);
-    }
-    redraw("after a left shift");
-    for (XYDataSet* set : {fastSet, slowSet}) {
-        for (int i = 1000; i < set->yData->dataSize(); i += 9973)
-            set->yData->replace(i, set->yData->getValue(i) + 500.0);
-    }
-    redraw("after replacing values");
-    for (XYDataSet* set : {fastSet, slowSet}) {
-        set->xData->decimateKeepEven();
-        set->yData->decimateKeepEven();
-    }
-    redraw("after decimation");
-    for (XYDataSet* set : {fastSet, slowSet}) {
-        set->xData->reinit();
-        set->yData->reinit();
-        for (int i = 0; i < 120000; ++i)
-            set->append(all.x[i], -all.y[i]);
-    }
-    redraw("after reinit and new values");
-    // A host may put another y array into the data set; the old one lives on
-    // elsewhere, so its extremes must not be used for the new values.
-    QList<DataArray*> old;
-    for (XYDataSet* set : {fastSet, slowSet}) {
-        auto* y = new DataArrayTemplate<double>();
-        for (int i = 0; i < set->xData->dataSize(); ++i)
-            y->append(all.y[i]);
-        y->addReference();
-        old << set->yData;
-        set->yData = y;
-    }
-    redraw("after another y array was put in");
-    for (DataArray* y : old)
-        y->removeReference();
-}
+        compare("first drawing");
 
-// Dense tracked series (one with NaNs, one drawn as two parallel lines, whose
-// cells are not in index order), full and partial views, points appended
-// after the first drawing; the mouse near points of the curves and anywhere.
-void TestXYCanvasFastPath::hitTestMatchesVisitingEveryCandidate()
-{
-    std::mt19937 random(99);
-    const int width = 320;
-    const int height = 200;
-    CanvasFixture f;
-    f.canvas->setDefaultMouseOverDataTrackingEnabled(true);
-    const QList<double> nanRates = {0.0, 0.0, 0.01};
-    for (int k = 0; k < 3; ++k) {
-        const Series s = randomWalk(random, 120000, nanRates[k]);
-        XYDataSet* set = f.addDataSet(s.x.mid(0, 100000), s.y.mid(0, 100000));
-        if (k == 1)
-            set->getLook()->multiLineCount = 2;
-        for (int i = 100000; i < s.x.size(); ++i) // drawn later, incrementally
-            set->append(s.x[i], s.y[i]);
-    }
-    std::uniform_int_distribution<int> anyX(-5, width + 5);
-    std::uniform_int_distribution<int> anyY(-5, height + 5);
-    std::uniform_int_distribution<int> jitter(-6, 6);
-    int probes = 0;
-    int hits = 0;
-    for (int viewKind = 0; viewKind < 3; ++viewKind) {
-        Bounds all;
-        for (XYDataSet* set : f.dataSets)
-            set->includeInBounds(all);
-        Bounds view = all;
-        if (viewKind == 1) {
-            view.minX = all.minX + 0.45 * (all.maxX - all.minX);
-            view.maxX = all.minX + 0.5 * (all.maxX - all.minX);
-        } else if (viewKind == 2) {
-            view.minY = all.minY + 0.3 * (all.maxY - all.minY);
-            view.maxY = all.minY + 0.6 * (all.maxY - all.minY);
+        int next = 150000;
+        for (int chunk : {1, 7, 150, 3000, 100000}) {
+            for (int k = 0; k < chunk && next < all.x.size(); ++k, ++next) {
+                fastSet->append(all.x[next], all.y[next]);
+                slowSet->append(all.x[next], all.y[next]);
+            }
+            pair.fast.canvas->drawNewPointsOnBackGround();
+            pair.slow.canvas->drawNewPointsOnBackGround();
+            QVERIFY(!pair.fast.canvas->isFullRedrawNeeded());
+            compare("incremental drawing");
         }
-        f.canvas->setBounds(view, view, true);
-        if (viewKind == 0) {
-            // First drawn with the older points only, then the rest incrementally.
+
+        // Full redraws after each kind of change of the arrays.
+        auto changeBoth = [&](char const* what, auto change) {
+            for (XYDataSet* set : {fastSet, slowSet})
+                change(set);
+            fullView();
+            compare(what);
+        };
+        changeBoth("after a left shift", [](XYDataSet* set) { set->xData->leftshift(12345), set->yData->leftshift(12345); });
+        changeBoth("after replacing values", [](XYDataSet* set) {
+            for (int i = 1000; i < set->yData->dataSize(); i += 9973)
+                set->yData->replace(i, set->yData->getValue(i) + 500.0);
+        });
+        changeBoth("after decimation", [](XYDataSet* set) { set->xData->decimateKeepEven(), set->yData->decimateKeepEven(); });
+        changeBoth("after reinit and new values", [&](XYDataSet* set) {
+            set->xData->reinit(), set->yData->reinit();
+            for (int i = 0; i < 120000; ++i)
+                set->append(all.x[i], -all.y[i]);
+        });
+        // A host may put another y array into the data set; the old one lives on
+        // elsewhere, so its extremes must not be used for the new values.
+        QList<DataArray*> old;
+        changeBoth("after another y array was put in", [&](XYDataSet* set) {
+            auto* y = new DataArrayTemplate<double>();
+            for (int i = 0; i < set->xData->dataSize(); ++i)
+                y->append(all.y[i]);
+            y->addReference();
+            old << std::exchange(set->yData, y);
+        });
+        for (DataArray* y : old)
+            y->removeReference();
+    }
+
+    // Dense tracked series (one with NaNs, one drawn as two parallel lines, whose
+    // cells are not in index order), full and partial views, points appended
+    // after the first drawing; the mouse near points of the curves and anywhere.
+    void hitTestMatchesVisitingEveryCandidate()
+    {
+        std::mt19937 random(99);
+        const int width = 320, height = 200;
+        CanvasFixture f;
+        f.canvas->setDefaultMouseOverDataTrackingEnabled(true);
+        const QList<double> nanRates = {0.0, 0.0, 0.01};
+        for (int k = 0; k < 3; ++k) {
+            const Series s = randomWalk(random, 120000, nanRates[k]);
+            XYDataSet* set = f.addDataSet(s.x.mid(0, 100000), s.y.mid(0, 100000));
+            if (k == 1)
+                set->getLook()->multiLineCount = 2;
+            for (int i = 100000; i < s.x.size(); ++i) // drawn later, incrementally
+                set->append(s.x[i], s.y[i]);
+        }
+        std::uniform_int_distribution<int> anyX(-5, width + 5);
+        std::uniform_int_distribution<int> anyY(-5, height + 5);
+        std::uniform_int_distribution<int> jitter(-6, 6);
+        int probes = 0, hits = 0;
+        for (int viewKind = 0; viewKind < 3; ++viewKind) {
+            Bounds all;
+            for (XYDataSet* set : f.dataSets)
+                set->includeInBounds(all);
+            Bounds view = all;
+            if (viewKind == 1) {
+                view.minX = all.minX + 0.45 * (all.maxX - all.minX);
+                view.maxX = all.minX + 0.5 * (all.maxX - all.minX);
+            } else if (viewKind == 2) {
+                view.minY = all.minY + 0.3 * (all.maxY - all.minY);
+                view.maxY = all.minY + 0.6 * (all.maxY - all.minY);
+            }
+            f.showAll(view);
+            if (viewKind == 0) {
+                // First drawn with the older points only, then the rest incrementally.
+                f.render(width, height);
+                f.canvas->drawNewPointsOnBackGround();
+            }
             f.render(width, height);
-            f.canvas->drawNewPointsOnBackGround();
-        }
-        f.render(width, height);
-        for (int probe = 0; probe < 400; ++probe) {
-            int x = anyX(random);
-            int y = anyY(random);
-            if (probe % 2 == 0) {
-                XYDataSet* set = f.dataSets[probe % 3];
-                bool ok = false;
-                const QPoint q = f.canvas->convertDataPointToViewport(
-                    set, int(random() % unsigned(set->yData->dataSize())), ok, false);
-                if (ok) {
-                    x = q.x() + jitter(random);
-                    y = q.y() + jitter(random);
-                }
-            }
-            for (int maxDistance : {10, 3, 0}) {
-                for (XYDataSet* set : f.dataSets) {
-                    XYCanvas::datahit_t expected;
-                    XYCanvas::datahit_t actual;
-                    const bool wanted = referenceHit(f.canvas.get(), set, x, y, maxDistance, expected);
-                    const bool got = f.canvas->dataHitTest(set, x, y, actual, maxDistance);
-                    QCOMPARE(got, wanted);
-                    if (wanted) {
-                        QCOMPARE(actual.index, expected.index);
-                        QCOMPARE(actual.distance, expected.distance);
-                        QCOMPARE(actual.pointX, expected.pointX);
-                        QCOMPARE(actual.pointY, expected.pointY);
-                        QCOMPARE(actual.dataSet, set);
-                        ++hits;
+            for (int probe = 0; probe < 400; ++probe) {
+                int x = anyX(random), y = anyY(random);
+                if (probe % 2 == 0) {
+                    XYDataSet* set = f.dataSets[probe % 3];
+                    bool ok = false;
+                    const QPoint q = f.canvas->convertDataPointToViewport(
+                        set, int(random() % unsigned(set->yData->dataSize())), ok, false);
+                    if (ok) {
+                        x = q.x() + jitter(random);
+                        y = q.y() + jitter(random);
                     }
-                    ++probes;
+                }
+                for (int maxDistance : {10, 3, 0}) {
+                    for (XYDataSet* set : f.dataSets) {
+                        XYCanvas::datahit_t expected, actual;
+                        const bool wanted = referenceHit(f.canvas.get(), set, x, y, maxDistance, expected);
+                        const bool got = f.canvas->dataHitTest(set, x, y, actual, maxDistance);
+                        QCOMPARE(got, wanted);
+                        if (wanted) {
+                            QCOMPARE(std::tuple(actual.index, actual.pointX, actual.pointY, actual.dataSet),
+                                     std::tuple(expected.index, expected.pointX, expected.pointY, set));
+                            QCOMPARE(actual.distance, expected.distance);
+                            ++hits;
+                        }
+                        ++probes;
+                    }
                 }
             }
         }
+        QVERIFY(hits > probes / 20);
     }
-    QVERIFY(hits > probes / 20);
-}
+};
 
 QTEST_MAIN(TestXYCanvasFastPath)
 #include "tst_xycanvasfastpath.moc"
