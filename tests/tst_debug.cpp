@@ -1,4 +1,5 @@
-#include <zebplot/zebplot.h>
+#include "dbg.h"
+#include "dbgmsgbuffer.h"
 
 #include <QtTest>
 
@@ -13,7 +14,7 @@
 #include <string>
 #include <vector>
 
-// Exported by the library for its tests only: back to the state of a freshly loaded library.
+// Compiled into this test's own copy of the layer only: back to the state of a freshly started program.
 void dbg_ResetForTesting();
 
 namespace {
@@ -96,7 +97,7 @@ void printDump(int value)
     std::printf("dump %d %d\n", value, Zeb::DbgDump_getNextLine(line, sizeof line, 0, cursor, false));
 }
 
-// Runs before main() when the variable is set; the library's own initialiser has already run.
+// Runs before main() when the variable is set; the layer's start-up object, linked first, has already run.
 struct ChildScenario
 {
     ChildScenario()
@@ -168,13 +169,13 @@ private slots:
 
 void TestDebug::fatalAssertionsStopTheProgram()
 {
-    // The library's static initialiser has set the layer up before main().
+    // The layer's start-up object has set it up before main().
     QCOMPARE(dbg_SubModActive("zebplot", "XYPlot"), 1);
 
     const struct { const char* scenario; const char* traceInfo; QByteArray out, err; } cases[] = {
         {"assert", "", "", kTimeGridLine},
         {"listener", "", "listener 32\n", kTimeGridLine},
-        // The static initialiser read the environment.
+        // The start-up object read the environment.
         {"assert", "LINE,LEVEL", "", " ASSERT: Ln: 199 eSHOW_EOL should not occur\n"},
         // Stop paths: no record; an abort callback that returns; one that clears the record.
         {"noRecord", "", "", "Abnormal program termination...\n"},
