@@ -18,9 +18,19 @@
 #include <random>
 #include <vector>
 
+using DoubleArray = DataArrayTemplate<double>;
+
 namespace arraymodel {
 
 inline const double NaN = std::numeric_limits<double>::quiet_NaN();
+
+inline QList<double> valuesOf(const DataArray& a)
+{
+    QList<double> values;
+    for (int i = 0; i < a.dataSize(); ++i)
+        values << a.getValue(i);
+    return values;
+}
 
 /// What differs between storage classes.
 struct Storage
@@ -207,7 +217,7 @@ inline void run(const std::function<DataArray*()>& make, const Storage& s, unsig
 
     bool increasing = true;
     for (int step = 0; step < steps; ++step) {
-        const QByteArray where = "step " + QByteArray::number(step);
+        const QByteArray where = "seed " + QByteArray::number(seed) + " step " + QByteArray::number(step);
         changed = noLongerEmpty = 0;
         lastShift = -1;
         const int validBefore = m.valid();

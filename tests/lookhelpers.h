@@ -10,6 +10,9 @@
 
 #include <QtTest>
 
+#include <cmath>
+#include <memory>
+
 using DoubleArray = DataArrayTemplate<double>;
 using Entry = Look::Entry;
 
@@ -26,9 +29,6 @@ inline XYDataSet* newDataSet(Entry const& look, QString name = "d")
     return new XYDataSet(new DoubleArray, new DoubleArray, name, look.color, look.symbol, look.penStyle,
                          look.lineThickness, nullptr);
 }
-
-inline DoubleArray* xOf(XYDataSet* dataSet) { return static_cast<DoubleArray*>(dataSet->xData); }
-inline DoubleArray* yOf(XYDataSet* dataSet) { return static_cast<DoubleArray*>(dataSet->yData); }
 
 // Appends points (x = index) until the data set holds size of them.
 inline void appendUpTo(XYDataSet* dataSet, int size, double y = 0)

@@ -1,11 +1,5 @@
 #include "arraymodel.h"
 
-#include <zebplot/zebplot.h>
-
-#include <QtTest>
-
-#include <cmath>
-
 class TestBitDataArray : public QObject
 {
     Q_OBJECT

@@ -1,4 +1,5 @@
-#include <zebplot/zebplot.h>
+#include "dbg.h"
+#include "dbgmsgbuffer.h"
 
 #include <QtTest>
 
@@ -13,7 +14,7 @@
 #include <string>
 #include <vector>
 
-// Exported by the library for its tests only: back to the state of a freshly loaded library.
+// Compiled into this test's own copy of the layer only: back to the state of a freshly started program.
 void dbg_ResetForTesting();
 
 namespace {
@@ -22,7 +23,7 @@ namespace {
 using Lines = std::vector<std::pair<QByteArray, int>>; // text and stream, or line and length
 Lines delivered, hooked;
 std::vector<int> heard, lockDepths;
-std::map<std::string, std::string> environment;
+std::map<std::string, const char*> environment; // a null value: not set
 std::vector<FILE*> logStreams;
 int lockDepth = 0;
 unsigned long long clockValue = 0;
@@ -40,7 +41,7 @@ void outputFn(const char* text, int stream)
 const char* getenvFn(const char* name)
 {
     auto it = environment.find(name);
-    return it == environment.end() ? nullptr : it->second.c_str();
+    return it == environment.end() ? nullptr : it->second;
 }
 void listenerFn(int level) { heard.push_back(level); }
 void hookFn(const char* line, int length) { hooked.emplace_back(line, length); }
@@ -49,7 +50,7 @@ DbgCallbackFunctions_t testRecord = {&lockFn, &unlockFn, nullptr, &threadNameFn,
                                      nullptr, &logOpenedFn, &outputFn, &getenvFn, nullptr};
 
 // Initialises the layer afresh against the given environment; assertions continue.
-void restart(const std::map<std::string, std::string>& env, int maxMessageLength = 3072,
+void restart(const std::map<std::string, const char*>& env, int maxMessageLength = 3072,
              const char* logFileVariable = nullptr)
 {
     dbg_ResetForTesting();
@@ -64,17 +65,6 @@ void restart(const std::map<std::string, std::string>& env, int maxMessageLength
     dbg_TraceSetListener(&listenerFn);
     dbg_SetErrorHook(&hookFn);
     dbg_Init(logFileVariable, 1, 0, maxMessageLength);
-}
-
-// An environment of the given variables, leaving out those without a value.
-std::map<std::string, std::string> env(std::initializer_list<std::pair<const char*, const char*>> variables)
-{
-    std::map<std::string, std::string> result;
-    for (const auto& [name, value] : variables) {
-        if (value)
-            result[name] = value;
-    }
-    return result;
 }
 
 void assertTimeGrid()
@@ -96,7 +86,7 @@ void printDump(int value)
     std::printf("dump %d %d\n", value, Zeb::DbgDump_getNextLine(line, sizeof line, 0, cursor, false));
 }
 
-// Runs before main() when the variable is set; the library's own initialiser has already run.
+// Runs before main() when the variable is set; the layer's start-up object, linked first, has already run.
 struct ChildScenario
 {
     ChildScenario()
@@ -168,13 +158,13 @@ private slots:
 
 void TestDebug::fatalAssertionsStopTheProgram()
 {
-    // The library's static initialiser has set the layer up before main().
+    // The layer's start-up object has set it up before main().
     QCOMPARE(dbg_SubModActive("zebplot", "XYPlot"), 1);
 
     const struct { const char* scenario; const char* traceInfo; QByteArray out, err; } cases[] = {
         {"assert", "", "", kTimeGridLine},
         {"listener", "", "listener 32\n", kTimeGridLine},
-        // The static initialiser read the environment.
+        // The start-up object read the environment.
         {"assert", "LINE,LEVEL", "", " ASSERT: Ln: 199 eSHOW_EOL should not occur\n"},
         // Stop paths: no record; an abort callback that returns; one that clears the record.
         {"noRecord", "", "", "Abnormal program termination...\n"},
@@ -289,7 +279,7 @@ void TestDebug::environmentConfiguration()
         {nullptr, 1, nullptr, 106}, {"21FUNC", 27, "LINE,LEVEL", 96}, {"none all", 255, "all", 511},
         {"none", 0, "", 0}};
     for (const auto& c : cases) {
-        restart(env({{"ZEB_TRACELEVEL", c.level}, {"ZEB_TRACEINFO", c.info}}));
+        restart({{"ZEB_TRACELEVEL", c.level}, {"ZEB_TRACEINFO", c.info}});
         QCOMPARE(QList<int>({dbg_GetTraceLevel(), dbg_GetTraceInfo()}), QList<int>({c.levelMask, c.infoMask}));
     }
 
@@ -308,7 +298,7 @@ void TestDebug::environmentConfiguration()
         {"gui,zebplot", nullptr, "XYPlot", 1},  {"gui", nullptr, "XYPlot", 0},    {nullptr, "XYPlot,Look", "Look", 1},
         {nullptr, "XYPlot,Look", "XYCanvas", 0}};
     for (const auto& f : filters) {
-        restart(env({{"ZEB_MODULES", f.modules}, {"ZEB_SUBMODULES", f.submodules}}));
+        restart({{"ZEB_MODULES", f.modules}, {"ZEB_SUBMODULES", f.submodules}});
         QCOMPARE(dbg_SubModActive("zebplot", f.sub), f.active);
     }
 
@@ -329,7 +319,7 @@ void TestDebug::environmentConfiguration()
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     const std::string stop = std::to_string(now + 3600);
     testRecord.time = getCallBackFunctions()->time;
-    restart({{"ZEB_STOPTIME", stop}, {"ZEB_TRACEINFO", "TIME"}});
+    restart({{"ZEB_STOPTIME", stop.c_str()}, {"ZEB_TRACEINFO", "TIME"}});
     const int windowActive = dbg_TimeActive();
     dbg_Trace(4, "zebplot", "Look", "apply", "look.cpp", 42, "now");
     testRecord.time = &timeFn;
@@ -342,7 +332,7 @@ void TestDebug::initTerminateAndLogFile()
 {
     QTemporaryDir dir;
     const std::string path = (dir.path() + "/trace.log").toStdString();
-    restart({{"ZEB_LOGFILE", path}});
+    restart({{"ZEB_LOGFILE", path.c_str()}});
     QCOMPARE(logStreams.size(), size_t(1));
     QVERIFY(logStreams[0] != stdout && QFile::exists(QString::fromStdString(path)));
     const int fd = fileno(logStreams[0]);
@@ -365,9 +355,10 @@ void TestDebug::initTerminateAndLogFile()
     // The variable named by the caller replaces ZEB_LOGFILE; no usable file means standard output.
     const std::string own = (dir.path() + "/own.log").toStdString();
     const std::string unused = (dir.path() + "/unused.log").toStdString();
-    restart({{"HOST_LOG", own}, {"ZEB_LOGFILE", unused}}, 3072, "HOST_LOG");
+    restart({{"HOST_LOG", own.c_str()}, {"ZEB_LOGFILE", unused.c_str()}}, 3072, "HOST_LOG");
     QVERIFY(QFile::exists(QString::fromStdString(own)) && !QFile::exists(QString::fromStdString(unused)));
-    restart({{"ZEB_LOGFILE", dir.path().toStdString() + "/missing/dir.log"}});
+    const std::string missing = dir.path().toStdString() + "/missing/dir.log";
+    restart({{"ZEB_LOGFILE", missing.c_str()}});
     QCOMPARE(logStreams, std::vector<FILE*>{stdout});
 
     // A log file that cannot be closed cleanly is reported on stream 1.

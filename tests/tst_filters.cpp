@@ -1,10 +1,5 @@
 #include "lookhelpers.h"
 
-#include <QPointer>
-
-#include <cmath>
-#include <memory>
-
 namespace {
 
 using Mask = ColorBarDrawListener::MaskValue;

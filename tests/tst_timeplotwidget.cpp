@@ -9,19 +9,21 @@
 
 namespace {
 
-XYDataSet* series(QString const& name, QColor colour, QList<double> const& ys, double stepMs = 1000.0)
+// One sample a second.  The owner, declared before the plot, deletes the data
+// sets after the plot has gone.
+XYDataSet* series(QObject* owner, QString const& name, QColor colour, QList<double> const& ys)
 {
     auto* dataSet = new XYDataSet(new DataArrayTemplate<double>(), new DataArrayTemplate<double>(), name, colour,
-                                  SYMBOL_NONE, Qt::SolidLine, 1, nullptr);
+                                  SYMBOL_NONE, Qt::SolidLine, 1, owner);
     for (int i = 0; i < ys.size(); ++i)
-        dataSet->append(i * stepMs, ys[i]);
+        dataSet->append(i * 1000.0, ys[i]);
     return dataSet;
 }
 
 // A fix-mode bar: "3D" (green) for the first 30 s, "DGPS" (blue) for the next 30 s.
-XYDataSet* fixModeBar()
+XYDataSet* fixModeBar(QObject* owner)
 {
-    XYDataSet* bar = series("Fix mode", Qt::green, {});
+    XYDataSet* bar = series(owner, "Fix mode", Qt::green, {});
     Look* look = bar->getLook();
     look->setColorBar(-10);
     look->setDefaultLineThickness(6);
@@ -108,8 +110,9 @@ void TestTimePlotWidget::axisTitleFollowsTheTimeType()
 void TestTimePlotWidget::statisticsLineAndMarkerBounds()
 {
     for (bool roundMean : {false, true}) {
+        QObject owner;
         TimePlotWidget plot(18, QString(), 200, 300, "m", roundMean, 1.0, nullptr);
-        XYDataSet* first = series("E05", Qt::blue, {1, 2, 3, 4});
+        XYDataSet* first = series(&owner, "E05", Qt::blue, {1, 2, 3, 4});
         plot.setDataSets({first});
         plot.showStatistics = true;
         plot.showHMarkerOne(true);
@@ -129,19 +132,15 @@ void TestTimePlotWidget::statisticsLineAndMarkerBounds()
         // The statistics line is not a data bound of its own.
         QVERIFY(plot.getMarkerValues().isEmpty());
 
-        XYDataSet* second = series("G12", Qt::red, {10, 20});
-        plot.setDataSets({first, second});
+        plot.setDataSets({first, series(&owner, "G12", Qt::red, {10, 20})});
         plot.updateTimePlot();
         QVERIFY2(line->label.startsWith(roundMean ? "E05 mean: 3" : "E05 mean: 2.5"), qPrintable(line->label));
-        plot.getXYPlot()->removeAllDataSets();
-        delete first;
-        delete second;
     }
 
     // Threshold lines widen the y range that "show all" reaches.
+    QObject owner;
     TimePlotWidget plot(18, QString(), 200, 300, "m", false, 1.0, nullptr);
-    XYDataSet* error = series("error", Qt::blue, {1, 2, 3});
-    plot.setDataSets({error});
+    plot.setDataSets({series(&owner, "error", Qt::blue, {1, 2, 3})});
     plot.showHMarkerOne(true);
     plot.updateHorizMarkerOne(50.0, "alarm");
     plot.updateTimePlot();
@@ -158,16 +157,15 @@ void TestTimePlotWidget::statisticsLineAndMarkerBounds()
     plot.updateTimePlot();
     QCOMPARE(plot.getMarkerValues(), (QList<double>{50.0, -20.0}));
     QVERIFY(plot.getXYPlot()->getCanvas()->getDataBounds().minY <= -20.0);
-    plot.getXYPlot()->removeAllDataSets();
-    delete error;
 }
 
 void TestTimePlotWidget::colourBarFiltersAndLegendRule()
 {
+    QObject owner;
     TimePlotWidget plot(18, QString(), 200, 300, "m", false, 1.0, nullptr);
-    XYDataSet* bar = fixModeBar();
-    XYDataSet* error = series("error", Qt::red, QList<double>(60, 1.0));
-    XYDataSet* other = series("other", Qt::black, QList<double>(60, 2.0));
+    XYDataSet* bar = fixModeBar(&owner);
+    XYDataSet* error = series(&owner, "error", Qt::red, QList<double>(60, 1.0));
+    XYDataSet* other = series(&owner, "other", Qt::black, QList<double>(60, 2.0));
 
     plot.setDataSets({error});
     QVERIFY(!plot.getXYPlot()->getLegend());
@@ -176,11 +174,10 @@ void TestTimePlotWidget::colourBarFiltersAndLegendRule()
     QVERIFY(plot.getXYPlot()->getLegend());
 
     plot.setDataSets({bar, error, other});
-    QVERIFY(qobject_cast<ViewportMaskFilter*>(error->getFilter()));
-    QVERIFY(qobject_cast<ViewportMaskFilter*>(other->getFilter()));
-    QCOMPARE(plot.getColorBarListeners().size(), 1);
+    for (XYDataSet* masked : {error, other})
+        QVERIFY(qobject_cast<ViewportMaskFilter*>(masked->getFilter()));
     auto* before = qobject_cast<ColorBarDrawListener*>(bar->getDrawListener());
-    QCOMPARE(plot.getColorBarListeners().first(), before);
+    QCOMPARE(plot.getColorBarListeners(), QList<ColorBarDrawListener*>{before});
 
     // Re-filtering replaces the listener: still one entry, and it is the one
     // the data set draws with.
@@ -189,8 +186,8 @@ void TestTimePlotWidget::colourBarFiltersAndLegendRule()
     QVERIFY(old.isNull());
     auto* after = qobject_cast<ColorBarDrawListener*>(bar->getDrawListener());
     QCOMPARE(plot.getColorBarListeners(), QList<ColorBarDrawListener*>{after});
-    QVERIFY(after->isFiltered(Look::Entry(Qt::blue, SYMBOL_NONE, Qt::SolidLine, 6)));
-    QVERIFY(!after->isFiltered(Look::Entry(Qt::green, SYMBOL_NONE, Qt::SolidLine, 6)));
+    QVERIFY(after->isFiltered(Look::Entry(Qt::blue, SYMBOL_NONE, Qt::SolidLine, 6))
+            && !after->isFiltered(Look::Entry(Qt::green, SYMBOL_NONE, Qt::SolidLine, 6)));
 
     // The mask filters read the new listener: a column it marks hidden
     // excludes the other data sets' points there.
@@ -208,18 +205,14 @@ void TestTimePlotWidget::colourBarFiltersAndLegendRule()
     delete bar;
     QVERIFY(plot.getColorBarListeners().isEmpty());
     QVERIFY(!error->getFilter()->excludeDataPoint(45, 100));
-
-    plot.getXYPlot()->removeAllDataSets();
-    delete error;
-    delete other;
 }
 
 void TestTimePlotWidget::hiddenFixModeMasksTheSeries()
 {
+    QObject owner;
     TimePlotWidget plot(18, QString(), 300, 500, "m", false, 1.0, nullptr);
-    XYDataSet* bar = fixModeBar();
-    XYDataSet* error = series("error", Qt::red, QList<double>(60, 5.0));
-    plot.setDataSets({bar, error});
+    XYDataSet* bar = fixModeBar(&owner);
+    plot.setDataSets({bar, series(&owner, "error", Qt::red, QList<double>(60, 5.0))});
     plot.setColorBarFilter(bar, {"DGPS"});
     plot.resize(700, 400);
     plot.show();
@@ -244,10 +237,6 @@ void TestTimePlotWidget::hiddenFixModeMasksTheSeries()
     plot.redrawCanvas();
     QCoreApplication::processEvents();
     QVERIFY(countColour(canvas->grab().toImage(), right, Qt::red) > right.width() / 2);
-
-    plot.getXYPlot()->removeAllDataSets();
-    delete bar;
-    delete error;
 }
 
 QTEST_MAIN(TestTimePlotWidget)

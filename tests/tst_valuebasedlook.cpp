@@ -1,10 +1,5 @@
 #include "lookhelpers.h"
 
-#include <QSignalSpy>
-
-#include <cmath>
-#include <memory>
-
 namespace {
 
 const Entry defaultEntry(Qt::gray, SYMBOL_DOT, Qt::SolidLine, 2);

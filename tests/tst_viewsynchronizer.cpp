@@ -19,10 +19,7 @@ using Sync = ViewSynchronizer;
 
 namespace {
 
-ViewSynchronizationOrganizer* organizer()
-{
-    return ViewSynchronizationOrganizer::getInstance();
-}
+ViewSynchronizationOrganizer* organizer() { return ViewSynchronizationOrganizer::getInstance(); }
 
 // Canvases with the same data, x 0..1000 and y 0..10, showing all of it, and a
 // count of their viewBoundsChanged.
@@ -56,15 +53,8 @@ struct Canvases
     }
 };
 
-bool hasX(XYCanvas* canvas, double lo, double hi)
-{
-    return canvas->getViewBounds().minX == lo && canvas->getViewBounds().maxX == hi;
-}
-
-bool hasY(XYCanvas* canvas, double lo, double hi)
-{
-    return canvas->getViewBounds().minY == lo && canvas->getViewBounds().maxY == hi;
-}
+bool hasX(XYCanvas* c, double lo, double hi) { return c->getViewBounds().minX == lo && c->getViewBounds().maxX == hi; }
+bool hasY(XYCanvas* c, double lo, double hi) { return c->getViewBounds().minY == lo && c->getViewBounds().maxY == hi; }
 
 QList<bool> checkedActions()
 {
@@ -284,9 +274,8 @@ void TestViewSynchronizer::settingsRoundTrip()
 
     // A damaged serialized value claiming 26 GB is neither decoded nor rewritten.
     const QByteArray damaged = "[ViewSynchronization]\nscope=@Variant(\\0\\0\\0\\x\t2\\0\\0\\0\\x3)\n";
-    QFile(file).remove();
     QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(damaged) == damaged.size());
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(damaged) == damaged.size());
     out.close();
     organizer()->enableScope(Sync::ApplicationScope);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("serialized values"));
@@ -294,8 +283,7 @@ void TestViewSynchronizer::settingsRoundTrip()
     QCOMPARE(organizer()->getCurrentEnabledScope(), Sync::WindowScope);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("serialized values"));
     organizer()->writeSettings(file);
-    QFile in(file);
-    QVERIFY(in.open(QIODevice::ReadOnly) && in.readAll() == damaged);
+    QVERIFY(out.open(QIODevice::ReadOnly) && out.readAll() == damaged);
 }
 
 void TestViewSynchronizer::optionsPageAndDialog()

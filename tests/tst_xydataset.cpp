@@ -1,11 +1,5 @@
 #include "lookhelpers.h"
 
-#include <QPointer>
-#include <QSignalSpy>
-
-#include <cmath>
-#include <memory>
-
 static const double NaN = std::nan("");
 static const Entry red(Qt::red, SYMBOL_DOT, Qt::SolidLine, 1);
 
@@ -16,8 +10,7 @@ class TestXYDataSet : public QObject
 private slots:
     void referencesAndOwnership();
     void bounds();
-    void signalRelays();
-    void lookReplacement();
+    void signalRelaysAndLookReplacement();
     void cleanupTestCase() { VERIFY_NO_LIVE_OBJECTS(); }
 };
 
@@ -100,7 +93,7 @@ void TestXYDataSet::bounds()
     QCOMPARE(text(bar), text(Bounds(1, 10, NaN, NaN)));
 }
 
-void TestXYDataSet::signalRelays()
+void TestXYDataSet::signalRelaysAndLookReplacement()
 {
     std::unique_ptr<XYDataSet> dataSet(newDataSet(red));
     QSignalSpy noLongerEmpty(dataSet.get(), SIGNAL(yDataNoLongerEmpty()));
@@ -132,19 +125,13 @@ void TestXYDataSet::signalRelays()
     dataSet->xData->leftshift(4);
     QCOMPARE(look->getColor(4), QColor(Qt::blue));
     QCOMPARE(look->getColor(5), QColor(Qt::red));
-}
-
-void TestXYDataSet::lookReplacement()
-{
-    std::unique_ptr<XYDataSet> dataSet(newDataSet(red));
-    QSignalSpy appearance(dataSet.get(), SIGNAL(lastAppearanceChanged()));
-    dataSet->append(0, 0);
 
     // A new look replaces and deletes the old one, and its signal is relayed.
-    QPointer<Look> old = dataSet->getLook();
+    QPointer<Look> old = look;
     auto* replacement = new Look(dataSet.get(), Qt::green, SYMBOL_CIRCLE, Qt::DashLine, 2);
     QVERIFY(old.isNull());
     QCOMPARE(dataSet->getLook(), replacement);
+    appearance.clear();
     replacement->changeFromLast(QColor(Qt::blue));
     QCOMPARE(appearance.count(), 1);
 

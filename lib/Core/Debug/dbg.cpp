@@ -416,10 +416,12 @@ void dbg_Terminate()
     }
 }
 
-// Puts the layer back into the state of a freshly loaded library, so that the
-// unit tests can run dbg_Init against a prepared environment more than once
-// per process.  Not part of the public interface; the tests declare it.
-ZEBPLOT_EXPORT void dbg_ResetForTesting();
+#ifdef ZEB_DBG_RESET_FOR_TESTING
+// Puts the layer back into the state of a freshly loaded program, so that the
+// layer's own test can run dbg_Init against a prepared environment more than
+// once per process.  Only that test compiles it (with its own copy of the
+// layer): the shipped library has no way back to a state it has left.
+void dbg_ResetForTesting();
 void dbg_ResetForTesting()
 {
     if (logFileOpened)
@@ -447,6 +449,7 @@ void dbg_ResetForTesting()
     errorHook = nullptr;
     callbacks = nullptr;
 }
+#endif
 
 const char* dbg_getenv(const char* name)
 {
