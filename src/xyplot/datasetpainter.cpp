@@ -214,9 +214,9 @@ Q_ALWAYS_INLINE void DataSetPainter::emitLine(QPoint a, QPoint b)
         flushBatch();
 }
 
-void DataSetPainter::flushColumnLine()
+Q_ALWAYS_INLINE void DataSetPainter::flushColumnLine(Trail& t)
 {
-    flushVertical(canvas.verticalAccumulatedLine, h, [this](QPoint a, QPoint b) { emitLine(a, b); });
+    flushVertical(t.column, h, [this](QPoint a, QPoint b) { emitLine(a, b); });
 }
 
 // ------------------------------------------------------------- the pass
@@ -238,49 +238,47 @@ void DataSetPainter::drawParallelLine(int lineIndex)
     line = lineIndex;
     canvas.clearVerticalAccumulatedLine();
     penSaved = false;
-    isolation = canvas.pointIsolation(dataSet);
+    Trail t;
+    t.isolation = canvas.pointIsolation(dataSet);
     const double lineShift = (line - (lineCount - 1) * 0.5) * defaultThickness;
     offset = qRound(lineShift * ratio);
     logicalOffset = qRound(lineShift);
-    takePredecessor();
-    lineShown = true;
+    takePredecessor(t);
 
     int i = first;
     while (i <= last) {
         const int end = runEnd(i);
         // Asked in the order the per-point steps ask: symbol, then change.
         const E_SYMBOL symbol = effectiveSymbol(ySize == 1 || symbolsShown ? look->getSymbol(i) : SYMBOL_NONE);
-        drawPoint(i, i == first || look->isChanged(i), symbol);
+        drawPoint(t, i, i == first || look->isChanged(i), symbol);
         if (++i > end)
             continue;
-        if (columnPathAllowed && lineShown && symbol == SYMBOL_NONE)
-            drawColumns(i, end);
+        if (columnPathAllowed && t.lineShown && symbol == SYMBOL_NONE)
+            drawColumns(t, i, end);
         else
             for (; i <= end; ++i)
-                drawPoint(i, false, symbol);
+                drawPoint(t, i, false, symbol);
         i = end + 1;
     }
-    flushColumnLine();
-    endDash();
+    flushColumnLine(t);
+    endDash(t);
+    isolation = t.isolation;
 }
 
 // The point before the first new one: the line to the first new point
 // starts there, with its pen.
-void DataSetPainter::takePredecessor()
+void DataSetPainter::takePredecessor(Trail& t)
 {
-    hasPrev = false;
-    prev = QPoint();
-    prevRegion = 0;
     if (first <= 0 || first - 1 >= std::min(ySize, xData->dataSize()))
         return;
     canvas.setDataSetLook(dataSet, painter, first - 1, line);
     savedPen = painter->pen();
     penSaved = true;
-    if (convert(first - 1, prev)) {
-        prev.ry() += offset;
-        hasPrev = !(filter && filter->excludeDataPoint(first - 1, logicalX(first - 1, prev)));
-        if (hasPrev)
-            prevRegion = regionCode(prev, w, h);
+    if (convert(first - 1, t.prev)) {
+        t.prev.ry() += offset;
+        t.hasPrev = !(filter && filter->excludeDataPoint(first - 1, logicalX(first - 1, t.prev)));
+        if (t.hasPrev)
+            t.prevRegion = regionCode(t.prev, w, h);
     }
 }
 
@@ -301,16 +299,16 @@ int DataSetPainter::runEnd(int i) const
 
 // -------------------------------------------------- the steps of a point
 
-Q_ALWAYS_INLINE void DataSetPainter::drawPoint(int i, bool lookChanged, E_SYMBOL symbol)
+Q_ALWAYS_INLINE void DataSetPainter::drawPoint(Trail& t, int i, bool lookChanged, E_SYMBOL symbol)
 {
     if (lookChanged)
-        lineShown = canvas.setDataSetLook(dataSet, painter, i, line);
+        t.lineShown = canvas.setDataSetLook(dataSet, painter, i, line);
 
     QPoint p;
     const bool ok = convert(i, p);
     const int viewportX = ok ? logicalX(i, p) : 0;
     if (!ok || (filter && filter->excludeDataPoint(i, viewportX))) {
-        skipUnusablePoint(i);
+        skipUnusablePoint(t, i);
         return;
     }
     if (listener)
@@ -318,20 +316,20 @@ Q_ALWAYS_INLINE void DataSetPainter::drawPoint(int i, bool lookChanged, E_SYMBOL
     p.ry() += offset;
     const int region = regionCode(p, w, h);
     notePoint(i, p, region, viewportX, symbol);
-    joinToPrevious(i, p, region, lookChanged);
-    prev = p;
-    prevRegion = region;
-    hasPrev = true;
+    joinToPrevious(t, i, p, region, lookChanged);
+    t.prev = p;
+    t.prevRegion = region;
+    t.hasPrev = true;
 }
 
 // A point that is not drawn (unusable value or filtered out) cuts the line.
-void DataSetPainter::skipUnusablePoint(int i)
+void DataSetPainter::skipUnusablePoint(Trail& t, int i)
 {
     // An unjoined point without a symbol would vanish: mark it with a dash.
-    if (hasPrev && isolation != Isolation::Joined && prevRegion == 0 && !symbolShownAt(i - 1))
-        dashAt(prev);
-    hasPrev = false;
-    isolation = Isolation::Unjoined;
+    if (t.hasPrev && t.isolation != Isolation::Joined && t.prevRegion == 0 && !symbolShownAt(i - 1))
+        dashAt(t.prev);
+    t.hasPrev = false;
+    t.isolation = Isolation::Unjoined;
 }
 
 // What a point shows besides its line: the marker on a y change, its entry
@@ -363,7 +361,7 @@ Q_ALWAYS_INLINE void DataSetPainter::notePoint(int i, QPoint p, int region, int 
 
 // The line (or bar) from the previous point to p, with the pen of its start
 // point; after a change of appearance p's pen becomes the one kept.
-Q_ALWAYS_INLINE void DataSetPainter::joinToPrevious(int i, QPoint p, int region, bool lookChanged)
+Q_ALWAYS_INLINE void DataSetPainter::joinToPrevious(Trail& t, int i, QPoint p, int region, bool lookChanged)
 {
     // Only a change of appearance needs the pen kept (a QPen costs two
     // atomic reference count changes, too much for every point).
@@ -371,21 +369,23 @@ Q_ALWAYS_INLINE void DataSetPainter::joinToPrevious(int i, QPoint p, int region,
     if (lookChanged)
         curPen = painter->pen();
     bool lineConsidered = false;
-    if (hasPrev && lineShown && (p.x() >= prev.x() || !canvas.skipBackwardLines)) {
+    if (t.hasPrev && t.lineShown && (p.x() >= t.prev.x() || !canvas.skipBackwardLines)) {
         lineConsidered = true;
         if (lookChanged && penSaved)
             painter->setPen(savedPen); // a line takes the pen of its start point
-        if (barMode)
+        if (barMode) {
+            prev = t.prev;
             drawBar(p);
-        else if (p != prev || lookChanged)
-            joinWithLine(i, p, region);
+        } else if (p != t.prev || lookChanged) {
+            joinWithLine(t, i, p, region);
+        }
     }
     if (!lineConsidered && ySize == 1 && colorBar)
         emitLine(p, QPoint(p.x() + devicePixels(10), p.y()));
     if (lookChanged) {
         if (penSaved)
             painter->setPen(savedPen);
-        flushColumnLine();
+        flushColumnLine(t);
         painter->setPen(*curPen);
         savedPen = *curPen;
         penSaved = true;
@@ -394,35 +394,35 @@ Q_ALWAYS_INLINE void DataSetPainter::joinToPrevious(int i, QPoint p, int region,
 
 // A segment to the previous point: none across a gap, merged into the
 // pending vertical line within one pixel column, else clipped and drawn.
-Q_ALWAYS_INLINE void DataSetPainter::joinWithLine(int i, QPoint p, int region)
+Q_ALWAYS_INLINE void DataSetPainter::joinWithLine(Trail& t, int i, QPoint p, int region)
 {
     auto out = [this](QPoint a, QPoint b) { emitLine(a, b); };
     if (gapsPossible && xs(i) - xs(i - 1) > gapThreshold) {
-        noteGap(i);
-    } else if (p.x() == prev.x()) {
-        isolation = Isolation::Joined;
+        noteGap(t, i);
+    } else if (p.x() == t.prev.x()) {
+        t.isolation = Isolation::Joined;
         if (0 <= p.x() && p.x() < w)
-            accumulateVertical(canvas.verticalAccumulatedLine, p.x(), prev.y(), std::min(prev.y(), p.y()),
-                               std::max(prev.y(), p.y()), h, out);
+            accumulateVertical(t.column, p.x(), t.prev.y(), std::min(t.prev.y(), p.y()), std::max(t.prev.y(), p.y()),
+                               h, out);
     } else {
-        flushColumnLine();
-        isolation = Isolation::Joined;
-        drawClipped(canvas, prev, p, prevRegion, region, w, h, out);
+        flushColumnLine(t);
+        t.isolation = Isolation::Joined;
+        drawClipped(canvas, t.prev, p, t.prevRegion, region, w, h, out);
     }
 }
 
 // A gap wider than the threshold before point i.  The previous point stays
 // visible through its line when it was joined to its own predecessor;
 // otherwise it is joined to nothing and, without a symbol, gets a dash.
-void DataSetPainter::noteGap(int i)
+void DataSetPainter::noteGap(Trail& t, int i)
 {
-    if (isolation == Isolation::Joined) {
-        isolation = Isolation::Unjoined;
+    if (t.isolation == Isolation::Joined) {
+        t.isolation = Isolation::Unjoined;
         return;
     }
-    isolation = Isolation::UnjoinedRun;
-    if (prevRegion == 0 && !symbolShownAt(i - 1))
-        dashAt(prev);
+    t.isolation = Isolation::UnjoinedRun;
+    if (t.prevRegion == 0 && !symbolShownAt(i - 1))
+        dashAt(t.prev);
 }
 
 // A colour bar from the previous point towards p, its length held between
@@ -447,7 +447,7 @@ void DataSetPainter::drawBar(QPoint p)
 // which are the rows of the smallest and largest values because the
 // conversion to pixels is monotonic.  A column with an unusable value or a
 // gap wider than the threshold is stepped through point by point.
-void DataSetPainter::drawColumns(int start, int stop)
+void DataSetPainter::drawColumns(Trail& t, int start, int stop)
 {
     double const* xr = xs.raw;
     double const* yr = ys.raw;
@@ -477,12 +477,12 @@ void DataSetPainter::drawColumns(int start, int stop)
             usable = !fold.gap;
         }
         if (j == i) {
-            drawPoint(i, false, SYMBOL_NONE);
+            drawPoint(t, i, false, SYMBOL_NONE);
         } else if (!usable || std::isnan(yr[i]) || (gapsPossible && xr[j] - xr[i] > gapThreshold)) {
             for (int k = i; k <= j; ++k)
-                drawPoint(k, false, SYMBOL_NONE);
+                drawPoint(t, k, false, SYMBOL_NONE);
         } else {
-            mergeColumn(column, i, j, lo, hi);
+            mergeColumn(t, column, i, j, lo, hi);
         }
         i = j + 1;
     }
@@ -522,32 +522,31 @@ Q_ALWAYS_INLINE void DataSetPainter::prefetchNextColumn(int i, int j, int stop) 
 // Points i..j of one pixel column with usable values lo..hi: i joins the
 // previous column, the rest widen the column's vertical line, and j is the
 // point the next column joins.
-Q_ALWAYS_INLINE void DataSetPainter::mergeColumn(int column, int i, int j, double lo, double hi)
+Q_ALWAYS_INLINE void DataSetPainter::mergeColumn(Trail& t, int column, int i, int j, double lo, double hi)
 {
-    drawPoint(i, false, SYMBOL_NONE);
+    drawPoint(t, i, false, SYMBOL_NONE);
     int yLo = roundClamped(pixelY(lo)) + offset;
     int yHi = roundClamped(pixelY(hi)) + offset;
     if (yLo > yHi)
         std::swap(yLo, yHi);
     if (yLo != yHi) {
-        isolation = Isolation::Joined;
+        t.isolation = Isolation::Joined;
         if (0 <= column && column < w)
-            accumulateVertical(canvas.verticalAccumulatedLine, column, prev.y(), yLo, yHi, h,
-                               [this](QPoint a, QPoint b) { emitLine(a, b); });
+            accumulateVertical(t.column, column, t.prev.y(), yLo, yHi, h, [this](QPoint a, QPoint b) { emitLine(a, b); });
     }
-    prev = QPoint(column, roundClamped(pixelY(ys.raw[j])) + offset);
-    prevRegion = regionCode(prev, w, h);
+    t.prev = QPoint(column, roundClamped(pixelY(ys.raw[j])) + offset);
+    t.prevRegion = regionCode(t.prev, w, h);
 }
 
 // ---------------------------------------------------------- the end
 
 // The last point of a complete data set, joined to nothing before it,
 // would vanish without a symbol: it gets a dash.
-void DataSetPainter::endDash()
+void DataSetPainter::endDash(Trail const& t)
 {
-    if (dataSet->isComplete() && isolation == Isolation::Unjoined && hasPrev && prevRegion == 0 && last >= 0
+    if (dataSet->isComplete() && t.isolation == Isolation::Unjoined && t.hasPrev && t.prevRegion == 0 && last >= 0
         && !symbolShownAt(last))
-        dashAt(prev);
+        dashAt(t.prev);
 }
 
 // What the next incremental pass continues from.
