@@ -154,8 +154,9 @@ private slots:
 
 // Random walks of several densities (sparse, a few points per column, and
 // dense enough for the per-block extremes), with and without NaNs and gaps,
-// thin and thick lines, one and two parallel lines, colour changes along the
-// series, and views that show all, a part, or cut the curve at every edge.
+// thin and thick lines, opaque and translucent, one and two parallel lines,
+// colour changes along the series, and views that show all, a part, or cut
+// the curve at every edge.
 void TestXYCanvasFastPath::columnsMatchPointByPoint()
 {
     std::mt19937 random(20240611);
@@ -187,7 +188,8 @@ void TestXYCanvasFastPath::columnsMatchPointByPoint()
                 const int lineCount = thickness == 3 && n == 40000 ? 2 : 1;
                 for (double gap : {kNaN, 20.0}) {
                     Pair pair;
-                    pair.add(s, Qt::black, thickness, lineCount);
+                    // Translucent lines show any line drawn twice or out of order.
+                    pair.add(s, std::isnan(gap) ? QColor(Qt::black) : QColor(0, 0, 0, 150), thickness, lineCount);
                     pair.fast.canvas->setHorizontalDisconnectionThreshold(gap);
                     pair.slow.canvas->setHorizontalDisconnectionThreshold(gap);
                     auto* listener =

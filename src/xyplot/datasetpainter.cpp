@@ -48,9 +48,11 @@ double columnBoundary(int column)
 }
 
 // Whether the painter draws a list of lines exactly as it draws them one by
-// one: the raster engine strokes thin lines (no scaling up) each on its own.
-// Wider pens may have a list stroked as one outline, where overlaps would
-// blend once instead of twice, and other engines make no promise either.
+// one.  The raster engine strokes thin lines (no scaling up) each on its
+// own, and solid wider lines with flat or square caps as well, each
+// rasterised as its own quadrilateral.  Round caps have a list stroked as one
+// outline, where overlaps would blend once instead of twice, and other
+// engines make no promise either.
 bool linesDrawnOneByOne(QPainter* painter)
 {
     QPaintEngine* engine = painter->paintEngine();
@@ -58,8 +60,43 @@ bool linesDrawnOneByOne(QPainter* painter)
         return false;
     QPen const& pen = painter->pen();
     const QTransform transform = painter->combinedTransform();
-    return pen.style() == Qt::SolidLine && pen.widthF() <= 1.0 && transform.type() <= QTransform::TxScale
-        && std::abs(transform.m11()) <= 1.0 && std::abs(transform.m22()) <= 1.0;
+    if (pen.style() != Qt::SolidLine || transform.type() > QTransform::TxScale)
+        return false;
+    const bool thin = pen.widthF() <= 1.0 && std::abs(transform.m11()) <= 1.0 && std::abs(transform.m22()) <= 1.0;
+    return thin || pen.capStyle() == Qt::FlatCap || pen.capStyle() == Qt::SquareCap;
+}
+
+// Half the width of the pen when a vertical line it strokes covers whole
+// device pixels only, each fully, so that filling the same pixels with its
+// colour gives the same picture: an opaque solid colour, an even whole number
+// of device pixels wide, no rotation, scaling or fractional offset between
+// the painter's coordinates and the device's, antialiased, drawn over what is
+// there.  Then the line's edges fall on pixel borders.  0 otherwise.
+int evenPenHalfWidth(QPainter* painter)
+{
+    QPen const& pen = painter->pen();
+    const QTransform t = painter->combinedTransform();
+    const double width = pen.widthF();
+    const bool aligned = t.type() <= QTransform::TxScale && t.m11() == 1.0 && std::abs(t.m22()) == 1.0
+        && t.dx() == std::round(t.dx()) && t.dy() == std::round(t.dy());
+    const bool even = width >= 2.0 && width <= 64.0 && width == 2.0 * std::round(width / 2.0);
+    const bool opaque = pen.brush().style() == Qt::SolidPattern && pen.color().alpha() == 255;
+    const bool plain = painter->testRenderHint(QPainter::Antialiasing) && painter->opacity() == 1.0
+        && painter->compositionMode() == QPainter::CompositionMode_SourceOver;
+    return aligned && even && opaque && plain ? int(width) / 2 : 0;
+}
+
+// The part of the device (upward device pixels, w x h) that the painter
+// draws on: the device, cut to a rectangular clip less a pixel on each side,
+// since at a fractional ratio the clip's border may lie within a pixel.
+// Empty when the clip is not one rectangle.
+QRect unclippedArea(QPainter* painter, int w, int h)
+{
+    const QRect device(0, 0, w, h);
+    if (!painter->hasClipping())
+        return device;
+    const QRegion clip = painter->clipRegion();
+    return clip.rectCount() == 1 ? device & clip.boundingRect().adjusted(1, 1, -1, -1) : QRect();
 }
 
 } // namespace
@@ -199,6 +236,15 @@ void DataSetPainter::flushBatch()
     if (!batch.isEmpty())
         painter->drawLines(batch.constData(), int(batch.size()));
     batch.clear();
+    if (columnRects.isEmpty())
+        return;
+    // Aliased: the raster engine then fills the whole pixels straight,
+    // where antialiasing would rasterise each rectangle as a shape.
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    for (QRect const& rect : columnRects)
+        painter->fillRect(rect, columnRectColor);
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    columnRects.clear();
 }
 
 // Every line of the data set goes through here: straight to the painter,
@@ -214,9 +260,30 @@ Q_ALWAYS_INLINE void DataSetPainter::emitLine(QPoint a, QPoint b)
         flushBatch();
 }
 
+// The vertical line of a pixel column, a to b.  A pen of an even number of
+// device pixels strokes it as a rectangle of whole pixels: filled as such,
+// unless it reaches a border of the device or the clip, where the stroke's
+// edge pixels are not quite full.  The colour is opaque, so the rectangles
+// may be filled after the lines drawn around them.
+Q_ALWAYS_INLINE void DataSetPainter::emitColumnLine(QPoint a, QPoint b)
+{
+    if (columnRectHalfWidth > 0) {
+        const int lo = std::min(a.y(), b.y()) - columnRectCap;
+        const int hi = std::max(a.y(), b.y()) + columnRectCap;
+        const QRect rect(a.x() - columnRectHalfWidth, lo, 2 * columnRectHalfWidth, hi - lo);
+        if (columnRectArea.contains(rect)) {
+            columnRects.append(rect);
+            if (columnRects.size() == kLineBatch)
+                flushBatch();
+            return;
+        }
+    }
+    emitLine(a, b);
+}
+
 Q_ALWAYS_INLINE void DataSetPainter::flushColumnLine(Trail& t)
 {
-    flushVertical(t.column, h, [this](QPoint a, QPoint b) { emitLine(a, b); });
+    flushVertical(t.column, h, [this](QPoint a, QPoint b) { emitColumnLine(a, b); });
 }
 
 // ------------------------------------------------------------- the pass
@@ -403,7 +470,7 @@ Q_ALWAYS_INLINE void DataSetPainter::joinWithLine(Trail& t, int i, QPoint p, int
         t.isolation = Isolation::Joined;
         if (0 <= p.x() && p.x() < w)
             accumulateVertical(t.column, p.x(), t.prev.y(), std::min(t.prev.y(), p.y()), std::max(t.prev.y(), p.y()),
-                               h, out);
+                               h, [this](QPoint a, QPoint b) { emitColumnLine(a, b); });
     } else {
         flushColumnLine(t);
         t.isolation = Isolation::Joined;
@@ -456,6 +523,12 @@ void DataSetPainter::drawColumns(Trail& t, int start, int stop)
     const double pointsPerPixel = (stop - start + 1) / spanned;
     BlockMinMaxCache* cache = pointsPerPixel >= kDenseColumnPoints ? canvas.getExtremaCache(dataSet) : nullptr;
     batching = linesDrawnOneByOne(painter);
+    columnRectHalfWidth = batching ? evenPenHalfWidth(painter) : 0;
+    if (columnRectHalfWidth > 0) {
+        columnRectCap = painter->pen().capStyle() == Qt::SquareCap ? columnRectHalfWidth : 0;
+        columnRectArea = unclippedArea(painter, w, h);
+        columnRectColor = painter->pen().color();
+    }
     int i = start;
     while (i <= stop) {
         const int column = roundClamped(pixelX(xr[i]));
@@ -488,6 +561,7 @@ void DataSetPainter::drawColumns(Trail& t, int start, int stop)
     }
     flushBatch();
     batching = false;
+    columnRectHalfWidth = 0;
 }
 
 // The last index of the column that starts at i: the last point whose
@@ -532,7 +606,8 @@ Q_ALWAYS_INLINE void DataSetPainter::mergeColumn(Trail& t, int column, int i, in
     if (yLo != yHi) {
         t.isolation = Isolation::Joined;
         if (0 <= column && column < w)
-            accumulateVertical(t.column, column, t.prev.y(), yLo, yHi, h, [this](QPoint a, QPoint b) { emitLine(a, b); });
+            accumulateVertical(t.column, column, t.prev.y(), yLo, yHi, h,
+                               [this](QPoint a, QPoint b) { emitColumnLine(a, b); });
     }
     t.prev = QPoint(column, roundClamped(pixelY(ys.raw[j])) + offset);
     t.prevRegion = regionCode(t.prev, w, h);

@@ -188,6 +188,7 @@ private:
     bool symbolShownAt(int i) const;
     E_SYMBOL effectiveSymbol(E_SYMBOL symbol) const;
     void emitLine(QPoint a, QPoint b);
+    void emitColumnLine(QPoint a, QPoint b);
     void flushBatch();
     void dashAt(QPoint point) { emitLine(point, QPoint(point.x() + dashLength, point.y())); }
     void flushColumnLine(Trail& t);
@@ -262,6 +263,18 @@ private:
     static constexpr int kLineBatch = 256;
     QVarLengthArray<QLine, kLineBatch> batch;
     bool batching = false;
+    /// On the per-column path with a pen of an even number of device pixels:
+    /// half its width, by which the rectangle of a column's vertical line
+    /// reaches either side of the column (0 when they are stroked as lines).
+    int columnRectHalfWidth = 0;
+    /// How far the pen's caps reach beyond a line's ends.
+    int columnRectCap = 0;
+    /// Where such a rectangle matches the stroked line: inside the device
+    /// and the painter's clip, in upward device pixels.
+    QRect columnRectArea;
+    /// The pen's colour, which the rectangles are filled with.
+    QColor columnRectColor;
+    QVarLengthArray<QRect, kLineBatch> columnRects;
 };
 
 #endif
