@@ -514,8 +514,11 @@ void DataSetPainter::drawBar(QPoint p)
 // which are the rows of the smallest and largest values because the
 // conversion to pixels is monotonic.  A column with an unusable value or a
 // gap wider than the threshold is stepped through point by point.
-void DataSetPainter::drawColumns(Trail& t, int start, int stop)
+void DataSetPainter::drawColumns(Trail& trail, int start, int stop)
 {
+    // Worked on as a local copy: the caller's trail is reached through a
+    // reference, which every call the compiler cannot see into might change.
+    Trail t = trail;
     double const* xr = xs.raw;
     double const* yr = ys.raw;
     // Dense data: the extremes of a column come from per-block extremes.
@@ -562,6 +565,7 @@ void DataSetPainter::drawColumns(Trail& t, int start, int stop)
     flushBatch();
     batching = false;
     columnRectHalfWidth = 0;
+    trail = t;
 }
 
 // The last index of the column that starts at i: the last point whose

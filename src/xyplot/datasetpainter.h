@@ -169,7 +169,7 @@ private:
     void drawBar(QPoint p);
 
     // The per-column path for dense runs.
-    void drawColumns(Trail& t, int start, int stop);
+    void drawColumns(Trail& trail, int start, int stop);
     int columnEndByBlocks(int i, double boundary, int stop, double pointsPerPixel) const;
     void prefetchNextColumn(int i, int j, int stop) const;
     void mergeColumn(Trail& t, int column, int i, int j, double lo, double hi);
