@@ -293,6 +293,15 @@ void DataSetPainter::run()
     isolation = canvas.pointIsolation(dataSet);
     // Nothing new to draw: the state of the last drawing stays as it is.
     const bool nothingNew = first > last;
+    // Without a view yet (no origin or no scale) no point has a position:
+    // stepping through millions of them would find each one unusable, which
+    // draws nothing, tells no filter or listener, and leaves the last point
+    // unjoined.
+    if (!nothingNew && lineCount > 0 && (std::isnan(minX) || std::isnan(xf))) {
+        isolation = Isolation::Unjoined;
+        handOver();
+        return;
+    }
     for (int l = 0; l < lineCount && !nothingNew; ++l)
         drawParallelLine(l);
     handOver();
