@@ -107,8 +107,9 @@ class TestXYCanvasFastPath : public QObject
 private slots:
     // Random walks of several densities (sparse, a few points per column, and
     // dense enough for the per-block extremes), with and without NaNs and gaps,
-    // thin and thick lines, one and two parallel lines, colour changes along the
-    // series, and views that show all, a part, or cut the curve at every edge.
+    // thin and thick lines, opaque and translucent, one and two parallel lines,
+    // colour changes along the series, and views that show all, a part, or cut
+    // the curve at every edge.
     void columnsMatchPointByPoint()
     {
         std::mt19937 random(20240611);
@@ -137,7 +138,9 @@ private slots:
                     const int lineCount = thickness == 3 && n == 40000 ? 2 : 1;
                     for (double gap : {kNaN, 20.0}) {
                         Pair pair;
-                        pair.add(s, Qt::black, thickness, lineCount, gap);
+                        // Translucent lines show any line drawn twice or out of order.
+                        pair.add(s, std::isnan(gap) ? QColor(Qt::black) : QColor(0, 0, 0, 150), thickness,
+                                 lineCount, gap);
                         auto* listener = static_cast<CountingListener*>(pair.slow.dataSets.first()->getDrawListener());
                         for (Bounds const& view : views) {
                           // Columns are device pixel columns: the same at every ratio.

@@ -48,9 +48,11 @@ double columnBoundary(int column)
 }
 
 // Whether the painter draws a list of lines exactly as it draws them one by
-// one: the raster engine strokes thin lines (no scaling up) each on its own.
-// Wider pens may have a list stroked as one outline, where overlaps would
-// blend once instead of twice, and other engines make no promise either.
+// one.  The raster engine strokes thin lines (no scaling up) each on its
+// own, and solid wider lines with flat or square caps as well, each
+// rasterised as its own quadrilateral.  Round caps have a list stroked as one
+// outline, where overlaps would blend once instead of twice, and other
+// engines make no promise either.
 bool linesDrawnOneByOne(QPainter* painter)
 {
     QPaintEngine* engine = painter->paintEngine();
@@ -58,8 +60,43 @@ bool linesDrawnOneByOne(QPainter* painter)
         return false;
     QPen const& pen = painter->pen();
     const QTransform transform = painter->combinedTransform();
-    return pen.style() == Qt::SolidLine && pen.widthF() <= 1.0 && transform.type() <= QTransform::TxScale
-        && std::abs(transform.m11()) <= 1.0 && std::abs(transform.m22()) <= 1.0;
+    if (pen.style() != Qt::SolidLine || transform.type() > QTransform::TxScale)
+        return false;
+    const bool thin = pen.widthF() <= 1.0 && std::abs(transform.m11()) <= 1.0 && std::abs(transform.m22()) <= 1.0;
+    return thin || pen.capStyle() == Qt::FlatCap || pen.capStyle() == Qt::SquareCap;
+}
+
+// Half the width of the pen when a vertical line it strokes covers whole
+// device pixels only, each fully, so that filling the same pixels with its
+// colour gives the same picture: an opaque solid colour, an even whole number
+// of device pixels wide, no rotation, scaling or fractional offset between
+// the painter's coordinates and the device's, antialiased, drawn over what is
+// there.  Then the line's edges fall on pixel borders.  0 otherwise.
+int evenPenHalfWidth(QPainter* painter)
+{
+    QPen const& pen = painter->pen();
+    const QTransform t = painter->combinedTransform();
+    const double width = pen.widthF();
+    const bool aligned = t.type() <= QTransform::TxScale && t.m11() == 1.0 && std::abs(t.m22()) == 1.0
+        && t.dx() == std::round(t.dx()) && t.dy() == std::round(t.dy());
+    const bool even = width >= 2.0 && width <= 64.0 && width == 2.0 * std::round(width / 2.0);
+    const bool opaque = pen.brush().style() == Qt::SolidPattern && pen.color().alpha() == 255;
+    const bool plain = painter->testRenderHint(QPainter::Antialiasing) && painter->opacity() == 1.0
+        && painter->compositionMode() == QPainter::CompositionMode_SourceOver;
+    return aligned && even && opaque && plain ? int(width) / 2 : 0;
+}
+
+// The part of the device (upward device pixels, w x h) that the painter
+// draws on: the device, cut to a rectangular clip less a pixel on each side,
+// since at a fractional ratio the clip's border may lie within a pixel.
+// Empty when the clip is not one rectangle.
+QRect unclippedArea(QPainter* painter, int w, int h)
+{
+    const QRect device(0, 0, w, h);
+    if (!painter->hasClipping())
+        return device;
+    const QRegion clip = painter->clipRegion();
+    return clip.rectCount() == 1 ? device & clip.boundingRect().adjusted(1, 1, -1, -1) : QRect();
 }
 
 } // namespace
@@ -199,6 +236,15 @@ void DataSetPainter::flushBatch()
     if (!batch.isEmpty())
         painter->drawLines(batch.constData(), int(batch.size()));
     batch.clear();
+    if (columnRects.isEmpty())
+        return;
+    // Aliased: the raster engine then fills the whole pixels straight,
+    // where antialiasing would rasterise each rectangle as a shape.
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    for (QRect const& rect : columnRects)
+        painter->fillRect(rect, columnRectColor);
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    columnRects.clear();
 }
 
 // Every line of the data set goes through here: straight to the painter,
@@ -214,9 +260,30 @@ Q_ALWAYS_INLINE void DataSetPainter::emitLine(QPoint a, QPoint b)
         flushBatch();
 }
 
-void DataSetPainter::flushColumnLine()
+// The vertical line of a pixel column, a to b.  A pen of an even number of
+// device pixels strokes it as a rectangle of whole pixels: filled as such,
+// unless it reaches a border of the device or the clip, where the stroke's
+// edge pixels are not quite full.  The colour is opaque, so the rectangles
+// may be filled after the lines drawn around them.
+Q_ALWAYS_INLINE void DataSetPainter::emitColumnLine(QPoint a, QPoint b)
 {
-    flushVertical(canvas.verticalAccumulatedLine, h, [this](QPoint a, QPoint b) { emitLine(a, b); });
+    if (columnRectHalfWidth > 0) {
+        const int lo = std::min(a.y(), b.y()) - columnRectCap;
+        const int hi = std::max(a.y(), b.y()) + columnRectCap;
+        const QRect rect(a.x() - columnRectHalfWidth, lo, 2 * columnRectHalfWidth, hi - lo);
+        if (columnRectArea.contains(rect)) {
+            columnRects.append(rect);
+            if (columnRects.size() == kLineBatch)
+                flushBatch();
+            return;
+        }
+    }
+    emitLine(a, b);
+}
+
+Q_ALWAYS_INLINE void DataSetPainter::flushColumnLine(Trail& t)
+{
+    flushVertical(t.column, h, [this](QPoint a, QPoint b) { emitColumnLine(a, b); });
 }
 
 // ------------------------------------------------------------- the pass
@@ -226,6 +293,15 @@ void DataSetPainter::run()
     isolation = canvas.pointIsolation(dataSet);
     // Nothing new to draw: the state of the last drawing stays as it is.
     const bool nothingNew = first > last;
+    // Without a view yet (no origin or no scale) no point has a position:
+    // stepping through millions of them would find each one unusable, which
+    // draws nothing, tells no filter or listener, and leaves the last point
+    // unjoined.
+    if (!nothingNew && lineCount > 0 && (std::isnan(minX) || std::isnan(xf))) {
+        isolation = Isolation::Unjoined;
+        handOver();
+        return;
+    }
     for (int l = 0; l < lineCount && !nothingNew; ++l)
         drawParallelLine(l);
     handOver();
@@ -238,49 +314,47 @@ void DataSetPainter::drawParallelLine(int lineIndex)
     line = lineIndex;
     canvas.clearVerticalAccumulatedLine();
     penSaved = false;
-    isolation = canvas.pointIsolation(dataSet);
+    Trail t;
+    t.isolation = canvas.pointIsolation(dataSet);
     const double lineShift = (line - (lineCount - 1) * 0.5) * defaultThickness;
     offset = qRound(lineShift * ratio);
     logicalOffset = qRound(lineShift);
-    takePredecessor();
-    lineShown = true;
+    takePredecessor(t);
 
     int i = first;
     while (i <= last) {
         const int end = runEnd(i);
         // Asked in the order the per-point steps ask: symbol, then change.
         const E_SYMBOL symbol = effectiveSymbol(ySize == 1 || symbolsShown ? look->getSymbol(i) : SYMBOL_NONE);
-        drawPoint(i, i == first || look->isChanged(i), symbol);
+        drawPoint(t, i, i == first || look->isChanged(i), symbol);
         if (++i > end)
             continue;
-        if (columnPathAllowed && lineShown && symbol == SYMBOL_NONE)
-            drawColumns(i, end);
+        if (columnPathAllowed && t.lineShown && symbol == SYMBOL_NONE)
+            drawColumns(t, i, end);
         else
             for (; i <= end; ++i)
-                drawPoint(i, false, symbol);
+                drawPoint(t, i, false, symbol);
         i = end + 1;
     }
-    flushColumnLine();
-    endDash();
+    flushColumnLine(t);
+    endDash(t);
+    isolation = t.isolation;
 }
 
 // The point before the first new one: the line to the first new point
 // starts there, with its pen.
-void DataSetPainter::takePredecessor()
+void DataSetPainter::takePredecessor(Trail& t)
 {
-    hasPrev = false;
-    prev = QPoint();
-    prevRegion = 0;
     if (first <= 0 || first - 1 >= std::min(ySize, xData->dataSize()))
         return;
     canvas.setDataSetLook(dataSet, painter, first - 1, line);
     savedPen = painter->pen();
     penSaved = true;
-    if (convert(first - 1, prev)) {
-        prev.ry() += offset;
-        hasPrev = !(filter && filter->excludeDataPoint(first - 1, logicalX(first - 1, prev)));
-        if (hasPrev)
-            prevRegion = regionCode(prev, w, h);
+    if (convert(first - 1, t.prev)) {
+        t.prev.ry() += offset;
+        t.hasPrev = !(filter && filter->excludeDataPoint(first - 1, logicalX(first - 1, t.prev)));
+        if (t.hasPrev)
+            t.prevRegion = regionCode(t.prev, w, h);
     }
 }
 
@@ -301,16 +375,16 @@ int DataSetPainter::runEnd(int i) const
 
 // -------------------------------------------------- the steps of a point
 
-Q_ALWAYS_INLINE void DataSetPainter::drawPoint(int i, bool lookChanged, E_SYMBOL symbol)
+Q_ALWAYS_INLINE void DataSetPainter::drawPoint(Trail& t, int i, bool lookChanged, E_SYMBOL symbol)
 {
     if (lookChanged)
-        lineShown = canvas.setDataSetLook(dataSet, painter, i, line);
+        t.lineShown = canvas.setDataSetLook(dataSet, painter, i, line);
 
     QPoint p;
     const bool ok = convert(i, p);
     const int viewportX = ok ? logicalX(i, p) : 0;
     if (!ok || (filter && filter->excludeDataPoint(i, viewportX))) {
-        skipUnusablePoint(i);
+        skipUnusablePoint(t, i);
         return;
     }
     if (listener)
@@ -318,20 +392,20 @@ Q_ALWAYS_INLINE void DataSetPainter::drawPoint(int i, bool lookChanged, E_SYMBOL
     p.ry() += offset;
     const int region = regionCode(p, w, h);
     notePoint(i, p, region, viewportX, symbol);
-    joinToPrevious(i, p, region, lookChanged);
-    prev = p;
-    prevRegion = region;
-    hasPrev = true;
+    joinToPrevious(t, i, p, region, lookChanged);
+    t.prev = p;
+    t.prevRegion = region;
+    t.hasPrev = true;
 }
 
 // A point that is not drawn (unusable value or filtered out) cuts the line.
-void DataSetPainter::skipUnusablePoint(int i)
+void DataSetPainter::skipUnusablePoint(Trail& t, int i)
 {
     // An unjoined point without a symbol would vanish: mark it with a dash.
-    if (hasPrev && isolation != Isolation::Joined && prevRegion == 0 && !symbolShownAt(i - 1))
-        dashAt(prev);
-    hasPrev = false;
-    isolation = Isolation::Unjoined;
+    if (t.hasPrev && t.isolation != Isolation::Joined && t.prevRegion == 0 && !symbolShownAt(i - 1))
+        dashAt(t.prev);
+    t.hasPrev = false;
+    t.isolation = Isolation::Unjoined;
 }
 
 // What a point shows besides its line: the marker on a y change, its entry
@@ -363,7 +437,7 @@ Q_ALWAYS_INLINE void DataSetPainter::notePoint(int i, QPoint p, int region, int 
 
 // The line (or bar) from the previous point to p, with the pen of its start
 // point; after a change of appearance p's pen becomes the one kept.
-Q_ALWAYS_INLINE void DataSetPainter::joinToPrevious(int i, QPoint p, int region, bool lookChanged)
+Q_ALWAYS_INLINE void DataSetPainter::joinToPrevious(Trail& t, int i, QPoint p, int region, bool lookChanged)
 {
     // Only a change of appearance needs the pen kept (a QPen costs two
     // atomic reference count changes, too much for every point).
@@ -371,21 +445,23 @@ Q_ALWAYS_INLINE void DataSetPainter::joinToPrevious(int i, QPoint p, int region,
     if (lookChanged)
         curPen = painter->pen();
     bool lineConsidered = false;
-    if (hasPrev && lineShown && (p.x() >= prev.x() || !canvas.skipBackwardLines)) {
+    if (t.hasPrev && t.lineShown && (p.x() >= t.prev.x() || !canvas.skipBackwardLines)) {
         lineConsidered = true;
         if (lookChanged && penSaved)
             painter->setPen(savedPen); // a line takes the pen of its start point
-        if (barMode)
+        if (barMode) {
+            prev = t.prev;
             drawBar(p);
-        else if (p != prev || lookChanged)
-            joinWithLine(i, p, region);
+        } else if (p != t.prev || lookChanged) {
+            joinWithLine(t, i, p, region);
+        }
     }
     if (!lineConsidered && ySize == 1 && colorBar)
         emitLine(p, QPoint(p.x() + devicePixels(10), p.y()));
     if (lookChanged) {
         if (penSaved)
             painter->setPen(savedPen);
-        flushColumnLine();
+        flushColumnLine(t);
         painter->setPen(*curPen);
         savedPen = *curPen;
         penSaved = true;
@@ -394,35 +470,35 @@ Q_ALWAYS_INLINE void DataSetPainter::joinToPrevious(int i, QPoint p, int region,
 
 // A segment to the previous point: none across a gap, merged into the
 // pending vertical line within one pixel column, else clipped and drawn.
-Q_ALWAYS_INLINE void DataSetPainter::joinWithLine(int i, QPoint p, int region)
+Q_ALWAYS_INLINE void DataSetPainter::joinWithLine(Trail& t, int i, QPoint p, int region)
 {
     auto out = [this](QPoint a, QPoint b) { emitLine(a, b); };
     if (gapsPossible && xs(i) - xs(i - 1) > gapThreshold) {
-        noteGap(i);
-    } else if (p.x() == prev.x()) {
-        isolation = Isolation::Joined;
+        noteGap(t, i);
+    } else if (p.x() == t.prev.x()) {
+        t.isolation = Isolation::Joined;
         if (0 <= p.x() && p.x() < w)
-            accumulateVertical(canvas.verticalAccumulatedLine, p.x(), prev.y(), std::min(prev.y(), p.y()),
-                               std::max(prev.y(), p.y()), h, out);
+            accumulateVertical(t.column, p.x(), t.prev.y(), std::min(t.prev.y(), p.y()), std::max(t.prev.y(), p.y()),
+                               h, [this](QPoint a, QPoint b) { emitColumnLine(a, b); });
     } else {
-        flushColumnLine();
-        isolation = Isolation::Joined;
-        drawClipped(canvas, prev, p, prevRegion, region, w, h, out);
+        flushColumnLine(t);
+        t.isolation = Isolation::Joined;
+        drawClipped(canvas, t.prev, p, t.prevRegion, region, w, h, out);
     }
 }
 
 // A gap wider than the threshold before point i.  The previous point stays
 // visible through its line when it was joined to its own predecessor;
 // otherwise it is joined to nothing and, without a symbol, gets a dash.
-void DataSetPainter::noteGap(int i)
+void DataSetPainter::noteGap(Trail& t, int i)
 {
-    if (isolation == Isolation::Joined) {
-        isolation = Isolation::Unjoined;
+    if (t.isolation == Isolation::Joined) {
+        t.isolation = Isolation::Unjoined;
         return;
     }
-    isolation = Isolation::UnjoinedRun;
-    if (prevRegion == 0 && !symbolShownAt(i - 1))
-        dashAt(prev);
+    t.isolation = Isolation::UnjoinedRun;
+    if (t.prevRegion == 0 && !symbolShownAt(i - 1))
+        dashAt(t.prev);
 }
 
 // A colour bar from the previous point towards p, its length held between
@@ -447,8 +523,11 @@ void DataSetPainter::drawBar(QPoint p)
 // which are the rows of the smallest and largest values because the
 // conversion to pixels is monotonic.  A column with an unusable value or a
 // gap wider than the threshold is stepped through point by point.
-void DataSetPainter::drawColumns(int start, int stop)
+void DataSetPainter::drawColumns(Trail& trail, int start, int stop)
 {
+    // Worked on as a local copy: the caller's trail is reached through a
+    // reference, which every call the compiler cannot see into might change.
+    Trail t = trail;
     double const* xr = xs.raw;
     double const* yr = ys.raw;
     // Dense data: the extremes of a column come from per-block extremes.
@@ -456,6 +535,12 @@ void DataSetPainter::drawColumns(int start, int stop)
     const double pointsPerPixel = (stop - start + 1) / spanned;
     BlockMinMaxCache* cache = pointsPerPixel >= kDenseColumnPoints ? canvas.getExtremaCache(dataSet) : nullptr;
     batching = linesDrawnOneByOne(painter);
+    columnRectHalfWidth = batching ? evenPenHalfWidth(painter) : 0;
+    if (columnRectHalfWidth > 0) {
+        columnRectCap = painter->pen().capStyle() == Qt::SquareCap ? columnRectHalfWidth : 0;
+        columnRectArea = unclippedArea(painter, w, h);
+        columnRectColor = painter->pen().color();
+    }
     int i = start;
     while (i <= stop) {
         const int column = roundClamped(pixelX(xr[i]));
@@ -477,17 +562,19 @@ void DataSetPainter::drawColumns(int start, int stop)
             usable = !fold.gap;
         }
         if (j == i) {
-            drawPoint(i, false, SYMBOL_NONE);
+            drawPoint(t, i, false, SYMBOL_NONE);
         } else if (!usable || std::isnan(yr[i]) || (gapsPossible && xr[j] - xr[i] > gapThreshold)) {
             for (int k = i; k <= j; ++k)
-                drawPoint(k, false, SYMBOL_NONE);
+                drawPoint(t, k, false, SYMBOL_NONE);
         } else {
-            mergeColumn(column, i, j, lo, hi);
+            mergeColumn(t, column, i, j, lo, hi);
         }
         i = j + 1;
     }
     flushBatch();
     batching = false;
+    columnRectHalfWidth = 0;
+    trail = t;
 }
 
 // The last index of the column that starts at i: the last point whose
@@ -522,32 +609,32 @@ Q_ALWAYS_INLINE void DataSetPainter::prefetchNextColumn(int i, int j, int stop) 
 // Points i..j of one pixel column with usable values lo..hi: i joins the
 // previous column, the rest widen the column's vertical line, and j is the
 // point the next column joins.
-Q_ALWAYS_INLINE void DataSetPainter::mergeColumn(int column, int i, int j, double lo, double hi)
+Q_ALWAYS_INLINE void DataSetPainter::mergeColumn(Trail& t, int column, int i, int j, double lo, double hi)
 {
-    drawPoint(i, false, SYMBOL_NONE);
+    drawPoint(t, i, false, SYMBOL_NONE);
     int yLo = roundClamped(pixelY(lo)) + offset;
     int yHi = roundClamped(pixelY(hi)) + offset;
     if (yLo > yHi)
         std::swap(yLo, yHi);
     if (yLo != yHi) {
-        isolation = Isolation::Joined;
+        t.isolation = Isolation::Joined;
         if (0 <= column && column < w)
-            accumulateVertical(canvas.verticalAccumulatedLine, column, prev.y(), yLo, yHi, h,
-                               [this](QPoint a, QPoint b) { emitLine(a, b); });
+            accumulateVertical(t.column, column, t.prev.y(), yLo, yHi, h,
+                               [this](QPoint a, QPoint b) { emitColumnLine(a, b); });
     }
-    prev = QPoint(column, roundClamped(pixelY(ys.raw[j])) + offset);
-    prevRegion = regionCode(prev, w, h);
+    t.prev = QPoint(column, roundClamped(pixelY(ys.raw[j])) + offset);
+    t.prevRegion = regionCode(t.prev, w, h);
 }
 
 // ---------------------------------------------------------- the end
 
 // The last point of a complete data set, joined to nothing before it,
 // would vanish without a symbol: it gets a dash.
-void DataSetPainter::endDash()
+void DataSetPainter::endDash(Trail const& t)
 {
-    if (dataSet->isComplete() && isolation == Isolation::Unjoined && hasPrev && prevRegion == 0 && last >= 0
+    if (dataSet->isComplete() && t.isolation == Isolation::Unjoined && t.hasPrev && t.prevRegion == 0 && last >= 0
         && !symbolShownAt(last))
-        dashAt(prev);
+        dashAt(t.prev);
 }
 
 // What the next incremental pass continues from.

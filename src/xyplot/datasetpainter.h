@@ -109,6 +109,27 @@ public:
 private:
     using Isolation = XYCanvas::PointIsolation;
 
+    /// What a parallel line carries from one point to the next.  It is a
+    /// local of drawParallelLine(), handed to the steps by reference, not a
+    /// set of members: the compiler may then keep it in registers across the
+    /// painter's and the caches' calls, where members reached through this
+    /// would be stored and read back around every such call.
+    struct Trail
+    {
+        /// The last point drawn, in upward device pixels.
+        QPoint prev;
+        /// Its region code (0 inside the viewport).
+        int prevRegion = 0;
+        /// Whether there is such a point to join the next one to.
+        bool hasPrev = false;
+        /// Whether the look draws lines at the current point.
+        bool lineShown = true;
+        /// How the last point is joined to its neighbours (decides dashes).
+        Isolation isolation;
+        /// The pending vertical line of the current pixel column.
+        XYCanvas::VerticalAccumulatedLine column;
+    };
+
     /// Reads the values of an array in the drawing loop: plain double
     /// storage straight from memory (when allowed), other double storage
     /// without a virtual call, anything else through getValue().
@@ -135,26 +156,26 @@ private:
 
     // One of the parallel lines: its pen and predecessor, then its runs.
     void drawParallelLine(int line);
-    void takePredecessor();
+    void takePredecessor(Trail& t);
     int runEnd(int i) const;
 
     // The steps for one point.
-    void drawPoint(int i, bool lookChanged, E_SYMBOL symbol);
-    void skipUnusablePoint(int i);
+    void drawPoint(Trail& t, int i, bool lookChanged, E_SYMBOL symbol);
+    void skipUnusablePoint(Trail& t, int i);
     void notePoint(int i, QPoint p, int region, int viewportX, E_SYMBOL symbol);
-    void joinToPrevious(int i, QPoint p, int region, bool lookChanged);
-    void joinWithLine(int i, QPoint p, int region);
-    void noteGap(int i);
+    void joinToPrevious(Trail& t, int i, QPoint p, int region, bool lookChanged);
+    void joinWithLine(Trail& t, int i, QPoint p, int region);
+    void noteGap(Trail& t, int i);
     void drawBar(QPoint p);
 
     // The per-column path for dense runs.
-    void drawColumns(int start, int stop);
+    void drawColumns(Trail& trail, int start, int stop);
     int columnEndByBlocks(int i, double boundary, int stop, double pointsPerPixel) const;
     void prefetchNextColumn(int i, int j, int stop) const;
-    void mergeColumn(int column, int i, int j, double lo, double hi);
+    void mergeColumn(Trail& t, int column, int i, int j, double lo, double hi);
 
     // The end of a pass.
-    void endDash();
+    void endDash(Trail const& t);
     void closingLine();
     void handOver();
 
@@ -167,9 +188,10 @@ private:
     bool symbolShownAt(int i) const;
     E_SYMBOL effectiveSymbol(E_SYMBOL symbol) const;
     void emitLine(QPoint a, QPoint b);
+    void emitColumnLine(QPoint a, QPoint b);
     void flushBatch();
     void dashAt(QPoint point) { emitLine(point, QPoint(point.x() + dashLength, point.y())); }
-    void flushColumnLine();
+    void flushColumnLine(Trail& t);
 
     XYCanvas& canvas;
     QPainter* painter;
@@ -224,16 +246,16 @@ private:
     int dashLength;
     bool columnPathAllowed;
 
-    // State of the parallel line being drawn.
+    // The parallel line being drawn (what changes from point to point is
+    // its Trail).
     int line = 0;
     int offset = 0;
     int logicalOffset = 0;
     QPen savedPen;
     bool penSaved = false;
-    bool lineShown = true;
-    bool hasPrev = false;
+    /// The start of the colour bar drawBar() draws: the trail's previous point.
     QPoint prev;
-    int prevRegion = 0;
+    /// How the last point drawn is joined, handed to the next pass.
     Isolation isolation;
 
     // Lines go straight to the painter, or, on the per-column path, in
@@ -241,6 +263,18 @@ private:
     static constexpr int kLineBatch = 256;
     QVarLengthArray<QLine, kLineBatch> batch;
     bool batching = false;
+    /// On the per-column path with a pen of an even number of device pixels:
+    /// half its width, by which the rectangle of a column's vertical line
+    /// reaches either side of the column (0 when they are stroked as lines).
+    int columnRectHalfWidth = 0;
+    /// How far the pen's caps reach beyond a line's ends.
+    int columnRectCap = 0;
+    /// Where such a rectangle matches the stroked line: inside the device
+    /// and the painter's clip, in upward device pixels.
+    QRect columnRectArea;
+    /// The pen's colour, which the rectangles are filled with.
+    QColor columnRectColor;
+    QVarLengthArray<QRect, kLineBatch> columnRects;
 };
 
 #endif
