@@ -78,11 +78,9 @@ private slots:
             xs.append(i * 0.01);
             ys.append(50 + 30 * std::sin(i * 0.0005) + noise(random));
         }
-        const Bounds view(0, 200, 0, 100);
         CanvasFixture f;
         f.addDataSet(xs, ys);
-        f.showAll(view);
-        const QImage single = f.render(200, 100);
+        const QImage single = f.renderView(Bounds(0, 200, 0, 100), 200, 100);
         const QImage twice = f.render(200, 100, 2.0);
         const QImage scaledDown = twice.scaled(200, 100, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         int differing = 0;

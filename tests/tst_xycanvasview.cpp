@@ -272,8 +272,7 @@ private slots:
         f.addDataSet({0, 1000}, {0, 100});
         f.canvas->resize(400, 300);
         f.canvas->updateBounds();
-        f.showAll(Bounds(0, 1000, 0, 100));
-        f.render(400, 300);
+        f.renderView(Bounds(0, 1000, 0, 100), 400, 300);
         const QPointF mouse(100, 75);
         auto worldAt = [&](QPointF p) {
             return QPointF(f.canvas->convertXViewportToWorld(p.x()), f.canvas->convertYViewportToWorld(p.y(), false));
