@@ -26,7 +26,11 @@ REMOVED = {
     "tst_xyplot::renderedTitlesAndCaption", "tst_xyplot::renderedMarkerLabelsKeepTheCanvasFont",
     "tst_xyplot::renderedLegendAndHopelessSizes",
     "tst_xycanvasmouse::rubberBandZoom", "tst_xycanvasmouse::panning",
-    "tst_lineargrid::tickSpacingAndOffset", "tst_lineargrid::decimalsAndLabels",
+    "tst_lineargrid::tickSpacingAndOffset", "tst_lineargrid::decimalsAndLabels", "tst_lineargrid::labelTextFollowsLocale",
+    "tst_xycanvasdrawing::pointsInOneColumnBecomeOneLine", "tst_xycanvasdrawing::gapsAndInvalidPoints",
+    "tst_xycanvasview::followPolicy", "tst_xycanvasview::manualPolicyAndPolicySignals",
+    "tst_xycanvasdrawing::markerLayers", "tst_xycanvasdrawing::ellipsesAtAnyAspectRatio",
+    "tst_xycanvashidpi::denseCurveKeepsItsShapeWithTwiceTheColumns", "tst_xycanvashidpi::hitTestIsTheSameAtEveryRatio",
 }
 # Test functions rewritten (shortened) since the runs: their kills count only where CHECKED says the
 # new version was seen to kill the mutant again.

@@ -102,10 +102,7 @@ private slots:
         QCOMPARE(xSpy.count(), 0);
         // Its viewport fields stay swapped until the next computation.
         QCOMPARE(QList<int>({xGrid.getViewportWidth(), xGrid.getViewportHeight()}), QList<int>({300, 500}));
-    }
 
-    void labelTextFollowsLocale()
-    {
         LinearGrid grid(VERTICAL, nullptr);
         QCOMPARE(grid.getLabel(0.25, -1), QString("0.3"));
         QCOMPARE(grid.getLabel(-0.25, -1), QString("-0.2")); // halves round upwards
