@@ -26,6 +26,13 @@ REMOVED = {
     "tst_xyplot::renderedTitlesAndCaption", "tst_xyplot::renderedMarkerLabelsKeepTheCanvasFont",
     # third review (merged into tst_xydataset::signalRelaysAndLookReplacement)
     "tst_xydataset::signalRelays", "tst_xydataset::lookReplacement",
+    "tst_xyplot::renderedLegendAndHopelessSizes",
+    "tst_xycanvasmouse::rubberBandZoom", "tst_xycanvasmouse::panning",
+    "tst_lineargrid::tickSpacingAndOffset", "tst_lineargrid::decimalsAndLabels", "tst_lineargrid::labelTextFollowsLocale",
+    "tst_xycanvasdrawing::pointsInOneColumnBecomeOneLine", "tst_xycanvasdrawing::gapsAndInvalidPoints",
+    "tst_xycanvasview::followPolicy", "tst_xycanvasview::manualPolicyAndPolicySignals",
+    "tst_xycanvasdrawing::markerLayers", "tst_xycanvasdrawing::ellipsesAtAnyAspectRatio",
+    "tst_xycanvashidpi::denseCurveKeepsItsShapeWithTwiceTheColumns", "tst_xycanvashidpi::hitTestIsTheSameAtEveryRatio",
 }
 # Test functions rewritten (shortened) since the runs: their kills count only where CHECKED says the
 # new version was seen to kill the mutant again.
@@ -47,6 +54,7 @@ REWRITTEN = {
     "tst_xycanvashidpi::followsItsWindowToAScreenOfAnotherRatio", "tst_lineargrid::tickSpacingAndOffset",
     "tst_lineargrid::decimalsAndLabels", "tst_lineargrid::gridLinesAndLabelsInPlot", "tst_lineargrid::degenerateExtents",
     "tst_xyscale::blankUntilGivenTicks", "tst_xyscale::yAxisTicksLabelsAndHiding", "tst_xyscale::xAxisTicksAndLabels",
+    "tst_xylegend::namesArePlainText", "tst_xyscale::repaintsOnlyOnChange",
     "tst_xyscale::fixedLabels", "tst_plotexport::svgKeepsTheLayout", "tst_plotexport::pdfHasTextOnePageAndTheCurves",
     "tst_plotexport::rasterFilesResolutionAndErrors", "tst_verticallabel::textReadsUpwards",
     # third review: the storage and look model runs, the time plots, and the debug layer's test,
@@ -121,6 +129,11 @@ CHECKED = {             # mutant id -> rewritten function seen killing it
     "src/timeplot/timeplotwidget.cpp:49:4:drop-statement": "tst_timeplotwidget::statisticsLineAndMarkerBounds",
     "src/xyplot/viewsynchronizer.cpp:99:16:logic || -> &&": "tst_viewsynchronizer::removedAndDeletedCanvases",
     "src/xyplot/blockminmaxcache.cpp:161:32:swap std::min -> std::max": "tst_blockminmaxcache::followsRandomChanges",
+    # fourth review: functions merged under a new name, or whose other killers were rewritten
+    "src/xyplot/xycanvas.cpp:558:8:drop-statement": "tst_xycanvasview::scrollBarsAndZoomButtons",
+    "src/xyplot/xycanvas.cpp:1084:8:drop-statement": "tst_xycanvasview::scrollBarsAndZoomButtons",
+    "src/xyplot/xycanvasdrawing.cpp:78:4:drop-statement": "tst_xycanvasfastpath::columnsMatchPointByPoint",
+    "src/xyplot/xycanvasdrawing.cpp:608:28:drop-statement": "tst_xycanvasfastpath::columnsMatchPointByPoint",
 }
 KILLED_BY_NEW_TESTS = {
     "src/look/look.cpp:74:26:cmp < -> <=": "tst_look::signalsAndDefaults",

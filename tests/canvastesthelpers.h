@@ -48,6 +48,8 @@ struct CanvasFixture
 
     /// Shows the data and view bounds given.
     void showAll(Bounds const& view) { canvas->setBounds(view, view, true); }
+    /// Shows the view and paints it, as render() does.
+    QImage renderView(Bounds const& view, int width, int height) { showAll(view); return render(width, height); }
 
     /// Paints the canvas into a white image of the given logical size and
     /// device pixel ratio (a full redraw happens whenever the size, the ratio

@@ -35,7 +35,6 @@ inline int countPixels(QImage const& image, QColor color, QRect area = QRect())
 
 inline int darkPixels(QImage const& image, QRect area = QRect()) { return countPixels(image, isDark, area); }
 
-inline int darkPixelsInColumn(QImage const& image, int x) { return darkPixels(image, QRect(x, 0, 1, image.height())); }
 
 /// Bounding box of the pixels of the area that satisfy the predicate (invalid when there are none).
 template <typename Predicate>

@@ -38,7 +38,7 @@ private slots:
         QCOMPARE(MemLeakTracer::getInstance()->liveCount("XYAbstractGrid"), 0);
     }
 
-    void tickSpacingAndOffset()
+    void tickSpacingDecimalsAndLabels()
     {
         QImage image(500, 300, QImage::Format_RGB32);
         QPainter painter(&image);
@@ -60,13 +60,8 @@ private slots:
         yGrid.computeParameters(&painter, -1e9, 10, 1e9, 110);
         QCOMPARE(yGrid.getTickSpacing(), 60.0);
         QCOMPARE(yGrid.getTickOffset(), -30.0);
-    }
 
-    void decimalsAndLabels()
-    {
-        QImage image(500, 300, QImage::Format_RGB32);
-        QPainter painter(&image);
-        LinearGrid yGrid(HORIZONTAL, nullptr);
+        // Decimals and label texts of the y-axis grid.
         yGrid.setLabelType(LABEL_ON_SCALE);
         QSignalSpy spy(&yGrid, &XYAbstractGrid::numberOfDecimalsChanged);
         const QList<QString>* labels = yGrid.getLabels();
@@ -107,10 +102,7 @@ private slots:
         QCOMPARE(xSpy.count(), 0);
         // Its viewport fields stay swapped until the next computation.
         QCOMPARE(QList<int>({xGrid.getViewportWidth(), xGrid.getViewportHeight()}), QList<int>({300, 500}));
-    }
 
-    void labelTextFollowsLocale()
-    {
         LinearGrid grid(VERTICAL, nullptr);
         QCOMPARE(grid.getLabel(0.25, -1), QString("0.3"));
         QCOMPARE(grid.getLabel(-0.25, -1), QString("-0.2")); // halves round upwards

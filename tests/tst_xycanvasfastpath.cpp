@@ -186,8 +186,7 @@ private slots:
         const Series start{all.x.mid(0, 150000), all.y.mid(0, 150000), {}};
         Pair pair;
         pair.add(start, Qt::darkBlue, 1, 1);
-        XYDataSet* fastSet = pair.fast.dataSets.first();
-        XYDataSet* slowSet = pair.slow.dataSets.first();
+        XYDataSet *fastSet = pair.fast.dataSets.first(), *slowSet = pair.slow.dataSets.first();
         auto compare = [&](char const* what) {
             const QImage fast = pair.fast.render(width, height);
             const QImage slow = pair.slow.render(width, height);

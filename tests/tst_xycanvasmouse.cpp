@@ -16,9 +16,7 @@ namespace {
 void prepare(CanvasFixture& f)
 {
     f.canvas->resize(400, 300);
-    const Bounds view(0, 400, 0, 300);
-    f.showAll(view);
-    f.render(400, 300);
+    f.renderView(Bounds(0, 400, 0, 300), 400, 300);
 }
 
 // Moves with the given buttons held; a press or release is one of the left button.
@@ -112,7 +110,7 @@ private slots:
         QCOMPARE(spy.count(), before + 1);
     }
 
-    void rubberBandZoom()
+    void rubberBandZoomAndPanning()
     {
         CanvasFixture f;
         f.addDataSet({0, 400}, {0, 300});
@@ -147,13 +145,8 @@ private slots:
         send(f.canvas.get(), QEvent::MouseButtonRelease, QPointF(152, 300));
         const Bounds narrow = f.canvas->getViewBounds();
         QVERIFY(view.count() == 2 && narrow.minX == 100 && narrow.maxX == 200 && narrow.maxY < zoomed.maxY);
-    }
 
-    void panning()
-    {
-        CanvasFixture f;
-        f.addDataSet({0, 400}, {0, 300});
-        prepare(f);
+        // Panning with the open-hand cursor.
         f.canvas->setBounds(Bounds(0, 400, 0, 300), Bounds(100, 200, 100, 200), true);
         f.render(400, 300);
         f.canvas->setHorizontalViewBoundsUpdatePolicy(XYCanvas::ManualViewBounds, false);
@@ -164,8 +157,8 @@ private slots:
         move(f.canvas.get(), QPointF(240, 120), Qt::LeftButton);
         // The data follow the mouse: 40 pixels right is 10 units left in a 100-unit view.
         // Mouse up 30 pixels: the data move up, the view down.
-        const Bounds view = f.canvas->getViewBounds();
-        QCOMPARE(QList<double>({view.minX, view.maxX, view.minY}), QList<double>({90, 190, 90}));
+        const Bounds panned = f.canvas->getViewBounds();
+        QCOMPARE(QList<double>({panned.minX, panned.maxX, panned.minY}), QList<double>({90, 190, 90}));
         send(f.canvas.get(), QEvent::MouseButtonRelease, QPointF(240, 120));
         QCOMPARE(f.canvas->cursor().shape(), Qt::OpenHandCursor);
     }
@@ -178,8 +171,7 @@ private slots:
         f.canvas->setGrid(VERTICAL, &xGrid, false);
         f.canvas->setGrid(HORIZONTAL, &yGrid, false);
         f.canvas->resize(400, 300);
-        f.showAll(Bounds(0, 150, 0, 0.5));
-        f.render(400, 300);
+        f.renderView(Bounds(0, 150, 0, 0.5), 400, 300);
         QSignalSpy text(f.canvas.get(), &XYCanvas::mouseMoved);
         QSignalSpy numbers(f.canvas.get(), &XYCanvas::mouseCoords);
         move(f.canvas.get(), QPointF(200, 150));

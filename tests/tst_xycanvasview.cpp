@@ -85,7 +85,7 @@ private slots:
         }
     }
 
-    void followPolicy()
+    void updatePolicies()
     {
         // A view of the first 100 follows a newer point; when the data bounds jump
         // ahead it follows them and widens to keep the newest point.
@@ -107,10 +107,8 @@ private slots:
             QCOMPARE(f.canvas->getHorizontalViewBoundsUpdatePolicy(), XYCanvas::FollowViewBounds);
             QVERIFY(viewSpy.count() == 1 && causedByPolicy && !f.canvas->viewBoundsChangeCausedByPolicy());
         }
-    }
 
-    void manualPolicyAndPolicySignals()
-    {
+        // Manual, full and locked policies and their change signal.
         CanvasFixture f;
         f.addDataSet({0, 100}, {0, 1});
         f.canvas->updateBounds();
@@ -272,8 +270,7 @@ private slots:
         f.addDataSet({0, 1000}, {0, 100});
         f.canvas->resize(400, 300);
         f.canvas->updateBounds();
-        f.showAll(Bounds(0, 1000, 0, 100));
-        f.render(400, 300);
+        f.renderView(Bounds(0, 1000, 0, 100), 400, 300);
         const QPointF mouse(100, 75);
         auto worldAt = [&](QPointF p) {
             return QPointF(f.canvas->convertXViewportToWorld(p.x()), f.canvas->convertYViewportToWorld(p.y(), false));

@@ -399,7 +399,7 @@ private slots:
         QCOMPARE(f.plot->getHorizontalScale()->minimumWidth(), yScaleW);
     }
 
-    void renderedTitlesCaptionAndMarkerLabels()
+    void renderedTextsAndLegend()
     {
         // The y-axis title whenever there is one, the x-axis title only when asked,
         // each 1.5 title-font heights.
@@ -440,15 +440,11 @@ private slots:
         const int normal = labelHeight(f.settings);
         QVERIFY(normal > 3);
         QCOMPARE(labelHeight(print), normal);
-    }
 
-    void renderedLegendAndHopelessSizes()
-    {
         // The legend: at most a third of the width, right of the canvas column.
-        RenderFixture f;
         f.add(makeDataSet("G05 L1", 20, Qt::darkGreen));
         f.plot->addLegend(true, LEGEND_RIGHT, nullptr);
-        const QImage image = f.render(QSize(1200, 800), f.settings, true);
+        image = f.render(QSize(1200, 800), f.settings, true);
         const int right = darkBox(image, QRect(0, 5, 1200, 1)).right();
         QVERIFY(right >= 800 && right < 1190 && darkBox(image, QRect(right + 2, 0, 1200, 800)).isValid());
         QCOMPARE(darkBox(image, QRect(right, 0, 1, 800 - f.xScaleH)).height(), 800 - f.xScaleH);

@@ -170,23 +170,21 @@ private slots:
         QCoreApplication::processEvents();
         scale.paints = 0;
 
-        QList<QString> texts{"0", "1", "2"};
-        scale.drawScale(50, -10, 5, &texts);
-        QTRY_COMPARE(scale.paints, 1);
-        scale.drawScale(50, -10, 5, &texts);
-        QTest::qWait(50);
-        QCOMPARE(scale.paints, 1);
-        texts[2] = "2.0"; // a text
-        scale.drawScale(50, -10, 5, &texts);
-        QTRY_COMPARE(scale.paints, 2);
-        scale.drawScale(50, -12, 5, &texts); // the offset
-        QTRY_COMPARE(scale.paints, 3);
-        // Without labels nothing can be compared: every call repaints.
-        QList<QString> none;
-        for (int paints : {4, 5}) {
-            scale.drawScale(50, -12, 5, &none);
+        // Each call has had time to repaint before the count is read.
+        auto expect = [&](double offset, QList<QString>* labels, int paints) {
+            scale.drawScale(50, offset, 5, labels);
+            QTest::qWait(50);
             QTRY_COMPARE(scale.paints, paints);
-        }
+        };
+        QList<QString> texts{"0", "1", "2"}, none;
+        expect(-10, &texts, 1);
+        expect(-10, &texts, 1); // the same call again: nothing
+        texts[2] = "2.0"; // a text
+        expect(-10, &texts, 2);
+        expect(-12, &texts, 3); // the offset
+        // Without labels nothing can be compared: every call repaints.
+        expect(-12, &none, 4);
+        expect(-12, &none, 5);
     }
 
     void fixedLabels()
