@@ -105,10 +105,9 @@ void TestCompressedDataArray::randomOperationsAgainstModel()
         auto* c = static_cast<IntArray*>(a);
         if (!c->testRepresentationInvariant() || Chunk::liveChunks() - live != c->chunkCount())
             return false;
-        for (int i = 0; i < c->dataSize(); ++i) {
+        for (int i = 0; i < c->dataSize(); ++i)
             if (!arraymodel::same(c->getValue(i), c->holdsDoNotUseValue(i) ? arraymodel::NaN : c->getTypedValue(i)))
                 return false;
-        }
         return true;
     };
     // Seeds 23 to 25 with the marker -7, 25 with extreme values too.

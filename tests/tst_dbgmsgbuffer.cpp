@@ -29,11 +29,7 @@ class TestDbgMsgBuffer : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        DbgDump_setTraceBuffer(nullptr, 0);
-        DbgDump_enableDump(true);
-    }
+    void cleanup() { DbgDump_setTraceBuffer(nullptr, 0), DbgDump_enableDump(true); }
     void nodeSizes();
     void randomPushesKeepAConsistentRing();
     void dumpLines();

@@ -33,11 +33,7 @@ void unlockFn(void*) { --lockDepth; }
 void threadNameFn(char* buffer, int size) { std::snprintf(buffer, size_t(size), "worker"); }
 unsigned long long timeFn() { return clockValue; }
 void logOpenedFn(FILE* stream) { logStreams.push_back(stream); }
-void outputFn(const char* text, int stream)
-{
-    delivered.emplace_back(text, stream);
-    lockDepths.push_back(lockDepth);
-}
+void outputFn(const char* text, int stream) { delivered.emplace_back(text, stream), lockDepths.push_back(lockDepth); }
 const char* getenvFn(const char* name)
 {
     auto it = environment.find(name);

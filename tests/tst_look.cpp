@@ -276,10 +276,9 @@ void TestLook::randomizedAgainstModel()
                 const Slot& first = n ? ref[0] : tail;
                 if (first.covered)
                     expected.insert(first.entry);
-                for (int i = 1; i <= n; ++i) {
+                for (int i = 1; i <= n; ++i)
                     if (startsAt(i))
                         expected.insert(i < n ? ref[i].entry : tail.entry);
-                }
                 if (f.look->getPresentLookEntries() != expected)
                     QFAIL(qPrintable(where + "present entries differ from the remaining changes"));
             }

@@ -25,21 +25,12 @@ signals:
     void connectFirstLast(bool on);
 
 public slots:
-    void drawMouseCoords(const QString x, const QString y)
-    {
-        xText = x;
-        yText = y;
-        ++coordinateCalls;
-    }
+    void drawMouseCoords(const QString x, const QString y) { xText = x, yText = y, ++coordinateCalls; }
 };
 
 namespace {
 
-QImage grabCanvas(XYPlot* plot)
-{
-    QCoreApplication::processEvents();
-    return plot->getCanvas()->grab().toImage();
-}
+QImage grabCanvas(XYPlot* plot) { return QCoreApplication::processEvents(), plot->getCanvas()->grab().toImage(); }
 
 bool sameBounds(Bounds const& a, Bounds const& b)
 {

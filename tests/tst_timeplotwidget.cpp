@@ -44,10 +44,8 @@ int countColour(QImage const& image, QRect const& area, QColor colour)
 {
     int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            QColor const c = image.pixelColor(x, y);
-            count += qAbs(c.hue() - colour.hue()) < 10 && c.saturation() > 100 ? 1 : 0;
-        }
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += qAbs(image.pixelColor(x, y).hue() - colour.hue()) < 10 && image.pixelColor(x, y).saturation() > 100;
     return count;
 }
 

@@ -39,11 +39,7 @@ struct Canvases
         }
     }
     XYCanvas* operator[](int i) const { return plots[size_t(i)]->canvas.get(); }
-    void addTo(Sync& sync) const
-    {
-        for (auto& plot : plots)
-            sync.addCanvas(plot->canvas.get());
-    }
+    void addTo(Sync& sync) const { for (auto& plot : plots) sync.addCanvas(plot->canvas.get()); }
     QList<int> viewChanges()
     {
         QList<int> result;
