@@ -72,11 +72,7 @@ struct Model
 };
 
 /// Expected answers of the five searches for query v.
-struct Expected
-{
-    int largest = -1, firstLarger = -1, nearest = -1, pos = -1;
-    double interpolated = -1.0;
-};
+struct Expected { int largest = -1, firstLarger = -1, nearest = -1, pos = -1; double interpolated = -1.0; };
 
 inline Expected expect(const Model& m, const Storage& s, double v)
 {

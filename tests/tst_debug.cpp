@@ -34,11 +34,7 @@ void threadNameFn(char* buffer, int size) { std::snprintf(buffer, size_t(size), 
 unsigned long long timeFn() { return clockValue; }
 void logOpenedFn(FILE* stream) { logStreams.push_back(stream); }
 void outputFn(const char* text, int stream) { delivered.emplace_back(text, stream), lockDepths.push_back(lockDepth); }
-const char* getenvFn(const char* name)
-{
-    auto it = environment.find(name);
-    return it == environment.end() ? nullptr : it->second;
-}
+const char* getenvFn(const char* name) { return environment.count(name) ? environment[name] : nullptr; }
 void listenerFn(int level) { heard.push_back(level); }
 void hookFn(const char* line, int length) { hooked.emplace_back(line, length); }
 

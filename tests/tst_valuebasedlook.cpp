@@ -18,11 +18,8 @@ struct Fixture
 
     explicit Fixture(bool withTable = true)
     {
-        if (!withTable)
-            return;
-        look->addTableEntry(2, Qt::red, "");
-        look->addTableEntry(0, Qt::green, "ok");
-        look->addTableEntry(1, Qt::yellow, "");
+        if (withTable) // out of order: rows are kept sorted
+            look->addTableEntry(2, Qt::red, ""), look->addTableEntry(0, Qt::green, "ok"), look->addTableEntry(1, Qt::yellow, "");
     }
     // The appearance the look gives to a newly appended y value.
     Entry at(double value)
