@@ -68,6 +68,20 @@ REWRITTEN = {
     "tst_timeplotwidget::hiddenFixModeMasksTheSeries", "tst_debug::fatalAssertionsStopTheProgram",
     "tst_debug::linesHeadersAndDelivery", "tst_debug::longLinesAreCut", "tst_debug::environmentConfiguration",
     "tst_debug::initTerminateAndLogFile",
+    # fourth pass on the same files: assertions joined, one-line helpers, the model's sortedness
+    "tst_readymadeplots::toolBarSignalsReachThePlotAndCoordinatesComeBack",
+    "tst_timeplotwidget::colourBarFiltersAndLegendRule", "tst_lineartimegrid::computedLocalOffset",
+    "tst_lineartimegrid::ticksAreLabelledAsTimes", "tst_valuebasedlook::tableLookups",
+    "tst_valuebasedlook::tableMaintenanceAndSearch", "tst_valuebasedlook::presentEntriesFollowTheNewestPoint",
+    "tst_look::signalsAndDefaults", "tst_look::presentEntriesAndLegendTexts",
+    "tst_look::fixedPositionsInterpolationAndMarkers", "tst_xydataset::referencesAndOwnership",
+    "tst_xydataset::bounds", "tst_xydataset::signalRelaysAndLookReplacement", "tst_filters::viewportMaskFilter",
+    "tst_dataarray::decimationKeepsEvenlySpacedSamples", "tst_compresseddataarray::conversion",
+    "tst_bitdataarray::storageAndStatistics", "tst_dbgmsgbuffer::nodeSizes",
+    "tst_dbgmsgbuffer::randomPushesKeepAConsistentRing", "tst_dbgmsgbuffer::dumpLines",
+    "tst_viewsynchronizer::userNavigationSpreadsInTheEnabledDirections",
+    "tst_viewsynchronizer::removedAndDeletedCanvases", "tst_viewsynchronizer::organizerScopesAndActions",
+    "tst_viewsynchronizer::settingsRoundTrip", "tst_viewsynchronizer::optionsPageAndDialog",
 }
 CHECKED = {             # mutant id -> rewritten function seen killing it
     "src/timeplot/timeplotwidget.cpp:120:8:drop-statement": "tst_timeplotwidget::axisTitleFollowsTheTimeType",
@@ -134,6 +148,16 @@ CHECKED = {             # mutant id -> rewritten function seen killing it
     "src/xyplot/xycanvas.cpp:1084:8:drop-statement": "tst_xycanvasview::scrollBarsAndZoomButtons",
     "src/xyplot/xycanvasdrawing.cpp:78:4:drop-statement": "tst_xycanvasfastpath::columnsMatchPointByPoint",
     "src/xyplot/xycanvasdrawing.cpp:608:28:drop-statement": "tst_xycanvasfastpath::columnsMatchPointByPoint",
+    # fourth pass
+    "src/look/look.cpp:295:4:drop-statement": "tst_look::presentEntriesAndLegendTexts",
+    "src/look/look.cpp:343:76:cmp == -> !=": "tst_look::presentEntriesAndLegendTexts",
+    "src/look/valuebasedlook.cpp:84:35:logic && -> ||": "tst_valuebasedlook::tableLookups",
+    "src/look/valuebasedlook.cpp:127:29:logic && -> ||": "tst_valuebasedlook::presentEntriesFollowTheNewestPoint",
+    "src/xyplot/xycanvas.cpp:984:4:drop-statement": "tst_readymadeplots::toolBarSignalsReachThePlotAndCoordinatesComeBack",
+    "lib/Core/Debug/src/dbgmsgbuffer.cpp:39:39:off-by-one drop '+ 1'": "tst_dbgmsgbuffer::nodeSizes",
+    "src/xyplot/viewsynchronizationoptionswidget.cpp:44:4:negate if": "tst_viewsynchronizer::optionsPageAndDialog",
+    "src/xyplot/viewsynchronizationorganizer.cpp:22:64:cmp <= -> <": "tst_viewsynchronizer::organizerScopesAndActions",
+    "src/xyplot/viewsynchronizationoptionswidget.cpp:104:4:drop-statement": "tst_viewsynchronizer::optionsPageAndDialog",
 }
 KILLED_BY_NEW_TESTS = {
     "src/look/look.cpp:74:26:cmp < -> <=": "tst_look::signalsAndDefaults",

@@ -50,10 +50,7 @@ struct Storage
     std::function<bool(DataArray*)> extraCheck;
 };
 
-inline bool unusable(const Storage& s, double v)
-{
-    return std::isnan(v) || (s.hasMarker && v == s.marker);
-}
+inline bool unusable(const Storage& s, double v) { return std::isnan(v) || (s.hasMarker && v == s.marker); }
 
 inline bool same(double a, double b)
 {
@@ -70,26 +67,12 @@ struct Model
     int factor = 1;
 
     int n() const { return int(values.size()); }
-    int valid() const
-    {
-        return int(std::count_if(values.begin(), values.end(), [](double v) { return !std::isnan(v); }));
-    }
-    bool reallySorted() const
-    {
-        for (int i = 0; i < n(); ++i) {
-            if (std::isnan(values[i]) || (i > 0 && values[i] < values[i - 1]))
-                return false;
-        }
-        return true;
-    }
+    int valid() const { return int(std::count_if(values.begin(), values.end(), [](double v) { return !std::isnan(v); })); }
+    bool reallySorted() const { return valid() == n() && std::is_sorted(values.begin(), values.end()); }
 };
 
 /// Expected answers of the five searches for query v.
-struct Expected
-{
-    int largest = -1, firstLarger = -1, nearest = -1, pos = -1;
-    double interpolated = -1.0;
-};
+struct Expected { int largest = -1, firstLarger = -1, nearest = -1, pos = -1; double interpolated = -1.0; };
 
 inline Expected expect(const Model& m, const Storage& s, double v)
 {
@@ -124,10 +107,9 @@ inline Expected expect(const Model& m, const Storage& s, double v)
     }
     // The storage's linear search: a NaN or marker query finds the first stored marker.
     const double key = s.linearKey(v);
-    for (int i = n - 1; i >= 0; --i) {
+    for (int i = n - 1; i >= 0; --i)
         if (unusable(s, key) ? s.hasMarker && std::isnan(x[i]) : x[i] == key)
             e.pos = i;
-    }
     return e;
 }
 
@@ -260,10 +242,9 @@ inline void run(const std::function<DataArray*()>& make, const Storage& s, unsig
             QCOMPARE(lastShift, k);
         } else if (r < 89 && m.n() > 40) {
             a->decimateKeepEven();
-            std::vector<double> kept;
-            for (int i = 0; i < m.n(); i += 2)
-                kept.push_back(m.values[i]);
-            m.values = kept;
+            for (int i = 0; 2 * i < m.n(); ++i)
+                m.values[i] = m.values[2 * i];
+            m.values.resize((m.values.size() + 1) / 2);
             m.factor *= 2;
         } else if (r < 94) {
             a->determineIsNonDecreasing();
@@ -280,10 +261,9 @@ inline void run(const std::function<DataArray*()>& make, const Storage& s, unsig
             // Percentiles (the sorted copy is built once, then kept up to date by
             // later appends) and the population moments.
             std::vector<double> usable, abs;
-            for (double v : m.values) {
+            for (double v : m.values)
                 if (!std::isnan(v))
                     usable.push_back(v), abs.push_back(std::fabs(v));
-            }
             std::sort(abs.begin(), abs.end());
             const double k = double(abs.size());
             for (double p : {NaN, -50.0, 0.0, 10.0, 50.0, 99.0, 100.0}) {

@@ -30,8 +30,7 @@ void TestDataArray::throttledVariance()
     const double v = c.getVariance();
     c.append(1000);
     c.maybeCalculateVarianceAndSkewness();
-    QVERIFY(!c.hasUptodateVarianceSkewness());
-    QCOMPARE(c.getVariance(), v);
+    QVERIFY(!c.hasUptodateVarianceSkewness() && c.getVariance() == v);
     c.ensureVarianceAndSkewness();
     QVERIFY(c.hasUptodateVarianceSkewness() && c.getVariance() > v);
 }
@@ -51,8 +50,7 @@ void TestDataArray::decimationKeepsEvenlySpacedSamples()
     };
     // With an odd capacity the newest stored sample always survives.
     DoubleArray live, odd, often;
-    QCOMPARE(produce(live, 0, 199, 7), QList<double>({0, 64, 128, 192}));
-    QCOMPARE(live.getCurrentDecimationFactor(), 64);
+    QVERIFY(produce(live, 0, 199, 7) == QList<double>({0, 64, 128, 192}) && live.getCurrentDecimationFactor() == 64);
     // When the newest stored sample sat at an odd index it is dropped, and the
     // next stored one keeps the spacing: 6 follows 4, not 7.
     QCOMPARE(produce(odd, 0, 9, 6), QList<double>({0, 2, 4, 6, 8}));
@@ -62,8 +60,7 @@ void TestDataArray::decimationKeepsEvenlySpacedSamples()
     often.append(1);
     for (int i = 0; i < 40; ++i)
         often.decimateKeepEven();
-    QCOMPARE(often.getCurrentDecimationFactor(), 1 << 30);
-    QVERIFY(!often.needsToAddValueAccordingDecimation());
+    QVERIFY(often.getCurrentDecimationFactor() == 1 << 30 && !often.needsToAddValueAccordingDecimation());
 }
 
 void TestDataArray::extremesForBounds()
@@ -108,8 +105,7 @@ void TestDataArray::memoryAccountingAndReferences()
     a->removeReference();
     QVERIFY(counted);
     a->removeReference(); // last reference of a counted array: gone
-    QVERIFY(!counted);
-    QCOMPARE(DataArray::getTotalVectorMemoryConsumption(), total0);
+    QVERIFY(!counted && DataArray::getTotalVectorMemoryConsumption() == total0);
 
     QPointer<DataArray> owned = new DoubleArray;
     owned->setReferenceCounted(false);

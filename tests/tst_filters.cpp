@@ -88,8 +88,8 @@ void TestFilters::viewportMaskFilter()
 
     listeners.append(first); // the list is read at every call
     first->drawingDataPoint(1, 10); // Show
-    first->drawingDataPoint(4, 12); // good and bad: Partial
-    first->drawingDataPoint(5, 12);
+    for (int index : {4, 5}) // good and bad: Partial
+        first->drawingDataPoint(index, 12);
     // Partial: x = 40 is nearest to the good bar point at 40, x = 50 to the bad one.
     QCOMPARE(QList<bool>({filter->excludeDataPoint(3, 10), filter->excludeDataPoint(3, 11),
                           filter->excludeDataPoint(3, 13), filter->excludeDataPoint(8, 12),
@@ -101,14 +101,13 @@ void TestFilters::viewportMaskFilter()
     second->drawingDataPoint(9, 11); // bad is shown by the second bar
     second->drawingDataPoint(0, 12);
     second->drawingDataPoint(9, 12);
-    QVERIFY(filter->excludeDataPoint(3, 11));  // second shows, first hides
-    QVERIFY(filter->excludeDataPoint(8, 12));  // x = 40: good, hidden by the second bar
-    QVERIFY(filter->excludeDataPoint(10, 12)); // x = 50: bad, hidden by the first bar
+    // Second shows, first hides; x = 40: good, hidden by the second bar; x = 50: bad, hidden by the first.
+    QVERIFY(filter->excludeDataPoint(3, 11) && filter->excludeDataPoint(8, 12) && filter->excludeDataPoint(10, 12));
 
     // Clearing the filter's cache empties every listener's mask.
     filter->clearCache();
-    QCOMPARE(first->excludeDataPointsAtViewportX(11), Mask::Uninitialized);
-    QCOMPARE(second->excludeDataPointsAtViewportX(12), Mask::Uninitialized);
+    QVERIFY(first->excludeDataPointsAtViewportX(11) == Mask::Uninitialized
+            && second->excludeDataPointsAtViewportX(12) == Mask::Uninitialized);
 }
 
 QTEST_MAIN(TestFilters)

@@ -101,8 +101,7 @@ void TestLinearTimeGrid::computedLocalOffset()
     {
         // 5 h 30 min ahead of UTC gives whole hours only; a set offset wins.
         TimeZoneScope zone("XST-5:30");
-        QCOMPARE(grid.getLocalTimeOffsetHours(0), 5.0f);
-        QCOMPARE(grid.getLabel(0, 0), QString("5:00:00"));
+        QVERIFY(grid.getLocalTimeOffsetHours(0) == 5.0f && grid.getLabel(0, 0) == "5:00:00");
         grid.setUtcOffset(5.5f);
         QCOMPARE(grid.getLabel(1250, 0), QString("5:30:01.25"));
         grid.setUtcOffset(LinearTimeGrid::kNoUtcOffset);
@@ -110,17 +109,15 @@ void TestLinearTimeGrid::computedLocalOffset()
     {
         // Behind UTC the hours are cut toward zero as well.
         TimeZoneScope zone("YST+3:30");
-        QCOMPARE(grid.getLocalTimeOffsetHours(0), -3.0f);
-        QCOMPARE(grid.getLabel(0, 0), QString("21:00:00"));
+        QVERIFY(grid.getLocalTimeOffsetHours(0) == -3.0f && grid.getLabel(0, 0) == "21:00:00");
     }
     {
         // Summer time: a July instant has a larger offset, but the whole axis
         // uses the offset at the origin, a winter day.
         TimeZoneScope zone("CET-1CEST,M3.5.0,M10.5.0/3");
         const double july = (QDateTime(QDate(1980, 7, 1), QTime(12, 0), Qt::UTC).toSecsSinceEpoch() - 315964800) * 1e3;
-        QCOMPARE(grid.getLocalTimeOffsetHours(0), 1.0f);
-        QCOMPARE(grid.getLocalTimeOffsetHours(july), 2.0f);
-        QCOMPARE(grid.getLabel(july, 0), QString("13:00:00"));
+        QVERIFY(grid.getLocalTimeOffsetHours(0) == 1.0f && grid.getLocalTimeOffsetHours(july) == 2.0f
+                && grid.getLabel(july, 0) == "13:00:00");
     }
 }
 
@@ -146,7 +143,6 @@ void TestLinearTimeGrid::ticksAreLabelledAsTimes()
     QImage image(500, 100, QImage::Format_RGB32);
     QPainter painter(&image);
     grid.drawLabels(&painter, 0, 0, 60000, 1);
-    painter.end();
     QCOMPARE(grid.getLabels()->mid(0, 4), QList<QString>({"0:00:00", "0:00:10", "0:00:02", "0:00:12"}));
 }
 

@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <memory>
+
 // The smallest host tool bar: the signals and the slot the ready-made plots
 // connect to by signature.
 class ToolBarStub : public QWidget
@@ -23,21 +25,12 @@ signals:
     void connectFirstLast(bool on);
 
 public slots:
-    void drawMouseCoords(const QString x, const QString y)
-    {
-        xText = x;
-        yText = y;
-        ++coordinateCalls;
-    }
+    void drawMouseCoords(const QString x, const QString y) { xText = x, yText = y, ++coordinateCalls; }
 };
 
 namespace {
 
-QImage grabCanvas(XYPlot* plot)
-{
-    QCoreApplication::processEvents();
-    return plot->getCanvas()->grab().toImage();
-}
+QImage grabCanvas(XYPlot* plot) { return QCoreApplication::processEvents(), plot->getCanvas()->grab().toImage(); }
 
 bool sameBounds(Bounds const& a, Bounds const& b)
 {
@@ -59,6 +52,7 @@ private slots:
 
 void TestReadyMadePlots::toolBarSignalsReachThePlotAndCoordinatesComeBack()
 {
+    std::unique_ptr<XYDataSet> data(makeDataSet("d", 100));
     ToolBarStub toolBar;
     toolBar.resize(500, 400);
     auto* frame = new ToolBarPlotWidget(&toolBar);
@@ -67,8 +61,7 @@ void TestReadyMadePlots::toolBarSignalsReachThePlotAndCoordinatesComeBack()
     frame->setXYPlot(plot);
     frame->setUpXYPlot(false, false);
     frame->resize(500, 400);
-    XYDataSet* data = makeDataSet("d", 100);
-    plot->addDataSet(data);
+    plot->addDataSet(data.get());
     plot->getCanvas()->updateBounds();
     toolBar.show();
     QVERIFY(QTest::qWaitForWindowExposed(&toolBar));
@@ -82,8 +75,7 @@ void TestReadyMadePlots::toolBarSignalsReachThePlotAndCoordinatesComeBack()
 
     QSignalSpy coords(plot, &XYPlot::sendMouseCoords);
     emit toolBar.sendMouseCoords(true);
-    QCOMPARE(coords.size(), 1);
-    QCOMPARE(coords.first().first().toBool(), true);
+    QVERIFY(coords.size() == 1 && coords.first().first().toBool());
 
     // Mouse tracking on: moving over the canvas writes both coordinates into
     // the tool bar; off: nothing arrives.
@@ -101,11 +93,7 @@ void TestReadyMadePlots::toolBarSignalsReachThePlotAndCoordinatesComeBack()
     canvas->setViewBounds(Bounds(10, 20, 0, 1), true);
     emit toolBar.showFullPlot();
     Bounds const view = canvas->getViewBounds();
-    QVERIFY(view.minX <= data_.minX && view.maxX >= data_.maxX);
-    QVERIFY(view.minY <= data_.minY && view.maxY >= data_.maxY);
-
-    plot->removeDataSet(data);
-    delete data;
+    QVERIFY(view.minX <= data_.minX && view.maxX >= data_.maxX && view.minY <= data_.minY && view.maxY >= data_.maxY);
 }
 
 void TestReadyMadePlots::gridsAndHorizontalMarkers()
@@ -136,8 +124,7 @@ void TestReadyMadePlots::gridsAndHorizontalMarkers()
     frame.showHMarkerOne(true);
     QCOMPARE(plot->getMarkers(), QList<Marker_t*>{one});
     frame.updateHorizMarkerOne(3.5, QString());
-    QCOMPARE(one->position, 3.5);
-    QCOMPARE(one->label, QString("N/A"));
+    QVERIFY(one->position == 3.5 && one->label == "N/A");
     frame.updateHorizMarkerOne(4.0, "limit");
     QCOMPARE(one->label, QString("limit"));
     frame.showHMarkerOne(false);
@@ -164,6 +151,7 @@ void TestReadyMadePlots::gridsAndHorizontalMarkers()
 void TestReadyMadePlots::spectrumBandsAndFixedBounds()
 {
     {
+        std::unique_ptr<XYDataSet> power(makeDataSet("power", 3));
         SpectrumPlotWidget spectrum;
         XYPlot* plot = spectrum.getXYPlot();
         QCOMPARE(plot->getAxisTitle(VERTICAL), QString("Power (dB)"));
@@ -184,8 +172,7 @@ void TestReadyMadePlots::spectrumBandsAndFixedBounds()
 
         // The bands are drawn: inside GPSL1 the background is tinted orange,
         // at the jammer line tinted by both bands.
-        XYDataSet* power = makeDataSet("power", 3);
-        spectrum.addDataSet(power, 1560, 0, 1590, 100);
+        spectrum.addDataSet(power.get(), 1560, 0, 1590, 100);
         QVERIFY(sameBounds(plot->getCanvas()->getDataBounds(), Bounds(1560, 1590, 0, 100)));
         QCOMPARE(plot->getLegend()->getCheckBoxes().size(), 1); // a complete spectrum is listed at once
         plot->resize(700, 450);
@@ -197,17 +184,12 @@ void TestReadyMadePlots::spectrumBandsAndFixedBounds()
         auto pixelAt = [&](double mhz) {
             return image.pixelColor(qRound(canvas->convertXWorldToViewport(mhz)), image.height() / 3);
         };
-        QColor const inL1 = pixelAt(1571.0);
-        QVERIFY(inL1.red() > inL1.blue() + 20);
-        QColor const outside = pixelAt(1565.5);
-        QVERIFY(outside.red() == outside.blue());
-        QColor const atJammer = pixelAt(1575.42);
+        QColor const inL1 = pixelAt(1571.0), outside = pixelAt(1565.5), atJammer = pixelAt(1575.42);
+        QVERIFY(inL1.red() > inL1.blue() + 20 && outside.red() == outside.blue());
         QVERIFY(atJammer.green() - atJammer.red() > inL1.green() - inL1.red());
 
         spectrum.addSpectrumBands({});
         QVERIFY(spectrum.getLineBands().isEmpty() && spectrum.getSignalBands() == fixed);
-        plot->removeDataSet(power);
-        delete power;
     }
     QVERIFY(MemLeakTracer::getInstance()->liveCount("SpectrumPlotWidget") == 0
             && MemLeakTracer::getInstance()->liveCount("ToolBarPlotWidget") == 0);
@@ -215,14 +197,13 @@ void TestReadyMadePlots::spectrumBandsAndFixedBounds()
 
 void TestReadyMadePlots::correlationWindowStaysFixed()
 {
+    std::unique_ptr<XYDataSet> early(makeDataSet("early", 0, Qt::blue)), late(makeDataSet("late", 0, Qt::darkGreen));
     ToolBarStub toolBar;
-    XYDataSet* early = makeDataSet("early", 0, Qt::blue);
-    XYDataSet* late = makeDataSet("late", 0, Qt::darkGreen);
-    auto* correlation = new CorrelationPlotWidget(early, late, &toolBar);
+    auto* correlation = new CorrelationPlotWidget(early.get(), late.get(), &toolBar);
     XYPlot* plot = correlation->getXYPlot();
     XYCanvas* canvas = plot->getCanvas();
-    QCOMPARE(correlation->getFirstDataSet(), early);
-    QCOMPARE(plot->getDataSets(), (QList<XYDataSet*>{early, late}));
+    QCOMPARE(correlation->getFirstDataSet(), early.get());
+    QCOMPARE(plot->getDataSets(), (QList<XYDataSet*>{early.get(), late.get()}));
     QCOMPARE(plot->getAxisTitle(HORIZONTAL), QString("Lag (chips)"));
     QVERIFY(plot->getLegend());
 
@@ -253,12 +234,7 @@ void TestReadyMadePlots::correlationWindowStaysFixed()
     for (int x = 0; x < image.width(); ++x)
         if (image.pixelColor(x, image.height() / 4) == QColor(Qt::red))
             red << x;
-    QCOMPARE(red.size(), 1);
-    QVERIFY(qAbs(red.first() - canvas->convertXWorldToViewport(0.5)) <= 1);
-
-    delete correlation;
-    delete early;
-    delete late;
+    QVERIFY(red.size() == 1 && qAbs(red.first() - canvas->convertXWorldToViewport(0.5)) <= 1);
 }
 
 QTEST_MAIN(TestReadyMadePlots)

@@ -44,10 +44,8 @@ int countColour(QImage const& image, QRect const& area, QColor colour)
 {
     int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            QColor const c = image.pixelColor(x, y);
-            count += qAbs(c.hue() - colour.hue()) < 10 && c.saturation() > 100 ? 1 : 0;
-        }
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += qAbs(image.pixelColor(x, y).hue() - colour.hue()) < 10 && image.pixelColor(x, y).saturation() > 100;
     return count;
 }
 
@@ -69,8 +67,7 @@ void TestTimePlotWidget::axisTitleFollowsTheTimeType()
     TimePlotWidget plot(18, "C/N0", 200, 300, "dB-Hz", false, 1.0, nullptr);
     auto title = [&] { return plot.getXYPlot()->getAxisTitle(HORIZONTAL); };
     QCOMPARE(title(), QString("Time (s)"));
-    QCOMPARE(plot.getXYPlot()->getAxisTitle(VERTICAL), QString("dB-Hz"));
-    QCOMPARE(plot.getTimeGrid()->getDeltaLS(), short(18));
+    QVERIFY(plot.getXYPlot()->getAxisTitle(VERTICAL) == "dB-Hz" && plot.getTimeGrid()->getDeltaLS() == 18);
 
     const std::pair<ETimeType, const char*> types[] = {{eSHOW_GNSS, "GNSS Time (h:mm:ss)"},
         {eSHOW_TOW, "GNSS Time (TOW)"}, {eSHOW_SECONDS, "GNSS Time (s)"}, {eSHOW_UTC, "UTC Time (h:mm:ss)"}};
@@ -103,8 +100,7 @@ void TestTimePlotWidget::axisTitleFollowsTheTimeType()
     QCOMPARE(computed, QString("Local Time: UTC+5 (h:mm:ss)"));
 
     plot.setDeltaLS(-128);
-    QCOMPARE(plot.getTimeGrid()->getDeltaLS(), short(-128));
-    QCOMPARE(plot.getTimeGrid()->getLabel(0, 0), QString("Local N/A"));
+    QVERIFY(plot.getTimeGrid()->getDeltaLS() == -128 && plot.getTimeGrid()->getLabel(0, 0) == "Local N/A");
 }
 
 void TestTimePlotWidget::statisticsLineAndMarkerBounds()
@@ -118,19 +114,17 @@ void TestTimePlotWidget::statisticsLineAndMarkerBounds()
         plot.showHMarkerOne(true);
         plot.updateTimePlot();
         Marker_t* line = plot.getHorizMarkerOne();
-        QCOMPARE(line->position, roundMean ? 3.0 : 2.5);
         // Still streaming: variance and skewness may wait; once the data set is
         // complete they are always computed.
-        QVERIFY2(line->label.startsWith(roundMean ? "mean: 3" : "mean: 2.5"), qPrintable(line->label));
+        QVERIFY2(line->position == (roundMean ? 3.0 : 2.5) && line->label.startsWith(roundMean ? "mean: 3" : "mean: 2.5"),
+                 qPrintable(line->label));
         first->setComplete(true);
         first->append(4000, 2.5);
         plot.updateTimePlot();
-        QCOMPARE(line->position, roundMean ? 3.0 : 2.5);
-        QVERIFY2(line->label.startsWith(roundMean ? "mean: 3, variance: " : "mean: 2.5, variance: "),
+        QVERIFY2(line->position == (roundMean ? 3.0 : 2.5) && line->label.contains(", skewness: ")
+                     && line->label.startsWith(roundMean ? "mean: 3, variance: " : "mean: 2.5, variance: "),
                  qPrintable(line->label));
-        QVERIFY(line->label.contains(", skewness: "));
-        // The statistics line is not a data bound of its own.
-        QVERIFY(plot.getMarkerValues().isEmpty());
+        QVERIFY(plot.getMarkerValues().isEmpty()); // the statistics line is no data bound of its own
 
         plot.setDataSets({first, series(&owner, "G12", Qt::red, {10, 20})});
         plot.updateTimePlot();
@@ -144,10 +138,9 @@ void TestTimePlotWidget::statisticsLineAndMarkerBounds()
     plot.showHMarkerOne(true);
     plot.updateHorizMarkerOne(50.0, "alarm");
     plot.updateTimePlot();
-    QCOMPARE(plot.getMarkerValues(), QList<double>{50.0});
-    QVERIFY(plot.getXYPlot()->getCanvas()->getDataBounds().maxY >= 50.0);
-    // Zooming in stops at the plot's vertical zoom limit (1 here).
     XYCanvas* canvas = plot.getXYPlot()->getCanvas();
+    QVERIFY(plot.getMarkerValues() == QList<double>{50.0} && canvas->getDataBounds().maxY >= 50.0);
+    // Zooming in stops at the plot's vertical zoom limit (1 here).
     for (int i = 0; i < 12; ++i)
         canvas->zoomIn(Bounds::Vertical, true);
     QVERIFY(canvas->getViewBounds().maxY - canvas->getViewBounds().minY >= 1.0);
@@ -155,8 +148,7 @@ void TestTimePlotWidget::statisticsLineAndMarkerBounds()
     plot.showHMarkerTwo(true);
     plot.updateHorizMarkerTwo(-20.0, QString());
     plot.updateTimePlot();
-    QCOMPARE(plot.getMarkerValues(), (QList<double>{50.0, -20.0}));
-    QVERIFY(plot.getXYPlot()->getCanvas()->getDataBounds().minY <= -20.0);
+    QVERIFY(plot.getMarkerValues() == (QList<double>{50.0, -20.0}) && canvas->getDataBounds().minY <= -20.0);
 }
 
 void TestTimePlotWidget::colourBarFiltersAndLegendRule()
@@ -192,8 +184,7 @@ void TestTimePlotWidget::colourBarFiltersAndLegendRule()
     // The mask filters read the new listener: a column it marks hidden
     // excludes the other data sets' points there.
     after->drawingDataPoint(45, 100);
-    QVERIFY(error->getFilter()->excludeDataPoint(45, 100));
-    QVERIFY(!error->getFilter()->excludeDataPoint(5, 101));
+    QVERIFY(error->getFilter()->excludeDataPoint(45, 100) && !error->getFilter()->excludeDataPoint(5, 101));
 
     // A re-installed mask filter replaces the old one.
     QPointer<XYDataSetFilter> oldFilter(other->getFilter());
@@ -203,8 +194,7 @@ void TestTimePlotWidget::colourBarFiltersAndLegendRule()
     // A bar deleted by the host leaves no dangling listener behind.
     plot.getXYPlot()->removeDataSet(bar);
     delete bar;
-    QVERIFY(plot.getColorBarListeners().isEmpty());
-    QVERIFY(!error->getFilter()->excludeDataPoint(45, 100));
+    QVERIFY(plot.getColorBarListeners().isEmpty() && !error->getFilter()->excludeDataPoint(45, 100));
 }
 
 void TestTimePlotWidget::hiddenFixModeMasksTheSeries()
@@ -228,8 +218,7 @@ void TestTimePlotWidget::hiddenFixModeMasksTheSeries()
     QRect const left(0, 0, split - 3, image.height());
     QRect const right(split + 3, 0, image.width() - split - 3, image.height());
     // The bar shows both modes; the series is drawn only where the bar shows "3D".
-    QVERIFY(countColour(image, left, Qt::green) > 0);
-    QVERIFY(countColour(image, left, Qt::red) > left.width() / 2);
+    QVERIFY(countColour(image, left, Qt::green) > 0 && countColour(image, left, Qt::red) > left.width() / 2);
     QCOMPARE(countColour(image, right, Qt::red), 0);
 
     // Ticking DGPS again brings the masked part back.
