@@ -450,8 +450,7 @@ Q_ALWAYS_INLINE void DataSetPainter::joinToPrevious(Trail& t, int i, QPoint p, i
         if (lookChanged && penSaved)
             painter->setPen(savedPen); // a line takes the pen of its start point
         if (barMode) {
-            prev = t.prev;
-            drawBar(p);
+            drawBar(t.prev, p);
         } else if (p != t.prev || lookChanged) {
             joinWithLine(t, i, p, region);
         }
@@ -501,9 +500,9 @@ void DataSetPainter::noteGap(Trail& t, int i)
         dashAt(t.prev);
 }
 
-// A colour bar from the previous point towards p, its length held between
-// the look's pixel limits and its data-length limit.
-void DataSetPainter::drawBar(QPoint p)
+// A colour bar from the previous point prev towards p, its length held
+// between the look's pixel limits and its data-length limit.
+void DataSetPainter::drawBar(QPoint prev, QPoint p)
 {
     const int width = p.x() - prev.x();
     const int length = std::max(std::min({width, maxBarPixels, maxBarDataPixels}), minBarPixels);

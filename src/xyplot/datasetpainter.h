@@ -166,7 +166,7 @@ private:
     void joinToPrevious(Trail& t, int i, QPoint p, int region, bool lookChanged);
     void joinWithLine(Trail& t, int i, QPoint p, int region);
     void noteGap(Trail& t, int i);
-    void drawBar(QPoint p);
+    void drawBar(QPoint prev, QPoint p);
 
     // The per-column path for dense runs.
     void drawColumns(Trail& trail, int start, int stop);
@@ -253,8 +253,6 @@ private:
     int logicalOffset = 0;
     QPen savedPen;
     bool penSaved = false;
-    /// The start of the colour bar drawBar() draws: the trail's previous point.
-    QPoint prev;
     /// How the last point drawn is joined, handed to the next pass.
     Isolation isolation;
 

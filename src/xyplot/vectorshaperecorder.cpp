@@ -236,3 +236,8 @@ void VectorShapeRecorder::replay(QPainter* target, QRectF const& clip, qreal ove
         }
     }
 }
+
+bool VectorShapeRecorder::isVectorDevice(QPainter* painter)
+{
+    return !painter->paintEngine() || painter->paintEngine()->type() != QPaintEngine::Raster;
+}

@@ -44,6 +44,10 @@ public:
     /// most the neighbour's own length.
     void replay(QPainter* target, QRectF const& clip, qreal overlap) const;
 
+    /// Whether painter draws on a vector device (PDF, SVG, printer): anything
+    /// but the raster engine of images and pixmaps.
+    static bool isVectorDevice(QPainter* painter);
+
     /// The engine that records; owned by the device.
     QPaintEngine* paintEngine() const override;
 

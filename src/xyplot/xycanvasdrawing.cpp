@@ -17,7 +17,6 @@
 #include <QElapsedTimer>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
@@ -32,13 +31,6 @@ namespace {
 
 // Time budget of one drawing call before it returns to the event loop.
 constexpr qint64 kDrawingBudgetMs = 250;
-
-// PDF, SVG and printers: anything but the raster engine of images and
-// pixmaps.
-bool isVectorDevice(QPainter* painter)
-{
-    return !painter->paintEngine() || painter->paintEngine()->type() != QPaintEngine::Raster;
-}
 
 // Draws with painter what draw draws, cut to clip (in painter coordinates)
 // by geometry rather than by a clip region, which an SVG file does not
@@ -297,7 +289,7 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
     // sets; the layer is only made when there is a colour bar to draw.  A
     // vector device gets them straight, after the other data sets: a layer
     // would turn them into an image.
-    const bool vectorDevice = isVectorDevice(painter);
+    const bool vectorDevice = VectorShapeRecorder::isVectorDevice(painter);
     QPixmap* colorBarLayer = nullptr;
     QPainter* colorBarPainter = nullptr;
     for (XYDataSet* dataSet : *dataSets) {
@@ -711,7 +703,7 @@ void XYCanvas::drawColorBarBackgrounds(QPainter* painter)
     const int h = viewport.height();
     // The groove's square caps reach beyond the viewport: a vector device
     // gets it cut to the viewport.
-    const bool vectorDevice = isVectorDevice(painter);
+    const bool vectorDevice = VectorShapeRecorder::isVectorDevice(painter);
     for (XYDataSet* dataSet : *dataSets) {
         Look* look = dataSet->getLook();
         if (!dataSet->visible || !look->isColorBar())

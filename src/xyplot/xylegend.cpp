@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPen>
 #include <QPolygon>
@@ -771,7 +770,7 @@ void XYLegend::paintPicture(QPainter* painter, PictureFit const& fit)
     // A raster picture gets the symbol pictures of the legend on screen.  A
     // vector device gets the same drawing as shapes (sharp at any zoom), cut
     // to the picture's box as the pixmap cuts it.
-    const bool vector = !painter->paintEngine() || painter->paintEngine()->type() != QPaintEngine::Raster;
+    const bool vector = VectorShapeRecorder::isVectorDevice(painter);
     auto drawEntry = [&](auto&& pixmap, auto&& draw, const QString& text) {
         if (vector) {
             VectorShapeRecorder recorder;
