@@ -382,6 +382,9 @@ void benchFloor()
 }
 
 // ---------------------------------------------------------------------------
+// --no-peer: only our figures, for profiling our drawing alone.
+bool withPeer = true;
+
 // Full redraw: a paint after a view change.  The view alternates between two
 // ranges that differ by a hundredth of a point so that every paint redraws.
 
@@ -394,8 +397,10 @@ void benchFullRedraw(int n, double fraction, int repetitions, char const* target
 #ifdef ZEBPLOT_BENCH_HAVE_PEER
     PeerPlot peer;
     Walk walkB(42);
-    peer.addSeries(walkB, n);
-    peer.show();
+    if (withPeer) {
+        peer.addSeries(walkB, n);
+        peer.show();
+    }
 #endif
     const double lastX = n - 1;
     const double fromX = lastX - fraction * lastX;
@@ -433,10 +438,8 @@ void benchFullRedraw(int n, double fraction, int repetitions, char const* target
     for (int rep = 0; rep < repetitions; ++rep)
         oursPaint(oursTimes);
 #ifdef ZEBPLOT_BENCH_HAVE_PEER
-    peerPaint(scratch);
-    peerPaint(scratch);
-    for (int rep = 0; rep < repetitions; ++rep)
-        peerPaint(peerTimes);
+    for (int rep = 0; withPeer && rep < repetitions + 2; ++rep)
+        peerPaint(rep < 2 ? scratch : peerTimes);
 #endif
     // Alternating: each paint follows one of the other library, whose data
     // pushed this one's out of the processor caches.
@@ -445,7 +448,8 @@ void benchFullRedraw(int n, double fraction, int repetitions, char const* target
     for (int rep = 0; rep < repetitions; ++rep) {
         oursPaint(oursCold);
 #ifdef ZEBPLOT_BENCH_HAVE_PEER
-        peerPaint(peerCold);
+        if (withPeer)
+            peerPaint(peerCold);
 #endif
     }
     char name[160];
@@ -793,7 +797,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // Runs unattended: no message box may wait for an answer.
     zebplotUserInteractionDisabled = true;
-    // --quick: fewer repetitions and frames; --only=WORD: only the workloads
+    // --quick: fewer repetitions and frames; --no-peer: full redraws of ours
+    // alone; --only=WORD: only the workloads
     // whose key is WORD (keys: memory, floor, full1M, full1Mlast, full1Mpoint,
     // full10M, full10Mlast, stream100k, stream100klast, stream1M,
     // stream1Mlast, hit; and only when named: full100M, memory100M, the
@@ -804,6 +809,8 @@ int main(int argc, char** argv)
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--quick"))
             quick = true;
+        else if (arg == QLatin1String("--no-peer"))
+            withPeer = false;
         else if (arg.startsWith(QLatin1String("--only=")))
             only = arg.mid(7);
     }
