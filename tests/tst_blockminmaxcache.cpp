@@ -45,15 +45,20 @@ void TestBlockMinMaxCache::followsRandomChanges()
         std::uniform_real_distribution<double> unit(0.0, 1.0);
         std::normal_distribution<double> step(0.0, 1.0);
         double walk = 0.0;
-        auto nextValue = [&] {
+        // gaps: the share of NaN values (and of marker values).
+        auto nextValue = [&](double gaps) {
             walk += step(random);
             const double u = unit(random);
-            if (u < 0.01)
+            if (u < gaps)
                 return arraymodel::NaN;
-            if (withMarker && u < 0.02)
+            if (withMarker && u < 2 * gaps)
                 return marker;
-            if (u > 0.999)
+            if (u > 1 - gaps / 10)
                 return std::numeric_limits<double>::infinity();
+            // Spikes put a range's extremes in one block, where a stale
+            // block of a coarser level shows.
+            if (u > 0.99)
+                return walk + 1e6 * (unit(random) - 0.5);
             return walk;
         };
         auto pick = [&](int n) { return int(unit(random) * n) % std::max(n, 1); };
@@ -63,13 +68,16 @@ void TestBlockMinMaxCache::followsRandomChanges()
             const double op = unit(random);
             const int n = array->dataSize();
             if (op < 0.35) {
-                array->append(nextValue());
+                array->append(nextValue(0.01));
             } else if (op < 0.6) {
-                const int burst = 1 + pick(700);
+                // Now and then enough values without gaps for the coarser
+                // levels to decide a range's extremes.
+                const bool large = unit(random) < 0.05;
+                const int burst = large ? 4000 + pick(30000) : 1 + pick(700);
                 for (int k = 0; k < burst; ++k)
-                    array->append(nextValue());
+                    array->append(nextValue(large ? 1e-5 : 0.01));
             } else if (op < 0.7 && n > 0) {
-                array->replace(pick(n), nextValue());
+                array->replace(pick(n), nextValue(0.01));
             } else if (op < 0.8) {
                 // Cuts inside a block, on a block edge, or everything.
                 const double kind = unit(random);
@@ -93,12 +101,17 @@ void TestBlockMinMaxCache::followsRandomChanges()
                 continue;
             QCOMPARE(cache.blockCount() > 0, true);
             for (int q = 0; q < 12; ++q) {
-                // The whole array, a single value, then random ranges.
+                // The whole array, a single value, from the start, to the end,
+                // then random ranges.
                 int first = pick(size), last = pick(size);
                 if (q == 0)
                     first = 0, last = size - 1;
                 else if (q == 1)
                     last = first;
+                else if (q == 2)
+                    first = 0;
+                else if (q == 3)
+                    last = size - 1;
                 if (first > last)
                     std::swap(first, last);
                 double lo = 0, hi = 0, refLo = 0, refHi = 0;
@@ -139,10 +152,11 @@ void TestBlockMinMaxCache::blocksAndMemory()
     QVERIFY(cache.extremes(0, array.dataSize() - 1, lo, hi) && lo == array.getMinimum() && hi == array.getMaximum());
 
     // A gap anywhere in the range is reported.
-    array.replace(500, arraymodel::NaN);
+    const int gap = array.dataSize() / 2;
+    array.replace(gap, arraymodel::NaN);
     cache.update();
-    QVERIFY(!cache.extremes(0, array.dataSize() - 1, lo, hi) && !cache.extremes(500, 500, lo, hi)
-            && cache.extremes(501, array.dataSize() - 1, lo, hi));
+    QVERIFY(!cache.extremes(0, array.dataSize() - 1, lo, hi) && !cache.extremes(gap, gap, lo, hi)
+            && cache.extremes(gap + 1, array.dataSize() - 1, lo, hi));
 }
 
 QTEST_MAIN(TestBlockMinMaxCache)

@@ -4,6 +4,7 @@
 #include "dataarraytemplate.h"
 #include "extremesfold.h"
 #include "memleaktracer.h"
+#include "prefetch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -77,6 +78,44 @@ void buildBlocks(double const* values, qint64 count, int blockSize, double* out)
     }
 }
 
+// Folds count (minimum, maximum) pairs at e into fold; a pair with NaN (a
+// block with a gap) sets fold.gap.
+Q_ALWAYS_INLINE void foldPairs(double const* e, qsizetype count, ExtremesFold& fold)
+{
+    qsizetype k = 0;
+#if defined(__SSE2__)
+    if (count >= 2) {
+        // One (minimum, maximum) pair per load: the minimum is folded in the
+        // low lane of lo, the maximum in the high lane of hi.
+        __m128d lo0 = _mm_set1_pd(fold.lo);
+        __m128d lo1 = lo0;
+        __m128d hi0 = _mm_set1_pd(fold.hi);
+        __m128d hi1 = hi0;
+        __m128d nan = _mm_setzero_pd();
+        for (; k + 2 <= count; k += 2) {
+            const __m128d a = _mm_loadu_pd(e + 2 * k);
+            const __m128d b = _mm_loadu_pd(e + 2 * k + 2);
+            lo0 = _mm_min_pd(a, lo0);
+            lo1 = _mm_min_pd(b, lo1);
+            hi0 = _mm_max_pd(a, hi0);
+            hi1 = _mm_max_pd(b, hi1);
+            nan = _mm_or_pd(nan, _mm_cmpunord_pd(a, b));
+        }
+        fold.lo = _mm_cvtsd_f64(_mm_min_pd(lo0, lo1));
+        const __m128d highs = _mm_max_pd(hi0, hi1);
+        fold.hi = _mm_cvtsd_f64(_mm_unpackhi_pd(highs, highs));
+        fold.gap |= _mm_movemask_pd(nan) != 0;
+    }
+#endif
+    for (; k < count; ++k) {
+        const double a = e[2 * k];
+        const double b = e[2 * k + 1];
+        fold.lo = a < fold.lo ? a : fold.lo;
+        fold.hi = b > fold.hi ? b : fold.hi;
+        fold.gap |= a != a;
+    }
+}
+
 } // namespace
 
 BlockMinMaxCache::BlockMinMaxCache(DataArray const* array) : array(array)
@@ -97,6 +136,7 @@ DataArray const* BlockMinMaxCache::getArray() const
 void BlockMinMaxCache::clear()
 {
     extrema.clear();
+    levels.clear();
     firstBlock = 0;
     coveredBegin = 0;
     coveredEnd = 0;
@@ -127,6 +167,7 @@ void BlockMinMaxCache::update()
     if (coveredEnd > end)
         clear();
 
+    bool frontCut = false;
     if (!extrema.isEmpty() && coveredBegin < begin) {
         if (coveredEnd <= begin) {
             clear();
@@ -142,6 +183,7 @@ void BlockMinMaxCache::update()
             const bool clean = scan(0, int(blockEnd - begin - 1), lo, hi);
             extrema[0] = clean ? lo : kNaN;
             extrema[1] = clean ? hi : kNaN;
+            frontCut = true;
         }
     }
     if (extrema.isEmpty()) {
@@ -150,6 +192,8 @@ void BlockMinMaxCache::update()
         coveredEnd = begin;
     }
 
+    // The first block the appended values reach.
+    const qint64 changedFrom = coveredEnd < end ? coveredEnd / blockSize : std::numeric_limits<qint64>::max();
     if (coveredEnd < end) {
         // Built in one go: exactly the blocks needed; while a stream grows:
         // an eighth more, so that appends reallocate rarely.
@@ -202,6 +246,7 @@ void BlockMinMaxCache::update()
         }
         coveredEnd = end;
     }
+    updateLevels(changedFrom, frontCut);
 }
 
 bool BlockMinMaxCache::scan(int first, int last, double& minimum, double& maximum) const
@@ -267,43 +312,113 @@ bool BlockMinMaxCache::extremes(int first, int last, double& minimum, double& ma
 
 bool BlockMinMaxCache::foldBlocks(qsizetype slot, qsizetype count, double& minimum, double& maximum) const
 {
-    double const* e = extrema.constData() + 2 * slot;
-    double lo = kInf;
-    double hi = -kInf;
-    bool gap = false;
-    qsizetype k = 0;
-#if defined(__SSE2__)
-    // One (minimum, maximum) pair per load: the minimum is folded in the low
-    // lane, the maximum in the high one.
-    __m128d lo0 = _mm_set1_pd(kInf);
-    __m128d lo1 = lo0;
-    __m128d hi0 = _mm_set1_pd(-kInf);
-    __m128d hi1 = hi0;
-    __m128d nan = _mm_setzero_pd();
-    for (; k + 2 <= count; k += 2) {
-        const __m128d a = _mm_loadu_pd(e + 2 * k);
-        const __m128d b = _mm_loadu_pd(e + 2 * k + 2);
-        lo0 = _mm_min_pd(a, lo0);
-        lo1 = _mm_min_pd(b, lo1);
-        hi0 = _mm_max_pd(a, hi0);
-        hi1 = _mm_max_pd(b, hi1);
-        nan = _mm_or_pd(nan, _mm_cmpunord_pd(a, b));
+    ExtremesFold fold;
+    // Absolute blocks [from, to) of the current level.
+    qint64 from = firstBlock + slot;
+    qint64 to = from + count;
+    QList<double> const* level = &extrema;
+    qint64 first = firstBlock;
+    for (Level const& up : levels) {
+        const qint64 end = first + level->size() / 2;
+        // The blocks above that lie wholly in the range: a block above is
+        // whole when every block of this level it summarises is in range,
+        // also where this level starts or ends inside it.
+        const qint64 upFrom = from <= first ? first / levelFactor : (from + levelFactor - 1) / levelFactor;
+        const qint64 upTo = to >= end ? (end - 1) / levelFactor + 1 : to / levelFactor;
+        if (upFrom >= upTo)
+            break;
+        // The blocks of this level before and after them.
+        const qint64 headEnd = std::max(from, upFrom * levelFactor);
+        const qint64 tailBegin = std::min(to, upTo * levelFactor);
+        foldPairs(level->constData() + 2 * (from - first), headEnd - from, fold);
+        foldPairs(level->constData() + 2 * (tailBegin - first), to - tailBegin, fold);
+        from = upFrom;
+        to = upTo;
+        first = up.firstBlock;
+        level = &up.extrema;
     }
-    lo = _mm_cvtsd_f64(_mm_min_pd(lo0, lo1));
-    const __m128d highs = _mm_max_pd(hi0, hi1);
-    hi = _mm_cvtsd_f64(_mm_unpackhi_pd(highs, highs));
-    gap = _mm_movemask_pd(nan) != 0;
-#endif
-    for (; k < count; ++k) {
-        const double a = e[2 * k];
-        const double b = e[2 * k + 1];
-        lo = a < lo ? a : lo;
-        hi = b > hi ? b : hi;
-        gap |= a != a;
+    foldPairs(level->constData() + 2 * (from - first), to - from, fold);
+    minimum = fold.lo;
+    maximum = fold.hi;
+    return !fold.gap;
+}
+
+void BlockMinMaxCache::updateLevels(qint64 changedFrom, bool frontCut)
+{
+    qint64 belowFirst = firstBlock;
+    std::size_t k = 0;
+    // The level below, looked up again after a level was added.
+    auto below = [&] { return k == 0 ? &extrema : &levels[k - 1].extrema; };
+    for (; below()->size() / 2 > levelFactor; ++k) {
+        if (k == levels.size())
+            levels.emplace_back();
+        QList<double> const& blocksBelow = *below();
+        const qint64 belowEnd = belowFirst + blocksBelow.size() / 2;
+        const qint64 first = belowFirst / levelFactor;
+        const qint64 last = (belowEnd - 1) / levelFactor;
+        Level& up = levels[k];
+        qint64 from = first;
+        if (!up.extrema.isEmpty() && first >= up.firstBlock) {
+            // Blocks before the new first one are gone; the ones held stay
+            // unless the blocks below them changed.
+            const qsizetype dropped = std::min(up.extrema.size(), qsizetype(2 * (first - up.firstBlock)));
+            up.extrema.remove(0, dropped);
+            from = std::clamp(changedFrom / levelFactor, first, first + up.extrema.size() / 2);
+        } else {
+            up.extrema.clear();
+        }
+        up.firstBlock = first;
+        const qsizetype needed = 2 * qsizetype(last - first + 1);
+        if (up.extrema.capacity() < needed)
+            up.extrema.reserve(up.extrema.isEmpty() ? needed : needed + needed / 8);
+        up.extrema.resize(needed);
+        auto recompute = [&](qint64 block) {
+            const qint64 childFrom = std::max(block * levelFactor, belowFirst);
+            const qint64 childTo = std::min((block + 1) * levelFactor, belowEnd);
+            ExtremesFold fold;
+            foldPairs(blocksBelow.constData() + 2 * (childFrom - belowFirst), childTo - childFrom, fold);
+            double* out = up.extrema.data() + 2 * (block - first);
+            out[0] = fold.gap ? kNaN : fold.lo;
+            out[1] = fold.gap ? kNaN : fold.hi;
+        };
+        if (frontCut && from > first)
+            recompute(first);
+        for (qint64 block = from; block <= last; ++block)
+            recompute(block);
+        changedFrom = from;
+        belowFirst = first;
     }
-    minimum = lo;
-    maximum = hi;
-    return !gap;
+    levels.resize(k);
+}
+
+void BlockMinMaxCache::prefetch(int index) const
+{
+    const qint64 absolute = qint64(index) + seenLeftShift;
+    if (absolute < coveredBegin || absolute >= coveredEnd)
+        return;
+    if (raw) {
+        // The values of the block, read at a range's end.
+        const qint64 from = std::max(absolute / blockSize * blockSize, coveredBegin);
+        const qint64 to = std::min(from + blockSize, coveredEnd);
+        for (qint64 k = from; k < to; k += 8)
+            prefetchForRead(raw + (k - seenLeftShift));
+    }
+    // At each level the group of blocks the next level up summarises as one:
+    // a range's end folds the part of it on its side.
+    qint64 block = absolute / blockSize;
+    QList<double> const* level = &extrema;
+    qint64 first = firstBlock;
+    for (std::size_t k = 0;; ++k) {
+        const qint64 group = std::max(block / levelFactor * levelFactor, first);
+        const qint64 end = std::min(group + levelFactor, first + level->size() / 2);
+        for (qint64 b = group; b < end; b += 4)
+            prefetchForRead(level->constData() + 2 * (b - first));
+        if (k == levels.size())
+            break;
+        block /= levelFactor;
+        first = levels[k].firstBlock;
+        level = &levels[k].extrema;
+    }
 }
 
 int BlockMinMaxCache::blockLast(int index) const
@@ -330,5 +445,8 @@ int BlockMinMaxCache::blockCount() const
 
 qsizetype BlockMinMaxCache::getMemoryConsumption() const
 {
-    return extrema.capacity() * qsizetype(sizeof(double));
+    qsizetype doubles = extrema.capacity();
+    for (Level const& up : levels)
+        doubles += up.extrema.capacity();
+    return doubles * qsizetype(sizeof(double));
 }

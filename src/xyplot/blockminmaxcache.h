@@ -6,6 +6,8 @@
 #include <QList>
 #include <QPointer>
 
+#include <vector>
+
 class DataArray;
 
 /// The smallest and largest value of each block of consecutive values of one
@@ -22,12 +24,19 @@ class DataArray;
 /// everything, to be rebuilt from the values.  A block that holds an unusable
 /// value (NaN) is marked, so that callers can tell a range with gaps.
 ///
-/// Memory: two doubles per block of blockSize values (0.125 bytes per value).
+/// Above the blocks lie coarser levels, each block of one summarising
+/// levelFactor blocks of the level below, so that a range of many blocks (a
+/// pixel column of a hundred million values) costs a few look-ups per level.
+///
+/// Memory: two doubles per block of blockSize values (0.5 bytes per value),
+/// and a fifteenth of that for the levels above.
 class ZEBPLOT_EXPORT BlockMinMaxCache
 {
 public:
     /// Values per block: larger blocks cost less memory, smaller ones fewer values to scan at a range's ends.
-    static constexpr int blockSize = 128;
+    static constexpr int blockSize = 32;
+    /// Blocks of one level summarised by one block of the level above.
+    static constexpr int levelFactor = 16;
 
     /// Summarises array, which it neither owns nor references: it notices the array's deletion
     /// and then summarises nothing.  Holds no blocks until the first update().
@@ -50,6 +59,12 @@ public:
     /// array has not changed since the last update().
     bool extremes(int first, int last, double& minimum, double& maximum) const;
 
+    /// Starts fetching into the processor's caches what extremes() reads for
+    /// a range that starts or ends at index: the values of its block and the
+    /// blocks of each level around it.  Drawing calls it a column ahead, so
+    /// that the reads of a long array do not wait for memory.
+    void prefetch(int index) const;
+
     /// The last index of the block holding index (as of the last update()).
     int blockLast(int index) const;
     /// Minimum and maximum of the whole block holding index: bounds for any
@@ -67,10 +82,24 @@ protected:
     /// false when one of them is unusable.
     bool scan(int first, int last, double& minimum, double& maximum) const;
     /// Folds the extremes of count blocks from extrema's block slot into
-    /// minimum and maximum; false when one of them has a gap.
+    /// minimum and maximum, whole blocks of the levels above where they fit;
+    /// false when one of them has a gap.
     bool foldBlocks(qsizetype slot, qsizetype count, double& minimum, double& maximum) const;
     /// Drops every block; the next update() rebuilds them from the values.
     void clear();
+    /// Brings the levels above in step with the blocks: blocks from absolute
+    /// block changedFrom on were recomputed or added, and with frontCut the
+    /// first block changed (a left shift).
+    void updateLevels(qint64 changedFrom, bool frontCut);
+
+    /// One level above the blocks.
+    struct Level
+    {
+        /// Absolute number of the level's first block.
+        qint64 firstBlock = 0;
+        /// Per block: minimum at 2 b, maximum at 2 b + 1; NaN when the blocks below have a gap.
+        QList<double> extrema;
+    };
 
     /// The array summarised; null once it was destroyed.
     QPointer<DataArray const> array;
@@ -78,6 +107,9 @@ protected:
     QList<double> extrema;
     /// Absolute block number of extrema's first block.
     qint64 firstBlock = 0;
+    /// The levels above the blocks, finest first; a level is kept while the
+    /// one below has more than levelFactor blocks.
+    std::vector<Level> levels;
     /// Absolute positions [coveredBegin, coveredEnd) are folded into the blocks.
     ///@{
     qint64 coveredBegin = 0;

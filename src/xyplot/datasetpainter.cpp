@@ -551,7 +551,7 @@ void DataSetPainter::drawColumns(Trail& trail, int start, int stop)
         if (cache) {
             j = columnEndByBlocks(i, boundary, stop, pointsPerPixel);
             usable = j == i || cache->extremes(i, j, lo, hi);
-            prefetchNextColumn(i, j, stop);
+            prefetchNextColumn(cache, i, j, stop);
         } else {
             ExtremesFold fold(yr[i]);
             while (j < stop && pixelX(xr[j + 1]) < boundary)
@@ -591,18 +591,15 @@ Q_ALWAYS_INLINE int DataSetPainter::columnEndByBlocks(int i, double boundary, in
     return int(beyond) - 1;
 }
 
-// Fetches the next column's end (its x values and the block of y values
-// scanned there) while this column is drawn.
-Q_ALWAYS_INLINE void DataSetPainter::prefetchNextColumn(int i, int j, int stop) const
+// Fetches the next column's end (its x values, and the y values and block
+// extremes read there) while this column is drawn.
+Q_ALWAYS_INLINE void DataSetPainter::prefetchNextColumn(BlockMinMaxCache const* cache, int i, int j, int stop) const
 {
     const int ahead = j + (j - i + 1);
     if (ahead > stop)
         return;
     prefetchForRead(xs.raw + ahead);
-    const int from = std::max(ahead - BlockMinMaxCache::blockSize, j + 1);
-    const int to = std::min(ahead + BlockMinMaxCache::blockSize, stop);
-    for (int k = from; k <= to; k += 8)
-        prefetchForRead(ys.raw + k);
+    cache->prefetch(ahead);
 }
 
 // Points i..j of one pixel column with usable values lo..hi: i joins the

@@ -171,7 +171,7 @@ private:
     // The per-column path for dense runs.
     void drawColumns(Trail& trail, int start, int stop);
     int columnEndByBlocks(int i, double boundary, int stop, double pointsPerPixel) const;
-    void prefetchNextColumn(int i, int j, int stop) const;
+    void prefetchNextColumn(BlockMinMaxCache const* cache, int i, int j, int stop) const;
     void mergeColumn(Trail& t, int column, int i, int j, double lo, double hi);
 
     // The end of a pass.
