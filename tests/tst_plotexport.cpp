@@ -128,6 +128,11 @@ private slots:
             QCOMPARE(sharp.pixel(x, row), qRgb(255, 255, 0));
         for (int x = right + 2; x < right + 12; ++x)
             QCOMPARE(sharp.pixel(x, row), qRgb(255, 255, 255));
+        // At exactly twice the size the frame covers the device pixels of the
+        // canvas's last column, as on the raster, and the bar ends under it.
+        const QImage twice = render(2 * kSize);
+        for (int x = 2 * frame.right() - 2; x < 2 * frame.right() + 4; ++x)
+            QCOMPARE(twice.pixel(x, 2 * barTop + 6), pixmap.pixel(x / 2, barTop + 3));
     }
 
     void svgCutsDataAtTheCanvasEdges()
