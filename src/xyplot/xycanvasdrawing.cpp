@@ -234,13 +234,13 @@ void XYCanvas::paintBackground(QPainter* painter)
     // A vector device may have no clipping: grid lines and markers are cut
     // at the edges, as the clip cuts them on a raster (a grid line at the
     // view's maximum would lie half beyond the canvas).
-    auto drawCut = [&](QPainter* onto, auto&& draw) {
+    auto cutOnVectorDevice = [&](QPainter* onto, auto&& draw) {
         if (VectorShapeRecorder::isVectorDevice(onto))
             VectorEdgeCutter::drawCut(onto, QRectF(viewport), viewport.size(), draw);
         else
             draw(onto);
     };
-    drawCut(painter, [&](QPainter* onto) {
+    cutOnVectorDevice(painter, [&](QPainter* onto) {
         if (horizontalGrid)
             horizontalGrid->drawGrid(onto, minX, minY, maxX, maxY);
         if (verticalGrid)
@@ -250,7 +250,7 @@ void XYCanvas::paintBackground(QPainter* painter)
         horizontalGrid->drawLabels(painter, minX, minY, maxX, maxY);
     if (verticalGrid)
         verticalGrid->drawLabels(painter, minX, minY, maxX, maxY);
-    drawCut(painter, [&](QPainter* onto) {
+    cutOnVectorDevice(painter, [&](QPainter* onto) {
         drawBandMarkers(MARKER_BACKGROUND, onto);
         drawMarkers(MARKER_BACKGROUND, onto);
     });
