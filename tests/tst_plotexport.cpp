@@ -2,9 +2,11 @@
 
 #include <QtTest>
 
+#include <QBuffer>
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSvgGenerator>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
@@ -126,6 +128,51 @@ private slots:
             QCOMPARE(sharp.pixel(x, row), qRgb(255, 255, 0));
         for (int x = right + 2; x < right + 12; ++x)
             QCOMPARE(sharp.pixel(x, row), qRgb(255, 255, 255));
+        // At exactly twice the size the frame covers the device pixels of the
+        // canvas's last column, as on the raster, and the bar ends under it.
+        const QImage twice = render(2 * kSize);
+        for (int x = 2 * frame.right() - 2; x < 2 * frame.right() + 4; ++x)
+            QCOMPARE(twice.pixel(x, 2 * barTop + 6), pixmap.pixel(x / 2, barTop + 3));
+    }
+
+    void svgCutsDataAtTheCanvasEdges()
+    {
+        // Thick lines along three edges, large symbols at the corners, a thick
+        // marker on the right edge and a cross on the left one: a raster's clip
+        // cuts them at the canvas's edges, an SVG file has no clipping.
+        Marker_t edge{MARKER_FOREGROUND, VERTICAL, 40, Qt::cyan, Qt::SolidLine, 6, QString()};
+        CrossMarker_t cross{0, 0, 20, Qt::cyan, Qt::SolidLine, 6};
+        RichPlot rich;
+        auto* edges = new XYDataSet(new DataArrayTemplate<double>(), new DataArrayTemplate<double>(), "edges",
+                                    Qt::cyan, SYMBOL_SQUARE, Qt::SolidLine, 6);
+        edges->getLook()->setSymbolSize(24);
+        for (const QPointF p : {QPointF(0, -4), QPointF(0, 4), QPointF(40, 4), QPointF(40, -4)})
+            edges->append(p.x(), p.y());
+        rich.dataSets.append(edges);
+        rich.plot.addDataSet(edges);
+        rich.plot.addMarker(&edge);
+        rich.plot.addCrossMarker(&cross);
+        rich.plot.getCanvas()->zoomTo(Bounds(0, 40, -4, 4));
+
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(QSize(340, 240));
+        generator.setViewBox(QRect(0, 0, 340, 240));
+        {
+            QPainter painter(&generator);
+            rich.plot.getCanvas()->drawCanvasOnto(&painter, QRect(20, 20, 300, 200));
+        }
+        QSvgRenderer renderer(buffer.data());
+        const QImage image = paintedImage(QSize(680, 480), Qt::white, [&](QPainter* p) { renderer.render(p); });
+        auto cyan = [](QRgb p) { return qGreen(p) > qRed(p) + 60 && qBlue(p) > qRed(p) + 60; };
+        const QRect canvas(40, 40, 600, 400);
+        QCOMPARE(countPixels(image, cyan), countPixels(image, cyan, canvas));
+        // Cut, not left out: each edge is reached.
+        for (const QRect strip : {QRect(40, 40, 2, 400), QRect(638, 40, 2, 400), QRect(40, 40, 600, 2),
+                                  QRect(40, 438, 600, 2)})
+            QVERIFY(countPixels(image, cyan, strip) > 0);
     }
 
     void pdfHasTextOnePageAndTheCurves()

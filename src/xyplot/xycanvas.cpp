@@ -13,6 +13,8 @@
 #include "look.h"
 #include "pixelrounding.h"
 #include "plotrendersettings.h"
+#include "vectoredgecutter.h"
+#include "vectorshaperecorder.h"
 
 #include <QAbstractButton>
 #include <QPainter>
@@ -1250,10 +1252,17 @@ void XYCanvas::drawCanvasOnto(QPainter* painter, QRect target, qreal columnsPerP
     painter->setViewport(target);
     painter->setWindow(viewport);
     paintBackground(painter);
-    drawBandMarkers(MARKER_FOREGROUND, painter);
-    drawMarkers(MARKER_FOREGROUND, painter);
-    drawEllipsoidalMarkers(painter);
-    drawCrossMarkers(painter);
+    auto drawForeground = [this](QPainter* onto) {
+        drawBandMarkers(MARKER_FOREGROUND, onto);
+        drawMarkers(MARKER_FOREGROUND, onto);
+        drawEllipsoidalMarkers(onto);
+        drawCrossMarkers(onto);
+    };
+    // A vector device may have no clipping: markers are cut at the edges.
+    if (VectorShapeRecorder::isVectorDevice(painter))
+        VectorEdgeCutter::drawCut(painter, QRectF(viewport), viewport.size(), drawForeground);
+    else
+        drawForeground(painter);
     painter->restore();
 
     // The hit-test maps, generated markers and drawn indices now describe

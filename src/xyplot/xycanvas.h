@@ -248,7 +248,9 @@ public:
     /// markers, colour bars, data) straight onto the painter, into target
     /// given in the device's coordinates, without going through the cached
     /// background image: on a vector device (PDF, SVG, printer) curves stay
-    /// paths and texts stay texts.  Dense data are reduced per column of the
+    /// paths and texts stay texts; grid lines, data and markers are cut at
+    /// target's edges by geometry, since such a device may ignore clipping
+    /// (an SVG file has none).  Dense data are reduced per column of the
     /// target as on screen.  Draws to the end whatever it takes; the widget
     /// repaints itself completely at its next paint.  columnsPerPixel > 0
     /// reduces dense data to that many columns per logical pixel (a vector

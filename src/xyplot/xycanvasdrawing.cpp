@@ -9,6 +9,7 @@
 #include "look.h"
 #include "pixelrounding.h"
 #include "plotrendersettings.h"
+#include "vectoredgecutter.h"
 #include "vectorshaperecorder.h"
 #include "xyabstractgrid.h"
 #include "xydataset.h"
@@ -230,16 +231,29 @@ void XYCanvas::paintBackground(QPainter* painter)
     const double minY = viewBounds.minY;
     const double maxX = viewBounds.maxX;
     const double maxY = viewBounds.maxY;
-    if (horizontalGrid)
-        horizontalGrid->drawGrid(painter, minX, minY, maxX, maxY);
-    if (verticalGrid)
-        verticalGrid->drawGrid(painter, minX, minY, maxX, maxY);
+    // A vector device may have no clipping: grid lines and markers are cut
+    // at the edges, as the clip cuts them on a raster (a grid line at the
+    // view's maximum would lie half beyond the canvas).
+    auto cutOnVectorDevice = [&](QPainter* onto, auto&& draw) {
+        if (VectorShapeRecorder::isVectorDevice(onto))
+            VectorEdgeCutter::drawCut(onto, QRectF(viewport), viewport.size(), draw);
+        else
+            draw(onto);
+    };
+    cutOnVectorDevice(painter, [&](QPainter* onto) {
+        if (horizontalGrid)
+            horizontalGrid->drawGrid(onto, minX, minY, maxX, maxY);
+        if (verticalGrid)
+            verticalGrid->drawGrid(onto, minX, minY, maxX, maxY);
+    });
     if (horizontalGrid)
         horizontalGrid->drawLabels(painter, minX, minY, maxX, maxY);
     if (verticalGrid)
         verticalGrid->drawLabels(painter, minX, minY, maxX, maxY);
-    drawBandMarkers(MARKER_BACKGROUND, painter);
-    drawMarkers(MARKER_BACKGROUND, painter);
+    cutOnVectorDevice(painter, [&](QPainter* onto) {
+        drawBandMarkers(MARKER_BACKGROUND, onto);
+        drawMarkers(MARKER_BACKGROUND, onto);
+    });
     drawColorBarBackgrounds(painter);
     drawDataSets(painter, true);
 }
@@ -313,7 +327,12 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
     for (XYDataSet* dataSet : *dataSets) {
         if (dataSet->getLook()->isColorBar())
             continue;
-        if (drawable(dataSet))
+        // Symbols and thick lines at the viewport's edges are cut there on a
+        // vector device, as the clip of a raster cuts them.
+        if (drawable(dataSet) && vectorDevice)
+            VectorEdgeCutter::drawCut(painter, QRectF(0, 0, w, h), QSize(w, h),
+                                      [&](QPainter* cutting) { drawDataSet(cutting, dataSet); });
+        else if (drawable(dataSet))
             drawDataSet(painter, dataSet);
         if (budgetExhausted())
             break;

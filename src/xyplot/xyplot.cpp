@@ -3,6 +3,7 @@
 #include "dataarray.h"
 #include "look.h"
 #include "memleaktracer.h"
+#include "vectorshaperecorder.h"
 #include "verticallabel.h"
 #include "verticalscrollbar.h"
 #include "xyabstractgrid.h"
@@ -946,7 +947,15 @@ void XYPlot::renderOnto(QPainter* painter, QRect target, PlotRenderSettings_t co
         // would repaint it on screen during every export.
         painter->setFont(canvas->font());
         canvas->drawCanvasOnto(painter, painter->viewport(), renderColumnsPerPixel);
-        painter->drawRect(area.adjusted(0, 0, -1, -1));
+        // A one-pixel pen on a raster fills the pixels right of and below the
+        // coordinates it is given: the frame covers the canvas's outermost
+        // pixels.  A vector device centres the stroke on its coordinates, so
+        // there the frame is given the pixels' centres, else it would lie
+        // half a pixel up and left and uncover the canvas's last column.
+        if (VectorShapeRecorder::isVectorDevice(painter))
+            painter->drawRect(QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5));
+        else
+            painter->drawRect(area.adjusted(0, 0, -1, -1));
     });
     drawPart(layout.xTitle, true, [&](QRect const& area) { drawAxisTitle(painter, HORIZONTAL, area); });
     drawPart(layout.yTitle, true, [&](QRect const& area) { drawAxisTitle(painter, VERTICAL, area); });
