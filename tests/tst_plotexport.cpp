@@ -129,10 +129,14 @@ private slots:
         for (int x = right + 2; x < right + 12; ++x)
             QCOMPARE(sharp.pixel(x, row), qRgb(255, 255, 255));
         // At exactly twice the size the frame covers the device pixels of the
-        // canvas's last column, as on the raster, and the bar ends under it.
+        // canvas's last column, as on the raster, and the bar ends under it;
+        // so does a raster at ratio 2.
         const QImage twice = render(2 * kSize);
-        for (int x = 2 * frame.right() - 2; x < 2 * frame.right() + 4; ++x)
+        const QImage raster2 = rich.plot.renderToPixmap(kSize, settings, true, true, kCaption, 2.0).toImage();
+        for (int x = 2 * frame.right() - 2; x < 2 * frame.right() + 4; ++x) {
             QCOMPARE(twice.pixel(x, 2 * barTop + 6), pixmap.pixel(x / 2, barTop + 3));
+            QCOMPARE(raster2.pixel(x, 2 * barTop + 6), pixmap.pixel(x / 2, barTop + 3));
+        }
     }
 
     void svgCutsDataAtTheCanvasEdges()

@@ -947,12 +947,14 @@ void XYPlot::renderOnto(QPainter* painter, QRect target, PlotRenderSettings_t co
         // would repaint it on screen during every export.
         painter->setFont(canvas->font());
         canvas->drawCanvasOnto(painter, painter->viewport(), renderColumnsPerPixel);
-        // A one-pixel pen on a raster fills the pixels right of and below the
-        // coordinates it is given: the frame covers the canvas's outermost
-        // pixels.  A vector device centres the stroke on its coordinates, so
+        // A one-pixel pen on a raster at ratio 1 fills the pixels right of and
+        // below the coordinates it is given: the frame covers the canvas's
+        // outermost pixels.  A vector device, and a raster of more device
+        // pixels than logical ones, centre the stroke on its coordinates, so
         // there the frame is given the pixels' centres, else it would lie
         // half a pixel up and left and uncover the canvas's last column.
-        if (VectorShapeRecorder::isVectorDevice(painter))
+        QPaintDevice const* device = painter->device();
+        if (VectorShapeRecorder::isVectorDevice(painter) || (device && device->devicePixelRatioF() != 1.0))
             painter->drawRect(QRectF(area).adjusted(0.5, 0.5, -0.5, -0.5));
         else
             painter->drawRect(area.adjusted(0, 0, -1, -1));
