@@ -458,8 +458,9 @@ void benchFullRedraw(int n, double fraction, int repetitions, char const* target
     reportTimes(name, "ms", 1.0, oursTimes, peerTimes, Median, target);
     std::snprintf(name, sizeof name, "full redraw, %d points, %s in view, alternating (cold caches)", n, view);
     reportTimes(name, "ms", 1.0, oursCold, peerCold, Median, "-");
-    std::printf("    first paint of ours (the per-block extremes are built here when used): %.2f ms CPU\n",
-                oursFirst.cpu.front());
+    std::printf("    first paint of ours (the per-block extremes are built here when used): %.2f ms CPU, %.2f ms "
+                "wall\n",
+                oursFirst.cpu.front(), oursFirst.wall.front());
     std::fflush(stdout);
 }
 

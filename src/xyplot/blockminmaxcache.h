@@ -28,13 +28,13 @@ class DataArray;
 /// levelFactor blocks of the level below, so that a range of many blocks (a
 /// pixel column of a hundred million values) costs a few look-ups per level.
 ///
-/// Memory: two doubles per block of blockSize values (0.5 bytes per value),
+/// Memory: two doubles per block of blockSize values (0.125 bytes per value),
 /// and a fifteenth of that for the levels above.
 class ZEBPLOT_EXPORT BlockMinMaxCache
 {
 public:
     /// Values per block: larger blocks cost less memory, smaller ones fewer values to scan at a range's ends.
-    static constexpr int blockSize = 32;
+    static constexpr int blockSize = 128;
     /// Blocks of one level summarised by one block of the level above.
     static constexpr int levelFactor = 16;
 
