@@ -1,5 +1,8 @@
 #include "vectoredgecutter.h"
 
+#include "statetrackingpaintengine.h"
+#include "vectorshaperecorder.h"
+
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,29 +13,15 @@
 #include <cmath>
 
 // Passes every primitive on to the target as the same call, or as filled
-// outlines cut to the clip when it reaches beyond it.  AllFeatures keeps
-// QPainter from emulating anything: what arrives here is what the caller drew.
-class VectorEdgeCutter::Engine : public QPaintEngine
+// outlines cut to the clip when it reaches beyond it.
+class VectorEdgeCutter::Engine : public StateTrackingPaintEngine
 {
 public:
+    using StateTrackingPaintEngine::drawPolygon;
     Engine(QPainter* target, QRectF const& clip)
-        : QPaintEngine(AllFeatures), target(target), clip(clip), base(target->worldTransform())
+        : target(target), clip(clip), base(target->worldTransform())
     {
         clipPath.addRect(clip);
-    }
-
-    bool begin(QPaintDevice*) override { return true; }
-    bool end() override { return true; }
-    Type type() const override { return User; }
-
-    void updateState(QPaintEngineState const& state) override
-    {
-        if (state.state() & DirtyPen)
-            pen = state.pen();
-        if (state.state() & DirtyBrush)
-            brush = state.brush();
-        if (state.state() & DirtyTransform)
-            transform = state.transform();
     }
 
     void drawLines(QLineF const* lines, int lineCount) override
@@ -100,15 +89,6 @@ public:
             else
                 target->drawPolygon(polygon, mode == WindingMode ? Qt::WindingFill : Qt::OddEvenFill);
         });
-    }
-
-    void drawPolygon(QPoint const* points, int pointCount, PolygonDrawMode mode) override
-    {
-        QList<QPointF> converted;
-        converted.reserve(pointCount);
-        for (int i = 0; i < pointCount; ++i)
-            converted.append(QPointF(points[i]));
-        drawPolygon(converted.constData(), pointCount, mode);
     }
 
     // A marker's label: text stays text, uncut.
@@ -251,9 +231,6 @@ private:
     /// The target's world transform when the drawing began: the engine's
     /// coordinates are the target's coordinates under it.
     QTransform base;
-    QPen pen;
-    QBrush brush;
-    QTransform transform;
 };
 
 VectorEdgeCutter::VectorEdgeCutter(QPainter* target, QRectF const& clip, QSize size)
@@ -275,30 +252,8 @@ QPaintEngine* VectorEdgeCutter::paintEngine() const
 
 int VectorEdgeCutter::metric(PaintDeviceMetric metric) const
 {
-    constexpr int kDotsPerInch = 96;
-    switch (metric) {
-    case PdmWidth:
-        return std::max(size.width(), 1);
-    case PdmHeight:
-        return std::max(size.height(), 1);
-    case PdmWidthMM:
-        return qRound(this->metric(PdmWidth) * 25.4 / kDotsPerInch);
-    case PdmHeightMM:
-        return qRound(this->metric(PdmHeight) * 25.4 / kDotsPerInch);
-    case PdmNumColors:
-        return INT_MAX;
-    case PdmDepth:
-        return 32;
-    case PdmDpiX:
-    case PdmDpiY:
-    case PdmPhysicalDpiX:
-    case PdmPhysicalDpiY:
-        return kDotsPerInch;
-    case PdmDevicePixelRatio:
-        return 1;
-    case PdmDevicePixelRatioScaled:
-        return int(devicePixelRatioFScale());
-    default:
-        return QPaintDevice::metric(metric);
-    }
+    if (const std::optional<int> value =
+            VectorShapeRecorder::metricAt96Dpi(metric, QSize(std::max(size.width(), 1), std::max(size.height(), 1))))
+        return *value;
+    return QPaintDevice::metric(metric);
 }

@@ -1,5 +1,7 @@
 #include "vectorshaperecorder.h"
 
+#include "statetrackingpaintengine.h"
+
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPathStroker>
@@ -27,26 +29,12 @@ bool sameBand(QRectF const& a, QRectF const& b)
 } // namespace
 
 // Records every primitive as filled shapes in the recording painter's
-// coordinates mapped by its transform.  AllFeatures keeps QPainter from
-// emulating anything: what arrives here is what the caller drew.
-class VectorShapeRecorder::Engine : public QPaintEngine
+// coordinates mapped by its transform.
+class VectorShapeRecorder::Engine : public StateTrackingPaintEngine
 {
 public:
-    explicit Engine(VectorShapeRecorder* recorder) : QPaintEngine(AllFeatures), recorder(recorder) {}
-
-    bool begin(QPaintDevice*) override { return true; }
-    bool end() override { return true; }
-    Type type() const override { return User; }
-
-    void updateState(QPaintEngineState const& state) override
-    {
-        if (state.state() & DirtyPen)
-            pen = state.pen();
-        if (state.state() & DirtyBrush)
-            brush = state.brush();
-        if (state.state() & DirtyTransform)
-            transform = state.transform();
-    }
+    using StateTrackingPaintEngine::drawPolygon;
+    explicit Engine(VectorShapeRecorder* recorder) : recorder(recorder) {}
 
     void drawLines(QLineF const* lines, int lineCount) override
     {
@@ -101,15 +89,6 @@ public:
         addStroke(path);
     }
 
-    void drawPolygon(QPoint const* points, int pointCount, PolygonDrawMode mode) override
-    {
-        QList<QPointF> converted;
-        converted.reserve(pointCount);
-        for (int i = 0; i < pointCount; ++i)
-            converted.append(QPointF(points[i]));
-        drawPolygon(converted.constData(), pointCount, mode);
-    }
-
     // The canvas draws no pictures into a colour bar.
     void drawPixmap(QRectF const&, QPixmap const&, QRectF const&) override {}
 
@@ -142,9 +121,6 @@ private:
     }
 
     VectorShapeRecorder* recorder;
-    QPen pen;
-    QBrush brush;
-    QTransform transform;
 };
 
 VectorShapeRecorder::VectorShapeRecorder() : engine(std::make_unique<Engine>(this)) {}
@@ -158,16 +134,24 @@ QPaintEngine* VectorShapeRecorder::paintEngine() const
 
 int VectorShapeRecorder::metric(PaintDeviceMetric metric) const
 {
-    constexpr int kDotsPerInch = 96;
     constexpr int kExtent = 1 << 20;
+    if (const std::optional<int> value = metricAt96Dpi(metric, QSize(kExtent, kExtent)))
+        return *value;
+    return QPaintDevice::metric(metric);
+}
+
+std::optional<int> VectorShapeRecorder::metricAt96Dpi(PaintDeviceMetric metric, QSize size)
+{
+    constexpr int kDotsPerInch = 96;
     switch (metric) {
     case PdmWidth:
+        return size.width();
     case PdmHeight:
-        return kExtent;
+        return size.height();
     case PdmWidthMM:
-        return qRound(this->metric(PdmWidth) * 25.4 / kDotsPerInch);
+        return qRound(size.width() * 25.4 / kDotsPerInch);
     case PdmHeightMM:
-        return qRound(this->metric(PdmHeight) * 25.4 / kDotsPerInch);
+        return qRound(size.height() * 25.4 / kDotsPerInch);
     case PdmNumColors:
         return INT_MAX;
     case PdmDepth:
@@ -182,7 +166,7 @@ int VectorShapeRecorder::metric(PaintDeviceMetric metric) const
     case PdmDevicePixelRatioScaled:
         return int(devicePixelRatioFScale());
     default:
-        return QPaintDevice::metric(metric);
+        return std::nullopt;
     }
 }
 

@@ -5,8 +5,10 @@
 #include <QPaintDevice>
 #include <QPainterPath>
 #include <QRectF>
+#include <QSize>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPaintEngine;
@@ -47,6 +49,10 @@ public:
     /// Whether painter draws on a vector device (PDF, SVG, printer): anything
     /// but the raster engine of images and pixmaps.
     static bool isVectorDevice(QPainter* painter);
+    /// What a 96-dpi device of size device pixels at ratio 1 answers for
+    /// metric, as the devices that pass drawing on to vector output report
+    /// it; nothing for a metric the base class answers.
+    static std::optional<int> metricAt96Dpi(PaintDeviceMetric metric, QSize size);
 
     /// The engine that records; owned by the device.
     QPaintEngine* paintEngine() const override;
