@@ -7,7 +7,7 @@ set -e
 cd "$(dirname "$0")/.."
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DZEBPLOT_BUILD_BENCH=ON -DZEBPLOT_BUILD_TESTS=OFF -DZEBPLOT_BUILD_EXAMPLES=OFF
-cmake --build build-bench -j2 --target bench_arrays bench_looks bench_canvas bench_legend
+cmake --build build-bench -j2 --target bench_arrays bench_looks bench_canvas bench_legend bench_export
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | sed 's/.*: //')"
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_arrays --benchmark_min_time=0.5 "$@"
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_looks --benchmark_min_time=0.5 "$@"
@@ -15,3 +15,5 @@ QT_QPA_PLATFORM=offscreen build-bench/bench/bench_looks --benchmark_min_time=0.5
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_legend $BENCH_LEGEND_ARGS
 # Canvas drawing against the peer plotting widget (if it was found at build time).
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_canvas $BENCH_CANVAS_ARGS
+# Export of a dense plot to PNG, PDF and SVG (and the peer's own PDF export).
+QT_QPA_PLATFORM=offscreen build-bench/bench/bench_export
