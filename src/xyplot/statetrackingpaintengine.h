@@ -17,12 +17,17 @@
 class StateTrackingPaintEngine : public QPaintEngine
 {
 public:
+    /// An engine that claims every feature, so that QPainter passes each call on as it was made.
     StateTrackingPaintEngine() : QPaintEngine(AllFeatures) {}
 
+    /// Nothing to set up: the device passes the drawing on or records it.
     bool begin(QPaintDevice*) override { return true; }
+    /// Nothing to finish.
     bool end() override { return true; }
+    /// A user engine: not the raster engine, so the canvas treats it as a vector device.
     Type type() const override { return User; }
 
+    /// Keeps the painter's pen, brush and transform as they change.
     void updateState(QPaintEngineState const& state) override
     {
         if (state.state() & DirtyPen)
@@ -45,8 +50,11 @@ public:
     using QPaintEngine::drawPolygon;
 
 protected:
+    /// The painter's current pen.
     QPen pen;
+    /// The painter's current brush.
     QBrush brush;
+    /// The painter's current transform.
     QTransform transform;
 };
 
