@@ -1,6 +1,8 @@
 #ifndef ZEBPLOT_VECTOREDGECUTTER_H
 #define ZEBPLOT_VECTOREDGECUTTER_H
 
+#include "vectorshaperecorder.h"
+
 #include <QPaintDevice>
 #include <QPainter>
 #include <QRectF>
@@ -54,6 +56,17 @@ public:
         cutting.setFont(target->font());
         cutting.setRenderHints(target->renderHints());
         draw(&cutting);
+    }
+
+    /// What draw(QPainter*) draws: with target itself on a raster device,
+    /// whose clip cuts it, through drawCut() on a vector device.
+    template <typename Draw>
+    static void drawCutOnVectorDevice(QPainter* target, QRectF const& clip, QSize size, Draw&& draw)
+    {
+        if (VectorShapeRecorder::isVectorDevice(target))
+            drawCut(target, clip, size, draw);
+        else
+            draw(target);
     }
 
     /// The engine that passes the drawing on; owned by the device.

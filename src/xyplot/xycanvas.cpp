@@ -14,7 +14,6 @@
 #include "pixelrounding.h"
 #include "plotrendersettings.h"
 #include "vectoredgecutter.h"
-#include "vectorshaperecorder.h"
 
 #include <QAbstractButton>
 #include <QPainter>
@@ -1252,17 +1251,13 @@ void XYCanvas::drawCanvasOnto(QPainter* painter, QRect target, qreal columnsPerP
     painter->setViewport(target);
     painter->setWindow(viewport);
     paintBackground(painter);
-    auto drawForeground = [this](QPainter* onto) {
+    // A vector device may have no clipping: markers are cut at the edges.
+    VectorEdgeCutter::drawCutOnVectorDevice(painter, QRectF(viewport), viewport.size(), [this](QPainter* onto) {
         drawBandMarkers(MARKER_FOREGROUND, onto);
         drawMarkers(MARKER_FOREGROUND, onto);
         drawEllipsoidalMarkers(onto);
         drawCrossMarkers(onto);
-    };
-    // A vector device may have no clipping: markers are cut at the edges.
-    if (VectorShapeRecorder::isVectorDevice(painter))
-        VectorEdgeCutter::drawCut(painter, QRectF(viewport), viewport.size(), drawForeground);
-    else
-        drawForeground(painter);
+    });
     painter->restore();
 
     // The hit-test maps, generated markers and drawn indices now describe

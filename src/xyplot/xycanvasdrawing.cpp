@@ -234,13 +234,7 @@ void XYCanvas::paintBackground(QPainter* painter)
     // A vector device may have no clipping: grid lines and markers are cut
     // at the edges, as the clip cuts them on a raster (a grid line at the
     // view's maximum would lie half beyond the canvas).
-    auto cutOnVectorDevice = [&](QPainter* onto, auto&& draw) {
-        if (VectorShapeRecorder::isVectorDevice(onto))
-            VectorEdgeCutter::drawCut(onto, QRectF(viewport), viewport.size(), draw);
-        else
-            draw(onto);
-    };
-    cutOnVectorDevice(painter, [&](QPainter* onto) {
+    VectorEdgeCutter::drawCutOnVectorDevice(painter, QRectF(viewport), viewport.size(), [&](QPainter* onto) {
         if (horizontalGrid)
             horizontalGrid->drawGrid(onto, minX, minY, maxX, maxY);
         if (verticalGrid)
@@ -250,7 +244,7 @@ void XYCanvas::paintBackground(QPainter* painter)
         horizontalGrid->drawLabels(painter, minX, minY, maxX, maxY);
     if (verticalGrid)
         verticalGrid->drawLabels(painter, minX, minY, maxX, maxY);
-    cutOnVectorDevice(painter, [&](QPainter* onto) {
+    VectorEdgeCutter::drawCutOnVectorDevice(painter, QRectF(viewport), viewport.size(), [&](QPainter* onto) {
         drawBandMarkers(MARKER_BACKGROUND, onto);
         drawMarkers(MARKER_BACKGROUND, onto);
     });
@@ -329,11 +323,9 @@ void XYCanvas::drawDataSets(QPainter* painter, bool fullRedraw)
             continue;
         // Symbols and thick lines at the viewport's edges are cut there on a
         // vector device, as the clip of a raster cuts them.
-        if (drawable(dataSet) && vectorDevice)
-            VectorEdgeCutter::drawCut(painter, QRectF(0, 0, w, h), QSize(w, h),
-                                      [&](QPainter* cutting) { drawDataSet(cutting, dataSet); });
-        else if (drawable(dataSet))
-            drawDataSet(painter, dataSet);
+        if (drawable(dataSet))
+            VectorEdgeCutter::drawCutOnVectorDevice(painter, QRectF(0, 0, w, h), QSize(w, h),
+                                                    [&](QPainter* onto) { drawDataSet(onto, dataSet); });
         if (budgetExhausted())
             break;
     }
